@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "platform/Font.h"
+#include "platform/Types.h"
+
+namespace lumora {
+
+// What the host gives the control: the services of the control's own window
+// and of the form around it. Every call runs on the host's one UI thread.
+class IControlSite {
+public:
+    virtual ~IControlSite() = default;
+
+    // Marks the saved property of that name as changed, so the host knows
+    // the form needs saving.
+    virtual void PropertyChanged(const String& name) = 0;
+
+    // The control window's own colours; they show only where nothing has
+    // been painted.
+    virtual void put_BackColor(OLE_COLOR color) = 0;
+    virtual void put_ForeColor(OLE_COLOR color) = 0;
+
+    // The control window's own font object, created by the host with the
+    // window. The control draws its captions with the font it hands back
+    // through putref_Font.
+    virtual FontPtr get_Font() = 0;
+    virtual void putref_Font(const FontPtr& font) = 0;
+
+    // The container's font, which a newly placed control adopts.
+    virtual FontPtr AmbientFont() = 0;
+
+    // The keys that move the focus to the control when pressed with the
+    // form's access-key modifier.
+    virtual void put_AccessKeys(const String& keys) = 0;
+
+    // Shows the control's persistent image on screen at once.
+    virtual void Refresh() = 0;
+};
+
+}  // namespace lumora
