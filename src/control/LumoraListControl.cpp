@@ -1,0 +1,345 @@
+// SPDX-License-Identifier: MIT
+#include "control/LumoraListControl.h"
+
+#include "control/basAllgemein.h"
+#include "platform/Arithmetic.h"
+#include "platform/NumberFormat.h"
+#include "platform/RuntimeError.h"
+
+namespace lumora {
+namespace {
+
+// A column added without a width.
+constexpr Long kDefaultTabWidth = 60;
+// The caption a column gets when it is added without one.
+constexpr const char16_t* kDefaultCaption = u"Spalte";
+// The direction words reported to the host.
+constexpr const char16_t* kSortAscending = u"ASC";
+constexpr const char16_t* kSortDescending = u"DESC";
+// Separator of the ColumnWidths list.
+constexpr const char16_t* kWidthDelimiter = u";";
+
+// What a newly placed control looks like.
+constexpr Long kNewHeaderHeight = 25;
+constexpr OLE_COLOR kNewBackColor = RGB(249, 250, 253);
+constexpr OLE_COLOR kNewBackColorForm = RGB(255, 255, 255);
+// The system's button-text colour.
+constexpr OLE_COLOR kNewForeColor = 0x80000012;
+constexpr OLE_COLOR kNewForeColorActive = 0;
+constexpr OLE_COLOR kNewForeColorHot = 0;
+constexpr OLE_COLOR kNewFrameColor = RGB(105, 105, 105);
+constexpr OLE_COLOR kNewMaskColor = RGB(255, 0, 255);
+constexpr OLE_COLOR kNewAccentColors[3] = {RGB(232, 144, 40), RGB(255, 208, 56), RGB(255, 200, 56)};
+constexpr const char16_t* kNewFontName = u"MS Sans Serif";
+constexpr Single kNewFontSize = 8;
+
+}  // namespace
+
+LumoraListControl::LumoraListControl(IControlSite& site) : site_(site), drawingFont_(site.get_Font()) {}
+
+LumoraListControl::~LumoraListControl() { Terminate(); }
+
+// ---------------------------------------------------------------- lifecycle
+
+void LumoraListControl::InitProperties() {
+    AddRow();
+    headerHeight_ = kNewHeaderHeight;
+    backColor_ = kNewBackColor;
+    site_.put_BackColor(kNewBackColor);
+    backColorForm_ = kNewBackColorForm;
+    foreColor_ = kNewForeColor;
+    site_.put_ForeColor(kNewForeColor);
+    foreColorActive_ = kNewForeColorActive;
+    foreColorHot_ = kNewForeColorHot;
+    frameColor_ = kNewFrameColor;
+    maskColor_ = kNewMaskColor;
+    for (int i = 0; i < 3; ++i) {
+        mouseMoveColor_[i] = kNewAccentColors[i];
+        registerFocusColor_[i] = kNewAccentColors[i];
+    }
+    showFrame_ = kTrue;
+    showSortPic_ = kTrue;
+    put_FontName(kNewFontName);
+    put_FontBold(kFalse);
+    put_FontSize(kNewFontSize);
+    // A new control takes the container's font, while the font properties
+    // keep the values just written.
+    AdoptDrawingFont(site_.AmbientFont());
+    sortedRow_ = 0;
+}
+
+void LumoraListControl::Resize() { DrawTab(); }
+
+void LumoraListControl::Terminate() noexcept {
+    tabs_.Release();
+    rowRects_.clear();
+}
+
+void LumoraListControl::AdoptDrawingFont(const FontPtr& font) {
+    if (!font) Raise(err::kObjectNotSet);
+    drawingFont_ = font->Clone();
+    site_.putref_Font(drawingFont_);
+}
+
+// ------------------------------------------------------------------ columns
+
+Long LumoraListControl::AddRow(OptionalRef<Long> iTabWidth, OptionalRef<String> sTabText,
+                               OptionalRef<PicturePtr> pTabPicture) {
+    const Long width = iTabWidth.OrDefault(kDefaultTabWidth);
+    String& text = sTabText.OrDefault(String());
+    const PicturePtr picture = pTabPicture.OrDefault(nullptr);
+
+    // The count only grows when the list can grow with it, so the two never
+    // disagree.
+    const Long row = CheckedAdd<Long>(numberOfRows_, 1);
+    if (!ColumnList::CanHold(row)) Raise(err::kOutOfMemory);
+    numberOfRows_ = row;
+    tabs_.ResizeKeeping(row);
+
+    tabs_.Slot(row).RowWidth = width;
+    if (!text.empty()) {
+        tabs_.Slot(row).RowCaption = text;
+        SetTabAccessKeys();
+    } else {
+        text = kDefaultCaption;
+        tabs_.Slot(row).RowCaption = kDefaultCaption;
+    }
+    tabs_.Slot(row).RowSort = kFalse;
+    tabs_.Slot(row).RowPicture = picture;
+    NotifyAndRepaint(u"NumberOfRows");
+    return numberOfRows_;
+}
+
+Variant LumoraListControl::DeleteRow() {
+    // The removed record stays in its slot as a spare until the next AddRow.
+    if (numberOfRows_ > 1) --numberOfRows_;
+    NotifyAndRepaint(u"NumberOfRows");
+    return Variant();
+}
+
+Long LumoraListControl::get_RowWidth(Long Index) { return tabs_.Slot(Index).RowWidth; }
+
+void LumoraListControl::put_RowWidth(Long Index, Long NewTabWidth) {
+    tabs_.Slot(Index).RowWidth = NewTabWidth;
+    DrawTab();
+    site_.PropertyChanged(u"RowWidth");
+}
+
+String LumoraListControl::get_RowCaption(Long Index) { return tabs_.Slot(Index).RowCaption; }
+
+void LumoraListControl::put_RowCaption(Long Index, const String& NewTabCaption) {
+    tabs_.Slot(Index).RowCaption = NewTabCaption;
+    SetTabAccessKeys();
+    DrawTab();
+    site_.PropertyChanged(u"RowCaption");
+}
+
+Boolean LumoraListControl::get_RowSorted(Long Index) { return tabs_.Slot(Index).RowSort; }
+
+void LumoraListControl::put_RowSorted(Long Index, Boolean NewTabSort) {
+    tabs_.Slot(Index).RowSort = NewTabSort;
+    DrawTab();
+    site_.PropertyChanged(u"RowSorted");
+}
+
+PicturePtr LumoraListControl::get_RowPicture(Long Index) { return tabs_.Slot(Index).get_RowIcon(); }
+
+void LumoraListControl::putref_RowPicture(Long Index, PicturePtr NewTabPicture) {
+    tabs_.Slot(Index).RowPicture = std::move(NewTabPicture);
+    DrawTab();
+    site_.PropertyChanged(u"RowPicture");
+}
+
+void LumoraListControl::put_ColumnWidths(const String& varNew) noexcept {
+    // The write stops silently at its first failure, typically an empty
+    // token of a list shorter than the strip; the widths set up to there stay.
+    SkipOnError([&] {
+        const Integer count = Narrow<Integer>(numberOfRows_);
+        for (int i = 1; i <= count; ++i) {
+            const String token = basAllgemein::fnc_GetToken(varNew, static_cast<Integer>(i), kWidthDelimiter);
+            tabs_.Slot(i).RowWidth = CLng(ParseNumber(token));
+        }
+        columnWidths_ = varNew;
+        NotifyAndRepaint(u"ColumnWidths");
+    });
+}
+
+void LumoraListControl::put_SelectedRow(Long NewSelectedTab) {
+    if (NewSelectedTab > numberOfRows_) return;
+    selectedRow_ = NewSelectedTab;
+    String sort = tabs_.Slot(NewSelectedTab).RowSort == kTrue ? kSortDescending : kSortAscending;
+    Long sortRow = sortedRow_;
+    RaiseRowPressed(previousTab_, sortRow, sort);
+    previousTab_ = Narrow<Integer>(selectedRow_);
+    NotifyAndRepaint(u"SelectedRow");
+}
+
+void LumoraListControl::put_SortedRow(Long NewSortedRow) {
+    sortedRow_ = NewSortedRow;
+    NotifyAndRepaint(u"SortedRow");
+}
+
+void LumoraListControl::RaiseRowPressed(Integer& previousTab, Long& sortRow, String& sort) {
+    if (events_) events_->RowPressed(previousTab, sortRow, sort);
+}
+
+// --------------------------------------------------------------- appearance
+
+void LumoraListControl::NotifyAndRepaint(const char16_t* name) {
+    site_.PropertyChanged(name);
+    DrawTab();
+}
+
+template <typename T>
+void LumoraListControl::StoreAndRepaint(T& field, T value, const char16_t* name) {
+    field = value;
+    NotifyAndRepaint(name);
+}
+
+void LumoraListControl::put_HeaderHeight(Long NewTabHeight) {
+    StoreAndRepaint(headerHeight_, NewTabHeight, u"HeaderHeight");
+}
+
+void LumoraListControl::put_BackColor(OLE_COLOR NewBackColor) {
+    backColor_ = NewBackColor;
+    site_.put_BackColor(NewBackColor);
+    NotifyAndRepaint(u"BackColor");
+}
+
+void LumoraListControl::put_ForeColor(OLE_COLOR NewForeColor) {
+    foreColor_ = NewForeColor;
+    site_.put_ForeColor(NewForeColor);
+    NotifyAndRepaint(u"ForeColor");
+}
+
+void LumoraListControl::put_ForeColorActive(OLE_COLOR NewForeColorActive) {
+    StoreAndRepaint(foreColorActive_, NewForeColorActive, u"ForeColorActive");
+}
+
+void LumoraListControl::put_BackColorForm(OLE_COLOR NewBackColorForm) {
+    StoreAndRepaint(backColorForm_, NewBackColorForm, u"BackColorForm");
+}
+
+void LumoraListControl::put_MouseMoveColor0(OLE_COLOR NewColor) {
+    StoreAndRepaint(mouseMoveColor_[0], NewColor, u"MouseMoveColor0");
+}
+void LumoraListControl::put_MouseMoveColor1(OLE_COLOR NewColor) {
+    StoreAndRepaint(mouseMoveColor_[1], NewColor, u"MouseMoveColor1");
+}
+void LumoraListControl::put_MouseMoveColor2(OLE_COLOR NewColor) {
+    StoreAndRepaint(mouseMoveColor_[2], NewColor, u"MouseMoveColor2");
+}
+void LumoraListControl::put_RegisterFocusColor0(OLE_COLOR NewColor) {
+    StoreAndRepaint(registerFocusColor_[0], NewColor, u"RegisterFocusColor0");
+}
+void LumoraListControl::put_RegisterFocusColor1(OLE_COLOR NewColor) {
+    StoreAndRepaint(registerFocusColor_[1], NewColor, u"RegisterFocusColor1");
+}
+void LumoraListControl::put_RegisterFocusColor2(OLE_COLOR NewColor) {
+    StoreAndRepaint(registerFocusColor_[2], NewColor, u"RegisterFocusColor2");
+}
+void LumoraListControl::put_FrameColor(OLE_COLOR NewFrameColor) {
+    StoreAndRepaint(frameColor_, NewFrameColor, u"FrameColor");
+}
+void LumoraListControl::put_MaskColor(OLE_COLOR NewMaskColor) {
+    StoreAndRepaint(maskColor_, NewMaskColor, u"MaskColor");
+}
+void LumoraListControl::put_Alignment(eTabAlignment NewAlignment) {
+    StoreAndRepaint(alignment_, NewAlignment, u"Alignment");
+}
+void LumoraListControl::put_ShowFrame(Boolean varNew) { StoreAndRepaint(showFrame_, varNew, u"ShowFrame"); }
+void LumoraListControl::put_ShowSortPic(Boolean varNew) { StoreAndRepaint(showSortPic_, varNew, u"ShowSortPic"); }
+
+void LumoraListControl::put_ForeColorHot(OLE_COLOR NewForeColorHot) {
+    // The hot caption is only drawn while the mouse moves, so the new colour
+    // can wait for the next pass.
+    foreColorHot_ = NewForeColorHot;
+    site_.PropertyChanged(u"ForeColorHot");
+}
+
+// --------------------------------------------------------------------- font
+
+namespace {
+
+IFont& Use(const FontPtr& font) {
+    if (!font) Raise(err::kObjectNotSet);
+    return *font;
+}
+
+}  // namespace
+
+void LumoraListControl::put_FontName(const String& vNew) {
+    fontName_ = vNew;
+    Use(drawingFont_).put_Name(vNew);
+    NotifyAndRepaint(u"FontName");
+}
+
+void LumoraListControl::put_FontSize(Single vNew) {
+    fontSize_ = vNew;
+    Use(drawingFont_).put_Size(vNew);
+    NotifyAndRepaint(u"FontSize");
+}
+
+void LumoraListControl::put_FontBold(Boolean vNew) {
+    fontBold_ = vNew;
+    Use(drawingFont_).put_Bold(vNew != kFalse);
+    NotifyAndRepaint(u"FontBold");
+}
+
+void LumoraListControl::put_FontItalic(Boolean vNew) {
+    fontItalic_ = vNew;
+    Use(drawingFont_).put_Italic(vNew != kFalse);
+    NotifyAndRepaint(u"FontItalic");
+}
+
+void LumoraListControl::put_FontStrikethru(Boolean vNew) {
+    fontStrikethru_ = vNew;
+    Use(drawingFont_).put_Strikethrough(vNew != kFalse);
+    NotifyAndRepaint(u"FontStrikethru");
+}
+
+void LumoraListControl::put_FontUnderline(Boolean vNew) {
+    fontUnderline_ = vNew;
+    Use(drawingFont_).put_Underline(vNew != kFalse);
+    NotifyAndRepaint(u"FontUnderline");
+}
+
+void LumoraListControl::putref_Font(const FontPtr& New_Font) {
+    assignedFont_ = New_Font;
+    const IFont& source = Use(New_Font);
+    IFont& target = Use(drawingFont_);
+    target.put_Bold(source.get_Bold());
+    target.put_Charset(source.get_Charset());
+    target.put_Italic(source.get_Italic());
+    target.put_Name(source.get_Name());
+    target.put_Size(source.get_Size());
+    target.put_Strikethrough(source.get_Strikethrough());
+    target.put_Underline(source.get_Underline());
+    target.put_Weight(source.get_Weight());
+
+    put_FontBold(ToBoolean(source.get_Bold()));
+    put_FontItalic(ToBoolean(source.get_Italic()));
+    put_FontName(source.get_Name());
+    put_FontSize(static_cast<Single>(source.get_Size()));
+    put_FontStrikethru(ToBoolean(source.get_Strikethrough()));
+    put_FontUnderline(ToBoolean(source.get_Underline()));
+    NotifyAndRepaint(u"Font");
+}
+
+// ------------------------------------------------------------------ repaint
+
+void LumoraListControl::DrawTab() {
+    if (alignment_ == reg_Top) DrawTabTop();
+}
+
+void LumoraListControl::DrawTabTop() {
+    // Until the painter draws, a pass sums the widths as the painter does
+    // first (filling empty slots, failing on a missing list or an overflow)
+    // and shows the image.
+    Long totalWidth = 0;
+    for (std::int64_t i = 1; i <= numberOfRows_; ++i)
+        totalWidth = CheckedAdd<Long>(totalWidth, tabs_.Slot(static_cast<Long>(i)).RowWidth);
+    site_.Refresh();
+}
+
+}  // namespace lumora

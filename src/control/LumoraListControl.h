@@ -1,0 +1,186 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <vector>
+
+#include "control/ColumnList.h"
+#include "platform/ControlEvents.h"
+#include "platform/ControlSite.h"
+#include "platform/Font.h"
+#include "platform/OptionalRef.h"
+#include "platform/Picture.h"
+#include "platform/PropertyBag.h"
+#include "platform/Types.h"
+#include "platform/Variant.h"
+
+namespace lumora {
+
+// Where the strip is drawn. Only reg_Top paints; any other value is kept and
+// paints nothing.
+enum eTabAlignment : Long {
+    reg_Top = 0,
+    reg_Bottom = 1,
+};
+
+// A strip of column headers for a list: captions with access keys, widths,
+// pictures, a pressed, a hot and a sorted look, and events that tell the
+// host which column was pressed and in which direction to sort.
+//
+// Members follow the automation interface: a property X is get_X/put_X (an
+// object property putref_X), indexed properties take Index first, and
+// by-reference arguments write back into the caller's variables. A failing
+// member throws RuntimeError with the runtime's error number; what it
+// changed before the error stays changed.
+class LumoraListControl {
+public:
+    explicit LumoraListControl(IControlSite& site);
+    ~LumoraListControl();
+    LumoraListControl(const LumoraListControl&) = delete;
+    LumoraListControl& operator=(const LumoraListControl&) = delete;
+
+    // The host's event sink; null stops events.
+    void Advise(ILumoraListControlEvents* events) noexcept { events_ = events; }
+
+    // Notifications from the host.
+    void InitProperties();
+    void ReadProperties(IPropertyBag& PropBag);
+    void WriteProperties(IPropertyBag& PropBag);
+    void Resize();
+    void Terminate() noexcept;
+
+    // Automation interface, in interface order.
+    Long get_HeaderHeight() const noexcept { return headerHeight_; }
+    void put_HeaderHeight(Long NewTabHeight);
+    OLE_COLOR get_BackColor() const noexcept { return backColor_; }
+    void put_BackColor(OLE_COLOR NewBackColor);
+    OLE_COLOR get_ForeColor() const noexcept { return foreColor_; }
+    void put_ForeColor(OLE_COLOR NewForeColor);
+    OLE_COLOR get_ForeColorActive() const noexcept { return foreColorActive_; }
+    void put_ForeColorActive(OLE_COLOR NewForeColorActive);
+    OLE_COLOR get_BackColorForm() const noexcept { return backColorForm_; }
+    void put_BackColorForm(OLE_COLOR NewBackColorForm);
+    OLE_COLOR get_MouseMoveColor0() const noexcept { return mouseMoveColor_[0]; }
+    void put_MouseMoveColor0(OLE_COLOR NewColor);
+    OLE_COLOR get_MouseMoveColor1() const noexcept { return mouseMoveColor_[1]; }
+    void put_MouseMoveColor1(OLE_COLOR NewColor);
+    OLE_COLOR get_MouseMoveColor2() const noexcept { return mouseMoveColor_[2]; }
+    void put_MouseMoveColor2(OLE_COLOR NewColor);
+    void put_RegisterFocusColor0(OLE_COLOR NewColor);
+    OLE_COLOR get_RegisterFocusColor0() const noexcept { return registerFocusColor_[0]; }
+    void put_RegisterFocusColor1(OLE_COLOR NewColor);
+    OLE_COLOR get_RegisterFocusColor1() const noexcept { return registerFocusColor_[1]; }
+    void put_RegisterFocusColor2(OLE_COLOR NewColor);
+    OLE_COLOR get_RegisterFocusColor2() const noexcept { return registerFocusColor_[2]; }
+    OLE_COLOR get_FrameColor() const noexcept { return frameColor_; }
+    void put_FrameColor(OLE_COLOR NewFrameColor);
+    Long get_RowWidth(Long Index);
+    void put_RowWidth(Long Index, Long NewTabWidth);
+    String get_RowCaption(Long Index);
+    void put_RowCaption(Long Index, const String& NewTabCaption);
+    Boolean get_RowSorted(Long Index);
+    void put_RowSorted(Long Index, Boolean NewTabSort);
+    PicturePtr get_RowPicture(Long Index);
+    void putref_RowPicture(Long Index, PicturePtr NewTabPicture);
+    // The drawing font itself, not the object last assigned.
+    FontPtr get_Font() const noexcept { return drawingFont_; }
+    void putref_Font(const FontPtr& New_Font);
+    Boolean get_FontBold() const noexcept { return fontBold_; }
+    void put_FontBold(Boolean vNew);
+    Boolean get_FontItalic() const noexcept { return fontItalic_; }
+    void put_FontItalic(Boolean vNew);
+    Boolean get_FontStrikethru() const noexcept { return fontStrikethru_; }
+    void put_FontStrikethru(Boolean vNew);
+    Boolean get_FontUnderline() const noexcept { return fontUnderline_; }
+    void put_FontUnderline(Boolean vNew);
+    Single get_FontSize() const noexcept { return fontSize_; }
+    void put_FontSize(Single vNew);
+    String get_FontName() const { return fontName_; }
+    void put_FontName(const String& vNew);
+    OLE_COLOR get_MaskColor() const noexcept { return maskColor_; }
+    void put_MaskColor(OLE_COLOR NewMaskColor);
+    Long get_NumberOfRows() const noexcept { return numberOfRows_; }
+    eTabAlignment get_Alignment() const noexcept { return alignment_; }
+    void put_Alignment(eTabAlignment NewAlignment);
+    OLE_COLOR get_ForeColorHot() const noexcept { return foreColorHot_; }
+    void put_ForeColorHot(OLE_COLOR NewForeColorHot);
+    Long get_SortedRow() const noexcept { return sortedRow_; }
+    void put_SortedRow(Long NewSortedRow);
+    Boolean get_ShowFrame() const noexcept { return showFrame_; }
+    void put_ShowFrame(Boolean varNew);
+    Boolean get_ShowSortPic() const noexcept { return showSortPic_; }
+    void put_ShowSortPic(Boolean varNew);
+    String get_ColumnWidths() const { return columnWidths_; }
+    void put_ColumnWidths(const String& varNew) noexcept;
+    Long get_SelectedRow() const noexcept { return selectedRow_; }
+    void put_SelectedRow(Long NewSelectedTab);
+    // The one repaint entry: every change that affects the look ends here.
+    void DrawTab();
+    void DrawTabTop();
+    Long AddRow(OptionalRef<Long> iTabWidth = {}, OptionalRef<String> sTabText = {},
+                OptionalRef<PicturePtr> pTabPicture = {});
+    Variant DeleteRow();
+    void SetTabAccessKeys();
+    Long GetTabAccessKey(const Integer& iKey) const noexcept;
+
+    // Interaction state that tests and the painter read.
+    Integer PreviousTab() const noexcept { return previousTab_; }
+    Long HotRow() const noexcept { return hotRow_; }
+    const String& TabAccessKeys() const noexcept { return tabAccessKeys_; }
+    const FontPtr& AssignedFont() const noexcept { return assignedFont_; }
+    const std::vector<Rect>& RowRects() const noexcept { return rowRects_; }
+
+private:
+    // Stores, notifies the host under name, and repaints: the sequence of
+    // every plain appearance write.
+    template <typename T>
+    void StoreAndRepaint(T& field, T value, const char16_t* name);
+    void NotifyAndRepaint(const char16_t* name);
+    // Gives the control a drawing font of its own with the attributes of
+    // font, so that later attribute writes never reach the container's
+    // font or a host's object.
+    void AdoptDrawingFont(const FontPtr& font);
+    // Raises RowPressed when events are connected.
+    void RaiseRowPressed(Integer& previousTab, Long& sortRow, String& sort);
+
+    void ReadControlKeys(IPropertyBag& bag);
+    void ReadColumns(IPropertyBag& bag);
+    void WriteColumns(IPropertyBag& bag);
+
+    IControlSite& site_;
+    ILumoraListControlEvents* events_ = nullptr;
+
+    ColumnList tabs_;
+    Long numberOfRows_ = 0;
+    Long selectedRow_ = 0;
+    Long sortedRow_ = 0;
+    String columnWidths_;
+    Integer previousTab_ = 0;
+    Long hotRow_ = 0;
+    std::vector<Rect> rowRects_;
+    String tabAccessKeys_;
+
+    Long headerHeight_ = 0;
+    OLE_COLOR backColor_ = 0;
+    OLE_COLOR foreColor_ = 0;
+    OLE_COLOR foreColorActive_ = 0;
+    OLE_COLOR backColorForm_ = 0;
+    OLE_COLOR mouseMoveColor_[3] = {};
+    OLE_COLOR registerFocusColor_[3] = {};
+    OLE_COLOR frameColor_ = 0;
+    OLE_COLOR maskColor_ = 0;
+    OLE_COLOR foreColorHot_ = 0;
+    eTabAlignment alignment_ = reg_Top;
+    Boolean showFrame_ = kFalse;
+    Boolean showSortPic_ = kFalse;
+
+    String fontName_;
+    Single fontSize_ = 0;
+    Boolean fontBold_ = kFalse;
+    Boolean fontItalic_ = kFalse;
+    Boolean fontStrikethru_ = kFalse;
+    Boolean fontUnderline_ = kFalse;
+    FontPtr drawingFont_;
+    FontPtr assignedFont_;
+};
+
+}  // namespace lumora
