@@ -1,0 +1,151 @@
+// SPDX-License-Identifier: MIT
+#include "FormCommands.h"
+
+#include <string_view>
+
+#include "platform/RuntimeError.h"
+#include "platform/soft/HeadlessHost.h"
+#include "platform/soft/JsonFormFile.h"
+
+namespace lumora::cli {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+constexpr const char* kUsage =
+    "usage: lumora new FORM.json    write the form of a newly placed control\n"
+    "       lumora show FORM.json   print the properties and columns a form loads with\n";
+
+struct Command {
+    std::string_view name;
+    void (*run)(const std::filesystem::path& form, std::ostream& out);
+};
+
+constexpr Command kCommands[] = {
+    {"new", NewForm},
+    {"show", ShowForm},
+};
+
+// Values print as a form file holds them, except that colours show as the
+// unsigned numbers hosts and documentation use (2147483666, not the Long
+// -2147483630 the file stores).
+Json Flag(Boolean value) { return soft::VariantToJson(Variant::FromBoolean(value)); }
+Json Number(Single value) { return soft::VariantToJson(Variant::FromSingle(value)); }
+Json Text(const String& value) { return ToUtf8(value); }
+
+// A value that cannot be shown (a font size JSON cannot hold, a column the
+// list lacks) prints as null, so one damaged value never hides the rest.
+template <typename Get>
+Json OrNull(Get get) {
+    try {
+        return get();
+    } catch (const RuntimeError&) {
+        return nullptr;
+    }
+}
+
+Json DescribeProperties(const LumoraListControl& control) {
+    return Json::object({
+        {"HeaderHeight", control.get_HeaderHeight()},
+        {"BackColor", control.get_BackColor()},
+        {"ForeColor", control.get_ForeColor()},
+        {"ForeColorActive", control.get_ForeColorActive()},
+        {"BackColorForm", control.get_BackColorForm()},
+        {"MouseMoveColor0", control.get_MouseMoveColor0()},
+        {"MouseMoveColor1", control.get_MouseMoveColor1()},
+        {"MouseMoveColor2", control.get_MouseMoveColor2()},
+        {"RegisterFocusColor0", control.get_RegisterFocusColor0()},
+        {"RegisterFocusColor1", control.get_RegisterFocusColor1()},
+        {"RegisterFocusColor2", control.get_RegisterFocusColor2()},
+        {"FrameColor", control.get_FrameColor()},
+        {"Font", OrNull([&] { return soft::VariantToJson(Variant::FromFont(control.get_Font())); })},
+        {"FontBold", Flag(control.get_FontBold())},
+        {"FontItalic", Flag(control.get_FontItalic())},
+        {"FontStrikethru", Flag(control.get_FontStrikethru())},
+        {"FontUnderline", Flag(control.get_FontUnderline())},
+        {"FontSize", OrNull([&] { return Number(control.get_FontSize()); })},
+        {"FontName", Text(control.get_FontName())},
+        {"MaskColor", control.get_MaskColor()},
+        {"NumberOfRows", control.get_NumberOfRows()},
+        {"Alignment", static_cast<Long>(control.get_Alignment())},
+        {"ForeColorHot", control.get_ForeColorHot()},
+        {"SortedRow", control.get_SortedRow()},
+        {"ShowFrame", Flag(control.get_ShowFrame())},
+        {"ShowSortPic", Flag(control.get_ShowSortPic())},
+        {"ColumnWidths", Text(control.get_ColumnWidths())},
+        {"SelectedRow", control.get_SelectedRow()},
+    });
+}
+
+Json DescribeColumn(LumoraListControl& control, Long index) {
+    return Json::object({
+        {"RowCaption", OrNull([&] { return Text(control.get_RowCaption(index)); })},
+        {"RowWidth", OrNull([&] { return Json(control.get_RowWidth(index)); })},
+        {"RowSorted", OrNull([&] { return Flag(control.get_RowSorted(index)); })},
+        {"RowPicture",
+         OrNull([&] { return soft::VariantToJson(Variant::FromPicture(control.get_RowPicture(index))); })},
+    });
+}
+
+int Fail(std::ostream& err, const std::string& message) {
+    err << "lumora: " << message << '\n';
+    return kExitFailure;
+}
+
+int Usage(std::ostream& err, const std::string& problem) {
+    err << "lumora: " << problem << '\n' << kUsage;
+    return kExitUsage;
+}
+
+const Command* FindCommand(std::string_view name) {
+    for (const Command& command : kCommands)
+        if (command.name == name) return &command;
+    return nullptr;
+}
+
+}  // namespace
+
+Json DescribeControl(LumoraListControl& control) {
+    Json columns = Json::array();
+    for (Long i = 1; i <= control.get_NumberOfRows(); ++i) columns.push_back(DescribeColumn(control, i));
+    return Json::object({{"properties", DescribeProperties(control)}, {"columns", std::move(columns)}});
+}
+
+void NewForm(const std::filesystem::path& form, std::ostream& out) {
+    soft::HeadlessHost host;
+    host.control().InitProperties();
+    soft::JsonPropertyBag bag;
+    host.control().WriteProperties(bag);
+    bag.Save(form);
+    out << "lumora: wrote " << form.string() << '\n';
+}
+
+void ShowForm(const std::filesystem::path& form, std::ostream& out) {
+    soft::JsonPropertyBag bag = soft::JsonPropertyBag::Load(form);
+    soft::HeadlessHost host;
+    host.control().ReadProperties(bag);
+    out << DescribeControl(host.control()).dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
+}
+
+int Run(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+    if (args.size() == 2 && (args[1] == "--help" || args[1] == "-h")) {
+        out << kUsage;
+        return kExitSuccess;
+    }
+    if (args.size() < 2) return Usage(err, "no command given");
+    const Command* command = FindCommand(args[1]);
+    if (!command) return Usage(err, "unknown command '" + args[1] + "'");
+    if (args.size() != 3) return Usage(err, args[1] + " takes one form file");
+    try {
+        command->run(args[2], out);
+    } catch (const soft::FormFileError& error) {
+        return Fail(err, error.what());
+    } catch (const RuntimeError& error) {
+        return Fail(err, "error " + std::to_string(error.number()) + ": " + error.description());
+    }
+    // A full disk or a closed pipe must not pass for a complete listing.
+    if (!out.flush()) return Fail(err, "cannot write the output");
+    return kExitSuccess;
+}
+
+}  // namespace lumora::cli

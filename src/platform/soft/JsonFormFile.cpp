@@ -1,0 +1,393 @@
+// SPDX-License-Identifier: MIT
+#include "platform/soft/JsonFormFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <new>
+#include <random>
+#include <string>
+#include <utility>
+
+#include "platform/Arithmetic.h"
+#include "platform/RuntimeError.h"
+#include "platform/soft/SoftFont.h"
+
+namespace lumora::soft {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// A form is a few kilobytes. A file this large is almost surely a wrong
+// path, and reading it whole would only eat memory.
+constexpr std::uintmax_t kMaxFormBytes = std::uintmax_t{64} << 20;
+// Containers inside each other that a form may hold; a real one needs two.
+// The limit keeps a hostile file from exhausting the stack of the recursive
+// code that later copies, compares or writes the JSON.
+constexpr int kMaxNesting = 64;
+// Names tried for the temporary file before a save gives up.
+constexpr int kTempNameAttempts = 100;
+// The longest part of the parser's complaint we pass on: it quotes the token
+// it stumbled over, which can be a whole long string.
+constexpr std::size_t kMaxParserMessage = 160;
+
+// ------------------------------------------------------------------ values
+
+// The bag's callers expect only the runtime's errors; running out of memory
+// is one of those too.
+template <typename Step>
+auto RuntimeErrorsOnly(Step&& step) -> decltype(step()) {
+    try {
+        return step();
+    } catch (const std::bad_alloc&) {
+        Raise(err::kOutOfMemory);
+    }
+}
+
+// JSON has no infinity or NaN; storing null instead would lose the value
+// without a word.
+Json FiniteNumber(double value) {
+    if (!std::isfinite(value)) Raise(err::kOverflow);
+    return value;
+}
+
+// The shortest text that reads back as the same Single is what a person
+// would have typed, so 8.1 is stored as 8.1 and not as 8.100000381469727.
+Json SingleToJson(Single value) {
+    if (!std::isfinite(value)) Raise(err::kOverflow);
+    char text[32];
+    const auto written = std::to_chars(std::begin(text), std::end(text), value);
+    double shortest = 0;
+    std::from_chars(text, written.ptr, shortest);
+    return shortest;
+}
+
+// True and False read naturally; any other value a host stored is kept.
+Json BooleanToJson(Boolean value) {
+    if (value == kTrue) return true;
+    if (value == kFalse) return false;
+    return value;
+}
+
+Json FontToJson(const IFont& font) {
+    return Json::object({
+        {"Name", ToUtf8(font.get_Name())},
+        {"Size", FiniteNumber(font.get_Size())},
+        {"Bold", font.get_Bold()},
+        {"Italic", font.get_Italic()},
+        {"Underline", font.get_Underline()},
+        {"Strikethrough", font.get_Strikethrough()},
+        {"Weight", font.get_Weight()},
+        {"Charset", font.get_Charset()},
+    });
+}
+
+// Until pictures are stored with their image, a form keeps what kind of
+// picture a column had and its size.
+Json PictureToJson(const IPicture& picture) {
+    return Json::object({
+        {"Type", static_cast<int>(picture.get_Type())},
+        {"Width", picture.get_Width()},
+        {"Height", picture.get_Height()},
+    });
+}
+
+template <typename Number>
+Variant WholeNumber(Number number) {
+    // A number beyond a Long stays a Double, so that the member it is meant
+    // for fails with an overflow instead of seeing a wrapped-around value.
+    if (std::in_range<Long>(number)) return Variant::FromLong(static_cast<Long>(number));
+    return Variant::FromDouble(static_cast<double>(number));
+}
+
+double FontNumber(const Json& value) {
+    if (!value.is_number()) Raise(err::kTypeMismatch);
+    return value.get<double>();
+}
+
+String FontText(const Json& value) {
+    if (!value.is_string()) Raise(err::kTypeMismatch);
+    return FromUtf8(value.get_ref<const std::string&>());
+}
+
+// Hand-written forms may say 1 or 0 for a font flag.
+bool FontFlag(const Json& value) { return value.is_boolean() ? value.get<bool>() : FontNumber(value) != 0; }
+
+Integer FontInteger(const Json& value) { return CInt(FontNumber(value)); }
+
+template <typename Put>
+void IfPresent(const Json& font, const char* key, Put put) {
+    if (const auto found = font.find(key); found != font.end()) put(*found);
+}
+
+FontPtr FontFromJson(const Json& object) {
+    const FontPtr font = SoftFont::Create();
+    IfPresent(object, "Name", [&](const Json& v) { font->put_Name(FontText(v)); });
+    IfPresent(object, "Size", [&](const Json& v) { font->put_Size(FontNumber(v)); });
+    IfPresent(object, "Italic", [&](const Json& v) { font->put_Italic(FontFlag(v)); });
+    IfPresent(object, "Underline", [&](const Json& v) { font->put_Underline(FontFlag(v)); });
+    IfPresent(object, "Strikethrough", [&](const Json& v) { font->put_Strikethrough(FontFlag(v)); });
+    IfPresent(object, "Charset", [&](const Json& v) { font->put_Charset(FontInteger(v)); });
+    // Bold and Weight are two views of one value and agree in a saved form.
+    // Where a hand-edited form makes them disagree, the flag is what its
+    // author changed, so it wins.
+    IfPresent(object, "Weight", [&](const Json& v) { font->put_Weight(FontInteger(v)); });
+    IfPresent(object, "Bold", [&](const Json& v) {
+        const bool bold = FontFlag(v);
+        if (bold != font->get_Bold()) font->put_Bold(bold);
+    });
+    return font;
+}
+
+Variant ObjectFromJson(const Json& object) {
+    if (object.contains("Name")) return Variant::FromFont(FontFromJson(object));
+    if (object.contains("Type")) Raise(err::kInvalidPicture);
+    Raise(err::kTypeMismatch);
+}
+
+// ------------------------------------------------------------------- files
+
+std::string Named(const std::filesystem::path& file, const std::string& what) { return file.string() + ": " + what; }
+
+FormFileError SystemError(const std::filesystem::path& file, const char* doing, int error) {
+    return FormFileError(Named(file, std::string(doing) + ": " + std::strerror(error)));
+}
+
+// "an array", "a string", "null": what a top level that is no object is.
+std::string KindOf(const Json& value) {
+    const std::string name = value.type_name();
+    if (value.is_null()) return name;
+    return (name.front() == 'a' || name.front() == 'o' ? "an " : "a ") + name;
+}
+
+// The parser's complaint without its exception tag, on one line and short.
+std::string ShortParserMessage(const Json::exception& error) {
+    std::string message = error.what();
+    if (const auto tag = message.find("] "); tag != std::string::npos) message.erase(0, tag + 2);
+    if (message.starts_with("parse error ")) message.erase(0, std::strlen("parse error "));
+    if (message.size() > kMaxParserMessage) {
+        std::size_t cut = kMaxParserMessage;
+        while (cut > 0 && (static_cast<unsigned char>(message[cut]) & 0xC0) == 0x80) --cut;
+        message = message.substr(0, cut) + "...";
+    }
+    std::replace_if(
+        message.begin(), message.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+    return message;
+}
+
+// Owns an open file descriptor.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) noexcept : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+    int get() const noexcept { return fd_; }
+    bool valid() const noexcept { return fd_ >= 0; }
+    void Reset(int fd) noexcept {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = fd;
+    }
+    // Closes now; a failure here can mean that written data never arrived.
+    bool Close() noexcept { return ::close(std::exchange(fd_, -1)) == 0; }
+
+private:
+    int fd_;
+};
+
+FormFileError TooLarge(const std::filesystem::path& file) {
+    return FormFileError(Named(file, "is larger than 64 MiB, far more than any form"));
+}
+
+std::string ReadAll(const std::filesystem::path& file) {
+    const FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.valid()) throw SystemError(file, "cannot be read", errno);
+    // A regular file is judged by its size before any of it is read; other
+    // files (pipes, devices) by what they deliver.
+    struct stat info {};
+    if (::fstat(fd.get(), &info) == 0 && S_ISREG(info.st_mode) &&
+        static_cast<std::uintmax_t>(info.st_size) > kMaxFormBytes)
+        throw TooLarge(file);
+    std::string text;
+    char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t count = ::read(fd.get(), buffer, sizeof buffer);
+        if (count == 0) return text;
+        if (count < 0 && errno == EINTR) continue;
+        if (count < 0) throw SystemError(file, "cannot be read", errno);
+        if (text.size() + static_cast<std::size_t>(count) > kMaxFormBytes) throw TooLarge(file);
+        text.append(buffer, static_cast<std::size_t>(count));
+    }
+}
+
+Json Parse(const std::string& text, const std::filesystem::path& file) {
+    const auto limitNesting = [&](int depth, Json::parse_event_t event, Json&) {
+        const bool opens = event == Json::parse_event_t::object_start || event == Json::parse_event_t::array_start;
+        if (opens && depth >= kMaxNesting) throw FormFileError(Named(file, "nests deeper than 64 levels"));
+        return true;
+    };
+    try {
+        return Json::parse(text, limitNesting);
+    } catch (const Json::exception& error) {
+        // Besides syntax errors, the parser refuses numbers beyond a double
+        // (1e400).
+        throw FormFileError(Named(file, "not valid JSON: " + ShortParserMessage(error)));
+    }
+}
+
+// A uniquely named file beside the target that disappears again unless it
+// was renamed over the target.
+class TempFile {
+public:
+    explicit TempFile(const std::filesystem::path& target) : target_(target) {
+        int error = EEXIST;
+        for (int attempt = 0; attempt < kTempNameAttempts && error == EEXIST; ++attempt) {
+            path_ = target.parent_path() / ("." + target.filename().string() + "." + RandomTag() + ".tmp");
+            fd_.Reset(::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+            if (fd_.valid()) return;
+            error = errno;
+        }
+        throw Failed(error);
+    }
+    ~TempFile() {
+        if (!renamed_) ::unlink(path_.c_str());
+    }
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+
+    void Write(const std::string& text) {
+        for (std::size_t done = 0; done < text.size();) {
+            const ssize_t count = ::write(fd_.get(), text.data() + done, text.size() - done);
+            if (count < 0 && errno == EINTR) continue;
+            if (count < 0) throw Failed(errno);
+            done += static_cast<std::size_t>(count);
+        }
+    }
+
+    // Makes the content durable before the name points at it, so a crash
+    // never leaves the target naming an empty file.
+    void SyncAndRenameOverTarget() {
+        if (::fsync(fd_.get()) != 0 || !fd_.Close()) throw Failed(errno);
+        if (::rename(path_.c_str(), target_.c_str()) != 0) throw Failed(errno);
+        renamed_ = true;
+    }
+
+private:
+    static std::string RandomTag() {
+        thread_local std::mt19937_64 generator{std::random_device{}()};
+        char text[17];
+        const auto written = std::to_chars(std::begin(text), std::end(text), generator(), 16);
+        return std::string(text, written.ptr);
+    }
+
+    FormFileError Failed(int error) const { return SystemError(target_, "cannot be saved", error); }
+
+    std::filesystem::path target_;
+    std::filesystem::path path_;
+    FileDescriptor fd_{-1};
+    bool renamed_ = false;
+};
+
+}  // namespace
+
+// ------------------------------------------------------------------ values
+
+Json VariantToJson(const Variant& value) {
+    switch (value.kind()) {
+        case Variant::Kind::Integer:
+            return value.ToInteger();
+        case Variant::Kind::Long:
+            return value.ToLong();
+        case Variant::Kind::Single:
+            return SingleToJson(value.ToSingle());
+        case Variant::Kind::Double:
+            return FiniteNumber(value.ToDouble());
+        case Variant::Kind::Boolean:
+            return BooleanToJson(value.ToBoolean());
+        case Variant::Kind::String:
+            return ToUtf8(value.ToString());
+        case Variant::Kind::Font: {
+            const FontPtr font = value.ToFont();
+            return font ? FontToJson(*font) : Json(nullptr);
+        }
+        case Variant::Kind::Picture: {
+            const PicturePtr picture = value.ToPicture();
+            return picture ? PictureToJson(*picture) : Json(nullptr);
+        }
+        case Variant::Kind::Empty:
+        case Variant::Kind::Nothing:
+            break;
+    }
+    return nullptr;
+}
+
+Variant VariantFromJson(const Json& value) {
+    switch (value.type()) {
+        case Json::value_t::null:
+            return Variant::NothingValue();
+        case Json::value_t::boolean:
+            return Variant::FromBoolean(ToBoolean(value.get<bool>()));
+        case Json::value_t::number_integer:
+            return WholeNumber(value.get<std::int64_t>());
+        case Json::value_t::number_unsigned:
+            return WholeNumber(value.get<std::uint64_t>());
+        case Json::value_t::number_float:
+            return Variant::FromDouble(value.get<double>());
+        case Json::value_t::string:
+            return Variant::FromString(FromUtf8(value.get_ref<const std::string&>()));
+        case Json::value_t::object:
+            return ObjectFromJson(value);
+        default:
+            Raise(err::kTypeMismatch);
+    }
+}
+
+// -------------------------------------------------------------------- bag
+
+JsonPropertyBag::JsonPropertyBag(Json form) : form_(std::move(form)) {
+    if (!form_.is_object()) throw std::invalid_argument("a form is one JSON object, not " + KindOf(form_));
+}
+
+Variant JsonPropertyBag::ReadProperty(const String& name, const std::optional<Variant>& defaultValue) {
+    return RuntimeErrorsOnly([&] {
+        if (const auto found = form_.find(ToUtf8(name)); found != form_.end()) return VariantFromJson(*found);
+        if (defaultValue) return *defaultValue;
+        Raise(err::kKeyNotFound, "Property " + ToUtf8(name) + " not found");
+    });
+}
+
+void JsonPropertyBag::WriteProperty(const String& name, const Variant& value,
+                                    const std::optional<Variant>& defaultValue) {
+    RuntimeErrorsOnly([&] {
+        if (defaultValue && value.SameValueAs(*defaultValue)) return;
+        std::string key = ToUtf8(name);
+        if (!form_.contains(key)) form_.emplace(std::move(key), VariantToJson(value));
+    });
+}
+
+// ------------------------------------------------------------------- files
+
+JsonPropertyBag JsonPropertyBag::Load(const std::filesystem::path& file) {
+    Json form = Parse(ReadAll(file), file);
+    if (!form.is_object()) throw FormFileError(Named(file, "top level is " + KindOf(form) + ", not a JSON object"));
+    return JsonPropertyBag(std::move(form));
+}
+
+void JsonPropertyBag::Save(const std::filesystem::path& file) const {
+    const std::string text = form_.dump(2, ' ', false, Json::error_handler_t::replace) + '\n';
+    TempFile temp(file);
+    temp.Write(text);
+    temp.SyncAndRenameOverTarget();
+}
+
+}  // namespace lumora::soft
