@@ -280,28 +280,24 @@ void LumoraListControl::put_FontSize(Single vNew) {
     NotifyAndRepaint(u"FontSize");
 }
 
-void LumoraListControl::put_FontBold(Boolean vNew) {
-    fontBold_ = vNew;
-    Use(drawingFont_).put_Bold(vNew != kFalse);
-    NotifyAndRepaint(u"FontBold");
+void LumoraListControl::StoreFontFlag(Boolean& field, Boolean value, void (IFont::*put)(bool), const char16_t* name) {
+    field = value;
+    (Use(drawingFont_).*put)(value != kFalse);
+    NotifyAndRepaint(name);
 }
 
+void LumoraListControl::put_FontBold(Boolean vNew) { StoreFontFlag(fontBold_, vNew, &IFont::put_Bold, u"FontBold"); }
+
 void LumoraListControl::put_FontItalic(Boolean vNew) {
-    fontItalic_ = vNew;
-    Use(drawingFont_).put_Italic(vNew != kFalse);
-    NotifyAndRepaint(u"FontItalic");
+    StoreFontFlag(fontItalic_, vNew, &IFont::put_Italic, u"FontItalic");
 }
 
 void LumoraListControl::put_FontStrikethru(Boolean vNew) {
-    fontStrikethru_ = vNew;
-    Use(drawingFont_).put_Strikethrough(vNew != kFalse);
-    NotifyAndRepaint(u"FontStrikethru");
+    StoreFontFlag(fontStrikethru_, vNew, &IFont::put_Strikethrough, u"FontStrikethru");
 }
 
 void LumoraListControl::put_FontUnderline(Boolean vNew) {
-    fontUnderline_ = vNew;
-    Use(drawingFont_).put_Underline(vNew != kFalse);
-    NotifyAndRepaint(u"FontUnderline");
+    StoreFontFlag(fontUnderline_, vNew, &IFont::put_Underline, u"FontUnderline");
 }
 
 void LumoraListControl::putref_Font(const FontPtr& New_Font) {

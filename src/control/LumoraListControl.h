@@ -135,6 +135,8 @@ private:
     template <typename T>
     void StoreAndRepaint(T& field, T value, const char16_t* name);
     void NotifyAndRepaint(const char16_t* name);
+    // The same for a font flag, which also reaches the drawing font.
+    void StoreFontFlag(Boolean& field, Boolean value, void (IFont::*put)(bool), const char16_t* name);
     // Gives the control a drawing font of its own with the attributes of
     // font, so that later attribute writes never reach the container's
     // font or a host's object.
