@@ -13,6 +13,7 @@ using Long = std::int32_t;
 using Integer = std::int16_t;
 using Single = float;
 using Double = double;
+using Byte = std::uint8_t;
 
 // A 16-bit truth value. True is -1, but hosts can hand over any 16-bit value
 // and the control keeps it as given.
