@@ -1,0 +1,161 @@
+// SPDX-License-Identifier: MIT
+#include "platform/soft/RasterFont.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_SYNTHESIS_H
+#include FT_TRUETYPE_TABLES_H
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <stdexcept>
+
+#include "platform/CodePage.h"
+#include "platform/soft/FreeTypeLibrary.h"
+
+namespace lumora::soft {
+namespace {
+
+// The faces' own hinting snaps stems, baseline and x-height to whole
+// pixels, which keeps 8-point captions crisp; it came out a little sharper
+// than FreeType's light autohinting for DejaVu Sans and Liberation Sans.
+// Embedded bitmaps are skipped so that every glyph is anti-aliased alike.
+constexpr FT_Int32 kLoadFlags = FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP;
+
+std::atomic<std::size_t> rasterisations{0};
+
+// 26.6 fixed point to whole pixels, halves rounded up, as the system's font
+// engine rounds its metrics.
+int RoundPixels(FT_Pos value) noexcept { return static_cast<int>((value + 32) >> 6); }
+
+// A line thickness from the face's tables; the system never draws a line
+// thinner than one pixel.
+int LineThickness(int scaled) noexcept { return std::max(1, std::abs(scaled)); }
+
+// The system centres a text line on the face's position for it.
+LineBand BandAt(int position, int thickness) noexcept { return {-(position + thickness / 2), thickness}; }
+
+}  // namespace
+
+std::size_t GlyphRasterisations() noexcept { return rasterisations.load(); }
+
+RasterFont::RasterFont(std::shared_ptr<FreeTypeLibrary> library, const FaceSource& source, int pixelSize,
+                       bool underline, bool strikeout)
+    : library_(std::move(library)),
+      source_(source),
+      pixelSize_(pixelSize),
+      underline_(underline),
+      strikeout_(strikeout) {
+    const std::lock_guard lock(library_->Mutex());
+    if (FT_New_Face(library_->Handle(), source_.path.c_str(), source_.index, &face_) != 0)
+        throw std::runtime_error("cannot open font file " + source_.path);
+    FT_Select_Charmap(face_, FT_ENCODING_UNICODE);
+    if (FT_Set_Pixel_Sizes(face_, 0, static_cast<FT_UInt>(pixelSize_)) != 0) {
+        FT_Done_Face(face_);
+        throw std::runtime_error("font file cannot be scaled: " + source_.path);
+    }
+    if (face_->family_name) family_ = face_->family_name;
+    ReadMetrics();
+}
+
+RasterFont::~RasterFont() {
+    const std::lock_guard lock(library_->Mutex());
+    FT_Done_Face(face_);
+}
+
+void RasterFont::ReadMetrics() {
+    const FT_Fixed yScale = face_->size->metrics.y_scale;
+    const FT_Fixed xScale = face_->size->metrics.x_scale;
+    const auto scaleY = [yScale](FT_Long units) { return RoundPixels(FT_MulFix(units, yScale)); };
+    const auto scaleX = [xScale](FT_Long units) { return RoundPixels(FT_MulFix(units, xScale)); };
+    const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face_, FT_SFNT_OS2));
+    const auto* hhea = static_cast<const TT_HoriHeader*>(FT_Get_Sfnt_Table(face_, FT_SFNT_HHEA));
+    const auto* post = static_cast<const TT_Postscript*>(FT_Get_Sfnt_Table(face_, FT_SFNT_POST));
+    if (os2 && os2->version == 0xFFFF) os2 = nullptr;
+
+    // The system measures a line from the face's Windows ascent and descent,
+    // and falls back to the horizontal header when a face leaves them zero.
+    FT_Long ascent = face_->ascender;
+    FT_Long descent = -face_->descender;
+    if (os2 && os2->usWinAscent + os2->usWinDescent != 0) {
+        ascent = os2->usWinAscent;
+        descent = os2->usWinDescent;
+    } else if (hhea) {
+        ascent = hhea->Ascender;
+        descent = -hhea->Descender;
+    }
+    metrics_.ascent = scaleY(ascent);
+    metrics_.descent = scaleY(descent);
+    metrics_.height = metrics_.ascent + metrics_.descent;
+    metrics_.internalLeading = scaleY(ascent + descent - face_->units_per_EM);
+    if (hhea) {
+        const FT_Long gap = hhea->Line_Gap - ((ascent + descent) - (hhea->Ascender - hhea->Descender));
+        metrics_.externalLeading = std::max(0, scaleY(gap));
+    }
+    metrics_.maxCharWidth = scaleX(face_->bbox.xMax - face_->bbox.xMin);
+    if (os2 && os2->xAvgCharWidth != 0) {
+        metrics_.averageCharWidth = scaleX(os2->xAvgCharWidth);
+    } else if (FT_Load_Char(face_, 'x', kLoadFlags) == 0) {
+        metrics_.averageCharWidth = RoundPixels(face_->glyph->advance.x);
+    }
+
+    if (post) {
+        const int thickness = LineThickness(scaleY(post->underlineThickness));
+        underlineBand_ = BandAt(scaleY(post->underlinePosition), thickness);
+    } else {
+        underlineBand_ = BandAt(0, metrics_.ascent / 20 + 1);
+    }
+    if (os2) {
+        const int thickness = LineThickness(scaleY(os2->yStrikeoutSize));
+        strikeoutBand_ = BandAt(scaleY(os2->yStrikeoutPosition), thickness);
+    } else {
+        strikeoutBand_ = BandAt(metrics_.ascent / 2, metrics_.ascent / 20 + 1);
+    }
+}
+
+int RasterFont::CharWidth(unsigned char ansi) const {
+    const char byte = static_cast<char>(ansi);
+    return Advance(FromAnsi(std::string_view(&byte, 1)).front());
+}
+
+int RasterFont::TextWidth(std::u16string_view text) const {
+    int width = 0;
+    for (const char16_t ch : text) width += Advance(ch);
+    return width;
+}
+
+const Glyph& RasterFont::GlyphFor(char16_t ch) const {
+    const std::lock_guard lock(library_->Mutex());
+    if (const auto found = glyphs_.find(ch); found != glyphs_.end()) return found->second;
+    return glyphs_.emplace(ch, Rasterise(ch)).first->second;
+}
+
+Glyph RasterFont::Rasterise(char16_t ch) const {
+    ++rasterisations;
+    Glyph glyph;
+    if (FT_Load_Glyph(face_, FT_Get_Char_Index(face_, ch), kLoadFlags) != 0) return glyph;
+    const FT_GlyphSlot slot = face_->glyph;
+    if (source_.embolden) FT_GlyphSlot_Embolden(slot);
+    if (source_.slant) FT_GlyphSlot_Oblique(slot);
+    glyph.advance = RoundPixels(slot->advance.x);
+    if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) return glyph;
+
+    const FT_Bitmap& bitmap = slot->bitmap;
+    if (bitmap.pixel_mode != FT_PIXEL_MODE_GRAY) return glyph;
+    glyph.left = slot->bitmap_left;
+    glyph.top = slot->bitmap_top;
+    glyph.width = static_cast<int>(bitmap.width);
+    glyph.height = static_cast<int>(bitmap.rows);
+    glyph.coverage.resize(static_cast<std::size_t>(glyph.width) * static_cast<std::size_t>(glyph.height));
+    // A negative pitch means FreeType stored the rows bottom up.
+    const int pitch = bitmap.pitch;
+    for (int row = 0; row < glyph.height; ++row) {
+        const int sourceRow = pitch >= 0 ? row : glyph.height - 1 - row;
+        const unsigned char* source = bitmap.buffer + static_cast<std::ptrdiff_t>(sourceRow) * std::abs(pitch);
+        std::copy_n(source, glyph.width, glyph.coverage.begin() + static_cast<std::ptrdiff_t>(row) * glyph.width);
+    }
+    return glyph;
+}
+
+}  // namespace lumora::soft

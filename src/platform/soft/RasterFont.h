@@ -1,0 +1,107 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+struct FT_FaceRec_;
+
+namespace lumora::soft {
+
+class FreeTypeLibrary;
+
+// A font's measures in pixels, as the system's text metrics report them.
+struct TextMetrics {
+    int height = 0;  // ascent + descent: one line of text
+    int ascent = 0;
+    int descent = 0;
+    int internalLeading = 0;
+    int externalLeading = 0;
+    int averageCharWidth = 0;
+    int maxCharWidth = 0;
+};
+
+// Rows a line through the text covers, counted from the baseline row
+// (the first row under the letters); negative is above it.
+struct LineBand {
+    int top = 0;
+    int thickness = 1;
+};
+
+// One character's anti-aliased image and how far it moves the pen.
+struct Glyph {
+    int advance = 0;  // whole pixels, as the system's text extents count
+    int left = 0;     // the image's first column, right of the pen
+    int top = 0;      // the image's first row, above the baseline row
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> coverage;  // height rows of width values, 0..255
+};
+
+// A face file, and the looks FreeType adds because the file lacks them.
+struct FaceSource {
+    std::string path;
+    int index = 0;
+    bool embolden = false;
+    bool slant = false;
+};
+
+// A face at one pixel size and style, with its metrics and the images of
+// the characters drawn with it so far. Drawing the same text again reuses
+// the images.
+class RasterFont {
+public:
+    // Throws std::runtime_error when FreeType cannot open the file.
+    RasterFont(std::shared_ptr<FreeTypeLibrary> library, const FaceSource& source, int pixelSize, bool underline,
+               bool strikeout);
+    ~RasterFont();
+    RasterFont(const RasterFont&) = delete;
+    RasterFont& operator=(const RasterFont&) = delete;
+
+    const TextMetrics& Metrics() const noexcept { return metrics_; }
+    const std::string& FamilyName() const noexcept { return family_; }
+    int PixelSize() const noexcept { return pixelSize_; }
+    bool Underlined() const noexcept { return underline_; }
+    bool StruckOut() const noexcept { return strikeout_; }
+    const LineBand& UnderlineBand() const noexcept { return underlineBand_; }
+    const LineBand& StrikeoutBand() const noexcept { return strikeoutBand_; }
+
+    // Advance of a Windows-1252 character.
+    int CharWidth(unsigned char ansi) const;
+    int Advance(char16_t ch) const { return GlyphFor(ch).advance; }
+    // The sum of the characters' advances, as the system measures text.
+    int TextWidth(std::u16string_view text) const;
+    // The character's image, rasterised on first use. The reference stays
+    // valid as long as the font.
+    const Glyph& GlyphFor(char16_t ch) const;
+
+private:
+    // Measures the face at its size as the system's text metrics do. Runs
+    // with the library's lock held.
+    void ReadMetrics();
+    // Renders one character and counts it. Runs with the library's lock held.
+    Glyph Rasterise(char16_t ch) const;
+
+    std::shared_ptr<FreeTypeLibrary> library_;
+    FT_FaceRec_* face_ = nullptr;
+    FaceSource source_;
+    int pixelSize_ = 0;
+    bool underline_ = false;
+    bool strikeout_ = false;
+    std::string family_;
+    TextMetrics metrics_;
+    LineBand underlineBand_;
+    LineBand strikeoutBand_;
+    mutable std::unordered_map<char16_t, Glyph> glyphs_;
+};
+
+// How many character images FreeType has rendered in this process; a second
+// draw of the same text must not add to it.
+std::size_t GlyphRasterisations() noexcept;
+
+}  // namespace lumora::soft

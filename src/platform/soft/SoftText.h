@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "platform/Font.h"
+#include "platform/Gdi.h"
+#include "platform/soft/RasterFont.h"
+
+namespace lumora::soft {
+
+// The font for the attributes at a vertical resolution. Its em is
+// size × dpiY / 72 pixels, rounded, as the system sizes a font of that many
+// points. Fonts are made once per process and shared, never null; throws
+// std::runtime_error when no usable face is installed at all.
+std::shared_ptr<const RasterFont> ResolveFont(const FontDescription& font, int dpiY);
+
+// What a device context without a selected font draws with: a bold sans
+// serif with the system font's 16-pixel line at 96 dpi.
+std::shared_ptr<const RasterFont> SystemFont(int dpiY);
+
+// Receives one pixel of text in the text colour; 255 is fully covered.
+using CoveragePlot = std::function<void(int x, int y, std::uint8_t coverage)>;
+// Receives a drawn line's character cell before its letters, for the
+// background colour of an opaque background mode.
+using BackgroundFill = std::function<void(const Rect& cell)>;
+
+// DrawTextA: text is Windows-1252 and a negative count means up to the
+// first NUL. Lines are tmHeight apart. With DT_CALCRECT nothing is drawn;
+// rect's right and bottom become the extent of the text and its left stays,
+// whatever the alignment, as on the system. Otherwise glyph coverage goes to
+// plot (clipped to rect unless DT_NOCLIP) and cells to background. Returns
+// what DrawText returns: the height of the text, or with DT_VCENTER and
+// DT_BOTTOM the offset from rect's top to the bottom of the text (1 when
+// that is 0). DT_EXPANDTABS is not supported; a tab is drawn as a character.
+int LayoutText(const RasterFont& font, const char* text, int count, Rect* rect, unsigned format,
+               const CoveragePlot* plot, const BackgroundFill* background);
+
+}  // namespace lumora::soft

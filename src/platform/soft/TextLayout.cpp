@@ -1,0 +1,106 @@
+// SPDX-License-Identifier: MIT
+#include "platform/soft/TextLayout.h"
+
+#include "platform/Gdi.h"
+#include "platform/soft/RasterFont.h"
+
+namespace lumora::soft {
+namespace {
+
+constexpr char16_t kPrefix = u'&';
+constexpr char16_t kSpace = u' ';
+
+bool IsLineBreak(char16_t ch) noexcept { return ch == u'\r' || ch == u'\n'; }
+
+// A line may break before the first character after a run of spaces.
+bool BreakBefore(std::u16string_view line, std::size_t at) noexcept {
+    return at > 0 && at < line.size() && line[at - 1] == kSpace && line[at] != kSpace;
+}
+
+struct Cut {
+    std::size_t length;  // characters left on the line
+    std::size_t used;    // characters the next line does not start with
+};
+
+// Where the system breaks a line of which only the first `fit` characters
+// fit. Left-aligned lines keep the spaces after their last word; centred and
+// right-aligned lines drop the last of them. A first word wider than the
+// rectangle stays whole and overflows, and one space after it is swallowed.
+Cut CutLine(std::u16string_view line, std::size_t fit, bool aligned) noexcept {
+    std::size_t at = fit;
+    while (at > 0 && !BreakBefore(line, at)) --at;
+    if (at > 0) return {aligned ? at - 1 : at, at};
+    std::size_t end = fit;
+    while (end < line.size() && line[end] != kSpace) ++end;
+    return {end, end < line.size() ? end + 1 : end};
+}
+
+std::size_t CharsThatFit(const RasterFont& font, std::u16string_view line, int width) {
+    int extent = 0;
+    std::size_t count = 0;
+    for (; count < line.size(); ++count) {
+        extent += font.Advance(line[count]);
+        if (extent > width) break;
+    }
+    return count;
+}
+
+}  // namespace
+
+TextLayout::TextLayout(const RasterFont& font, std::u16string_view text, int width, unsigned format)
+    : font_(font), text_(text), width_(width), format_(format) {}
+
+TextLine TextLayout::NextLine() {
+    TextLine line;
+    std::vector<int> prefixes;
+    sources_.clear();
+    const bool prefixed = !(format_ & DT_NOPREFIX);
+    const bool singleLine = (format_ & DT_SINGLELINE) != 0;
+    std::size_t at = position_;
+    std::size_t start = at;
+    while (at < text_.size() && (singleLine || !IsLineBreak(text_[at]))) {
+        // A lone "&" as the text's last character is drawn as it is.
+        if (prefixed && text_[at] == kPrefix && at + 1 < text_.size()) {
+            ++at;
+            if (text_[at] != kPrefix) {
+                prefixes.push_back(static_cast<int>(line.text.size()));
+                continue;
+            }
+        }
+        line.text += text_[at];
+        sources_.push_back(start);
+        start = ++at;
+    }
+    // The last marked character on a line is its access key.
+    line.prefix = prefixes.empty() ? -1 : prefixes.back();
+
+    const std::size_t fit = CharsThatFit(font_, line.text, width_);
+    if (fit < line.text.size() && (format_ & DT_WORDBREAK)) {
+        const Cut cut = CutLine(line.text, fit, (format_ & (DT_CENTER | DT_RIGHT)) != 0);
+        position_ = SourceAfter(cut.used, at);
+        line.text.resize(cut.length);
+        if (line.prefix >= static_cast<int>(cut.length)) {
+            line.prefix = -1;
+            for (const int prefix : prefixes)
+                if (prefix < static_cast<int>(cut.length)) line.prefix = prefix;
+        }
+    } else {
+        position_ = at;
+        SkipLineBreak();
+    }
+    line.width = font_.TextWidth(line.text);
+    return line;
+}
+
+std::size_t TextLayout::SourceAfter(std::size_t used, std::size_t segmentEnd) const {
+    return used < sources_.size() ? sources_[used] : segmentEnd;
+}
+
+void TextLayout::SkipLineBreak() {
+    if (AtEnd() || !IsLineBreak(text_[position_])) return;
+    const char16_t first = text_[position_++];
+    // CR LF and LF CR are one break; CR CR and LF LF are two.
+    if (!AtEnd() && IsLineBreak(text_[position_]) && text_[position_] != first) ++position_;
+}
+
+}  // namespace lumora::soft
