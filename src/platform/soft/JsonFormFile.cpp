@@ -12,12 +12,12 @@
 #include <cstdint>
 #include <cstring>
 #include <new>
-#include <random>
 #include <string>
 #include <utility>
 
 #include "platform/Arithmetic.h"
 #include "platform/RuntimeError.h"
+#include "platform/soft/AtomicFile.h"
 #include "platform/soft/SoftFont.h"
 
 namespace lumora::soft {
@@ -32,8 +32,6 @@ constexpr std::uintmax_t kMaxFormBytes = std::uintmax_t{64} << 20;
 // The limit keeps a hostile file from exhausting the stack of the recursive
 // code that later copies, compares or writes the JSON.
 constexpr int kMaxNesting = 64;
-// Names tried for the temporary file before a save gives up.
-constexpr int kTempNameAttempts = 100;
 // The longest part of the parser's complaint we pass on: it quotes the token
 // it stumbled over, which can be a whole long string.
 constexpr std::size_t kMaxParserMessage = 160;
@@ -194,12 +192,6 @@ public:
 
     int get() const noexcept { return fd_; }
     bool valid() const noexcept { return fd_ >= 0; }
-    void Reset(int fd) noexcept {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = fd;
-    }
-    // Closes now; a failure here can mean that written data never arrived.
-    bool Close() noexcept { return ::close(std::exchange(fd_, -1)) == 0; }
 
 private:
     int fd_;
@@ -244,59 +236,6 @@ Json Parse(const std::string& text, const std::filesystem::path& file) {
         throw FormFileError(Named(file, "not valid JSON: " + ShortParserMessage(error)));
     }
 }
-
-// A uniquely named file beside the target that disappears again unless it
-// was renamed over the target.
-class TempFile {
-public:
-    explicit TempFile(const std::filesystem::path& target) : target_(target) {
-        int error = EEXIST;
-        for (int attempt = 0; attempt < kTempNameAttempts && error == EEXIST; ++attempt) {
-            path_ = target.parent_path() / ("." + target.filename().string() + "." + RandomTag() + ".tmp");
-            fd_.Reset(::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
-            if (fd_.valid()) return;
-            error = errno;
-        }
-        throw Failed(error);
-    }
-    ~TempFile() {
-        if (!renamed_) ::unlink(path_.c_str());
-    }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-
-    void Write(const std::string& text) {
-        for (std::size_t done = 0; done < text.size();) {
-            const ssize_t count = ::write(fd_.get(), text.data() + done, text.size() - done);
-            if (count < 0 && errno == EINTR) continue;
-            if (count < 0) throw Failed(errno);
-            done += static_cast<std::size_t>(count);
-        }
-    }
-
-    // Makes the content durable before the name points at it, so a crash
-    // never leaves the target naming an empty file.
-    void SyncAndRenameOverTarget() {
-        if (::fsync(fd_.get()) != 0 || !fd_.Close()) throw Failed(errno);
-        if (::rename(path_.c_str(), target_.c_str()) != 0) throw Failed(errno);
-        renamed_ = true;
-    }
-
-private:
-    static std::string RandomTag() {
-        thread_local std::mt19937_64 generator{std::random_device{}()};
-        char text[17];
-        const auto written = std::to_chars(std::begin(text), std::end(text), generator(), 16);
-        return std::string(text, written.ptr);
-    }
-
-    FormFileError Failed(int error) const { return SystemError(target_, "cannot be saved", error); }
-
-    std::filesystem::path target_;
-    std::filesystem::path path_;
-    FileDescriptor fd_{-1};
-    bool renamed_ = false;
-};
 
 }  // namespace
 
@@ -385,9 +324,11 @@ JsonPropertyBag JsonPropertyBag::Load(const std::filesystem::path& file) {
 
 void JsonPropertyBag::Save(const std::filesystem::path& file) const {
     const std::string text = form_.dump(2, ' ', false, Json::error_handler_t::replace) + '\n';
-    TempFile temp(file);
-    temp.Write(text);
-    temp.SyncAndRenameOverTarget();
+    try {
+        WriteFileAtomically(file, text);
+    } catch (const AtomicFileError& error) {
+        throw FormFileError(Named(file, std::string("cannot be saved: ") + error.what()));
+    }
 }
 
 }  // namespace lumora::soft
