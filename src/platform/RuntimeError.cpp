@@ -13,6 +13,8 @@ std::string DescribeError(Long number) {
             return "Out of memory";
         case err::kSubscriptOutOfRange:
             return "Subscript out of range";
+        case err::kDivisionByZero:
+            return "Division by zero";
         case err::kTypeMismatch:
             return "Type mismatch";
         case err::kFileNotFound:

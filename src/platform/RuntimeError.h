@@ -14,6 +14,7 @@ inline constexpr Long kInvalidProcedureCall = 5;
 inline constexpr Long kOverflow = 6;
 inline constexpr Long kOutOfMemory = 7;
 inline constexpr Long kSubscriptOutOfRange = 9;
+inline constexpr Long kDivisionByZero = 11;
 inline constexpr Long kTypeMismatch = 13;
 inline constexpr Long kFileNotFound = 53;
 inline constexpr Long kPathFileAccess = 75;

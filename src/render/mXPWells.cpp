@@ -1,12 +1,43 @@
 // SPDX-License-Identifier: MIT
 #include "render/mXPWells.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include "platform/Arithmetic.h"
 #include "platform/CodePage.h"
+#include "platform/GdiScoped.h"
+#include "platform/RuntimeError.h"
 
 namespace lumora::mXPWells {
 namespace {
 
 constexpr char16_t kAccessKeyMarker = u'&';
+// Gradient bands stay one pixel wide up to this many pixels per colour
+// step; beyond, they widen so there are about 256 of them.
+constexpr Long kGradientSteps = 255;
+
+struct Channels {
+    Long red = 0;
+    Long green = 0;
+    Long blue = 0;
+};
+
+Channels Split(COLORREF color) { return {GetRValue(color), GetGValue(color), GetBValue(color)}; }
+
+COLORREF Compose(Long red, Long green, Long blue) {
+    return static_cast<COLORREF>(blue) * 65536u + static_cast<COLORREF>(green) * 256u + static_cast<COLORREF>(red);
+}
+
+// The translation's result is not examined: a colour the system does not
+// know leaves the value at black.
+COLORREF Translate(Gdi& gdi, OLE_COLOR color, HPALETTE palette) {
+    COLORREF result = 0;
+    gdi.OleTranslateColor(color, palette, &result);
+    return result;
+}
+
+Long Clamp(Long value) { return std::clamp<Long>(value, 0, 255); }
 
 // The character after a marker at position pos, lower-cased, or "" when the
 // marker ends the caption.
@@ -15,7 +46,112 @@ String KeyAfter(const String& caption, std::size_t pos) {
     return String(1, LowerCaseChar(caption[pos + 1]));
 }
 
+// The 8-bit text and the count the system call gets. A count beyond the
+// converted text (a caller's length, or characters that became one) is
+// limited to it, so the call never reads past the end.
+int AnsiCount(const std::string& ansi, Long length) {
+    if (length < 0) return -1;
+    return static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(length), ansi.size()));
+}
+
 }  // namespace
+
+COLORREF ShiftColor(Gdi& gdi, OLE_COLOR color, Long& red, Long& green, Long& blue, Long amount, HPALETTE palette) {
+    const Channels channels = Split(Translate(gdi, color, palette));
+    red = CheckedAdd<Long>(channels.red, amount);
+    green = CheckedAdd<Long>(channels.green, amount);
+    blue = CheckedAdd<Long>(channels.blue, amount);
+    red = Clamp(red);
+    green = Clamp(green);
+    blue = Clamp(blue);
+    return Compose(red, green, blue);
+}
+
+void DrawGradient(Gdi& gdi, HDC hdc, OLE_COLOR farColor, OLE_COLOR nearColor, Rect& rect, Long size, Long horizontal) {
+    // Every step that fails is passed over and the next one runs, so a
+    // degenerate size still paints what it can.
+    const Channels start = Split(Translate(gdi, nearColor, HPALETTE{}));
+    const Channels end = Split(Translate(gdi, farColor, HPALETTE{}));
+    const double delta[3] = {static_cast<double>(end.red - start.red), static_cast<double>(end.green - start.green),
+                             static_cast<double>(end.blue - start.blue)};
+    const Long from[3] = {start.red, start.green, start.blue};
+    Integer current[3] = {static_cast<Integer>(start.red), static_cast<Integer>(start.green),
+                          static_cast<Integer>(start.blue)};
+
+    Long step = size / kGradientSteps;
+    if (step == 0) step = 1;
+    for (std::int64_t i = size; i >= 0 && step > 0; i -= step) {
+        SkipOnError([&] {
+            if (horizontal != 0)
+                rect.left = CheckedSub<Long>(rect.right, step);
+            else
+                rect.top = CheckedSub<Long>(rect.bottom, step);
+        });
+        const ScopedGdiObject<HBRUSH> brush(gdi, gdi.CreateSolidBrush(Compose(current[0], current[1], current[2])));
+        gdi.FillRect(hdc, rect, brush.get());
+        if (horizontal != 0)
+            rect.right = rect.left;
+        else
+            rect.bottom = rect.top;
+        for (int c = 0; c < 3; ++c) {
+            SkipOnError([&] {
+                const double value = static_cast<double>(size - i) * delta[c] / static_cast<double>(size) + from[c];
+                current[c] = CInt(value);
+            });
+        }
+    }
+}
+
+void PaintRect(Gdi& gdi, HDC hdc, const Rect& rect, OLE_COLOR& color, Boolean fill) {
+    Long red = 0, green = 0, blue = 0;
+    color = ShiftColor(gdi, color, red, green, blue, 0, HPALETTE{});
+    const ScopedGdiObject<HBRUSH> brush(gdi, gdi.CreateSolidBrush(color));
+    if (fill == kTrue)
+        gdi.FillRect(hdc, rect, brush.get());
+    else
+        gdi.FrameRect(hdc, rect, brush.get());
+}
+
+void DrawLine(Gdi& gdi, HDC hdc, Long x1, Long y1, Long x2, Long y2, COLORREF color, Long width) {
+    const ScopedGdiObject<HPEN> pen(gdi, gdi.CreatePen(PS_SOLID, width, color));
+    const ScopedSelectObject<HPEN> selected(gdi, hdc, pen.get());
+    Point previous;
+    gdi.MoveToEx(hdc, x1, y1, &previous);
+    gdi.LineTo(hdc, x2, y2);
+}
+
+void DrawPixel(Gdi& gdi, HDC hdc, Long x, Long y, COLORREF color) { gdi.SetPixelV(hdc, x, y, color); }
+
+Rect GetClientRectangle(Gdi& gdi, HWND hwnd) {
+    Rect rect;
+    gdi.GetClientRect(hwnd, &rect);
+    return rect;
+}
+
+void SetDCTextColor(Gdi& gdi, HDC hdc, COLORREF color) { gdi.SetTextColor(hdc, color); }
+
+void DrawCaption(Gdi& gdi, HDC hdc, const String& text, Long length, Rect& rect, Long format) {
+    const std::string ansi = ToAnsi(text);
+    gdi.DrawTextA(hdc, ansi.c_str(), AnsiCount(ansi, length), &rect, static_cast<unsigned>(format));
+}
+
+void MeasureCaption(Gdi& gdi, HDC hdc, const String& text, Long length, Rect& rect) {
+    const std::string ansi = ToAnsi(text);
+    gdi.DrawTextA(hdc, ansi.c_str(), AnsiCount(ansi, length), &rect, DT_CALCRECT | DT_WORDBREAK);
+}
+
+void CopyRectangle(Rect& destination, const Rect& source) { CopyRect(&destination, &source); }
+
+void OffsetRectangle(Rect& rect, Long dx, Long dy) { OffsetRect(&rect, dx, dy); }
+
+Rect InflateRectangle(Rect& rect, const Variant& dx, const Variant& dy) {
+    InflateRect(&rect, dx.ToLong(), dy.ToLong());
+    return rect;
+}
+
+void EmptyRectangle(Rect& rect) { SetRectEmpty(&rect); }
+
+void DeleteGdiObject(Gdi& gdi, HGDIOBJ object) { gdi.DeleteObject(object); }
 
 String ExtractAccessKey(const String& caption) {
     const std::size_t first = caption.find(kAccessKeyMarker);
