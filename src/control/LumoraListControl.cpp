@@ -322,20 +322,4 @@ void LumoraListControl::putref_Font(const FontPtr& New_Font) {
     NotifyAndRepaint(u"Font");
 }
 
-// ------------------------------------------------------------------ repaint
-
-void LumoraListControl::DrawTab() {
-    if (alignment_ == reg_Top) DrawTabTop();
-}
-
-void LumoraListControl::DrawTabTop() {
-    // Until the painter draws, a pass sums the widths as the painter does
-    // first (filling empty slots, failing on a missing list or an overflow)
-    // and shows the image.
-    Long totalWidth = 0;
-    for (std::int64_t i = 1; i <= numberOfRows_; ++i)
-        totalWidth = CheckedAdd<Long>(totalWidth, tabs_.Slot(static_cast<Long>(i)).RowWidth);
-    site_.Refresh();
-}
-
 }  // namespace lumora

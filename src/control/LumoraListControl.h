@@ -47,6 +47,11 @@ public:
     void WriteProperties(IPropertyBag& PropBag);
     void Resize();
     void Terminate() noexcept;
+    void MouseDown(Integer Button, Integer Shift, Single X, Single Y);
+    void MouseMove(Integer Button, Integer Shift, Single X, Single Y);
+    void MouseUp(Integer Button, Integer Shift, Single X, Single Y);
+    void GotFocus();
+    void LostFocus();
 
     // Automation interface, in interface order.
     Long get_HeaderHeight() const noexcept { return headerHeight_; }
@@ -119,6 +124,8 @@ public:
     Long AddRow(OptionalRef<Long> iTabWidth = {}, OptionalRef<String> sTabText = {},
                 OptionalRef<PicturePtr> pTabPicture = {});
     Variant DeleteRow();
+    // The picture's size in screen pixels, 0 and 0 without a picture.
+    void GetPictureSize(const PicturePtr& pPicture, Single& picX, Single& picY);
     void SetTabAccessKeys();
     Long GetTabAccessKey(const Integer& iKey) const noexcept;
 
@@ -143,6 +150,15 @@ private:
     void AdoptDrawingFont(const FontPtr& font);
     // Raises RowPressed when events are connected.
     void RaiseRowPressed(Integer& previousTab, Long& sortRow, String& sort);
+
+    // Steps of the paint pass.
+    void LayOutColumns(Gdi& gdi, HDC hdc, Long count);
+    void PaintColumnLooks(Gdi& gdi, HDC hdc, Long count, COLORREF frameColor);
+    void PaintCaptions(Gdi& gdi, HDC hdc, Long count);
+    void PaintCaption(Gdi& gdi, HDC hdc, Long index);
+    // Whether the point, rounded to whole pixels, lies in the column's
+    // rectangle as the last pass laid it out.
+    bool HitTest(Long column, Single X, Single Y);
 
     void ReadControlKeys(IPropertyBag& bag);
     void ReadColumns(IPropertyBag& bag);

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "platform/Dialogs.h"
 #include "platform/Font.h"
+#include "platform/Gdi.h"
+#include "platform/Pointer.h"
 #include "platform/Types.h"
 
 namespace lumora {
@@ -34,8 +37,26 @@ public:
     // form's access-key modifier.
     virtual void put_AccessKeys(const String& keys) = 0;
 
+    // The platform the control draws and talks through.
+    virtual Gdi& gdi() = 0;
+    virtual IDialogs& dialogs() = 0;
+    virtual IPointer& pointer() = 0;
+
+    // The control's own child window.
+    virtual HWND hWnd() = 0;
+    // A device context on the control's persistent image: what is drawn
+    // stays until the next Cls. The control's font is selected into it and
+    // text is drawn with a transparent background.
+    virtual HDC hDC() = 0;
+    // Clears the persistent image to the window's own background colour.
+    virtual void Cls() = 0;
     // Shows the control's persistent image on screen at once.
     virtual void Refresh() = 0;
+
+    // The control's height as the container measures it, in twips. Writing a
+    // different height delivers the Resize notification before it returns.
+    virtual Single get_Height() = 0;
+    virtual void put_Height(Single twips) = 0;
 };
 
 }  // namespace lumora

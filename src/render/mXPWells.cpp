@@ -153,6 +153,22 @@ void EmptyRectangle(Rect& rect) { SetRectEmpty(&rect); }
 
 void DeleteGdiObject(Gdi& gdi, HGDIOBJ object) { gdi.DeleteObject(object); }
 
+bool IsMouseOverWindow(IPointer& pointer, HWND hwnd) {
+    Point cursor;
+    pointer.GetCursorPos(&cursor);
+    return pointer.WindowFromPoint(cursor) == hwnd;
+}
+
+bool TrackMouseCapture(IPointer& pointer, HWND hwnd) {
+    const bool over = IsMouseOverWindow(pointer, hwnd);
+    if (over) {
+        if (pointer.GetCapture() != hwnd) pointer.SetCapture(hwnd);
+    } else if (pointer.GetCapture() == hwnd) {
+        pointer.ReleaseCapture();
+    }
+    return over;
+}
+
 String ExtractAccessKey(const String& caption) {
     const std::size_t first = caption.find(kAccessKeyMarker);
     if (first == String::npos || first + 1 >= caption.size()) return String();

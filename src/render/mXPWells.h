@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/Gdi.h"
+#include "platform/Pointer.h"
 #include "platform/Types.h"
 #include "platform/Variant.h"
 
@@ -44,6 +45,13 @@ void OffsetRectangle(Rect& rect, Long dx, Long dy);
 Rect InflateRectangle(Rect& rect, const Variant& dx, const Variant& dy);
 void EmptyRectangle(Rect& rect);
 void DeleteGdiObject(Gdi& gdi, HGDIOBJ object);
+
+// Whether the window the cursor is over is hwnd itself; a child or an
+// overlapping window on top of it counts as not over.
+bool IsMouseOverWindow(IPointer& pointer, HWND hwnd);
+// The same, taking the capture while over (so the move that leaves the
+// window still arrives) and letting it go once the pointer is elsewhere.
+bool TrackMouseCapture(IPointer& pointer, HWND hwnd);
 
 // The access key of one caption as one lower-case character, or "". An
 // ampersand marks the key ("&Name" gives n); two in a row stand for a

@@ -48,9 +48,12 @@ TEST(AppearanceTest, InitialisationNotifiesOnlyThroughAddRowAndTheThreeFontWrite
     soft::HeadlessHost host;
     host->InitProperties();
     EXPECT_EQ(host.TakeLog(),
-              (Log{"PropertyChanged NumberOfRows", "Refresh", "BackColor 16644857", "ForeColor 2147483666",
-                   "PropertyChanged FontName", "Refresh", "PropertyChanged FontBold", "Refresh",
-                   "PropertyChanged FontSize", "Refresh", "Font"}));
+              (Log{// The first column is painted before the height is set: the strip
+                   // collapses, and the FontName write's pass brings it to 25 pixels,
+                   // each time with a nested pass from the window's resize.
+                   "PropertyChanged NumberOfRows", "Resize 240x0", "Refresh", "Refresh", "BackColor 16644857",
+                   "ForeColor 2147483666", "PropertyChanged FontName", "Resize 240x25", "Refresh", "Refresh",
+                   "PropertyChanged FontBold", "Refresh", "PropertyChanged FontSize", "Refresh", "Font"}));
 }
 
 TEST(AppearanceTest, NewControlDrawsWithTheContainersFontButKeepsItsFontProperties) {
@@ -101,7 +104,7 @@ TEST_P(AppearanceWriteTest, StoresThenNotifiesThenRepaints) {
     }
 
 INSTANTIATE_TEST_SUITE_P(EveryRepaintingProperty, AppearanceWriteTest,
-                         ::testing::Values(LUMORA_WRITE(HeaderHeight, -3), LUMORA_WRITE(BackColor, 0x80000005u),
+                         ::testing::Values(LUMORA_WRITE(HeaderHeight, 25), LUMORA_WRITE(BackColor, 0x80000005u),
                                            LUMORA_WRITE(ForeColor, 0x123456u),
                                            LUMORA_WRITE(ForeColorActive, 0xFFFFFFFFu), LUMORA_WRITE(BackColorForm, 1u),
                                            LUMORA_WRITE(MouseMoveColor0, 2u), LUMORA_WRITE(MouseMoveColor1, 3u),
@@ -124,6 +127,26 @@ TEST(AppearanceTest, OwnColoursReachTheWindowBeforeTheNotification) {
     host->put_ForeColor(0x00FF00u);
     EXPECT_EQ(host.TakeLog(), (Log{"BackColor 2147483653", "PropertyChanged BackColor", "Refresh", "ForeColor 65280",
                                    "PropertyChanged ForeColor", "Refresh"}));
+}
+
+TEST(AppearanceTest, HeaderHeightSetsTheWindowsHeightThroughANestedPass) {
+    soft::HeadlessHost host;
+    host->InitProperties();
+    host.TakeLog();
+    host->put_HeaderHeight(30);
+    EXPECT_EQ(host.TakeLog(), (Log{"PropertyChanged HeaderHeight", "Resize 240x30", "Refresh", "Refresh"}));
+    host->put_HeaderHeight(-3);
+    EXPECT_EQ(host.TakeLog(), (Log{"PropertyChanged HeaderHeight", "Resize 240x0", "Refresh", "Refresh"}));
+    // No window is that tall, and the caption's place overflows: the write
+    // is stored and reports the overflow instead of painting garbage.
+    try {
+        host->put_HeaderHeight(2147483647);
+        FAIL() << "expected error 6";
+    } catch (const RuntimeError& error) {
+        EXPECT_EQ(error.number(), err::kOverflow);
+    }
+    EXPECT_EQ(host->get_HeaderHeight(), 2147483647);
+    EXPECT_EQ(host.TakeLog(), (Log{"PropertyChanged HeaderHeight", "Resize 240x32767"}));
 }
 
 TEST(AppearanceTest, ForeColorHotWaitsForTheNextRepaint) {

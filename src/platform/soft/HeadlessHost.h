@@ -9,15 +9,21 @@
 #include "control/LumoraListControl.h"
 #include "platform/ControlEvents.h"
 #include "platform/ControlSite.h"
+#include "platform/Pointer.h"
+#include "platform/soft/RecordingDialogs.h"
+#include "platform/soft/SoftGdi.h"
 
 namespace lumora::soft {
 
-// A host without a screen: it creates one control, plays the container's
-// part and writes down everything the control tells it, one line per call:
+// A host without a screen: it gives one control a window on the software
+// surface with a persistent image, simulates the mouse (cursor, the window
+// under it, the capture) and writes down everything the control tells it,
+// one line per call:
 //
 //   "PropertyChanged HeaderHeight"   a saved property changed
-//   "Refresh"                        the image was shown (a finished repaint)
-//   "BackColor 16645881"             the window's own colours
+//   "Refresh"                        a finished paint pass was shown
+//   "Resize 240x25"                  the window's new client size (pixels)
+//   "BackColor 16644857"             the window's own colours
 //   "ForeColor 2147483666"
 //   "Font"                           the control handed over its font
 //   "AccessKeys nz"                  the window's access keys
@@ -26,9 +32,12 @@ namespace lumora::soft {
 //
 // Event handlers set by a test run while the event is raised and may change
 // the by-reference arguments or call back into the control.
-class HeadlessHost final : private IControlSite, private ILumoraListControlEvents {
+class HeadlessHost final : private IControlSite, private ILumoraListControlEvents, private IPointer {
 public:
-    HeadlessHost();
+    // Where the control's window sits on the simulated screen.
+    static constexpr Point kWindowOrigin{100, 100};
+
+    explicit HeadlessHost(int width = 240, int height = 25);
     ~HeadlessHost() override;
     HeadlessHost(const HeadlessHost&) = delete;
     HeadlessHost& operator=(const HeadlessHost&) = delete;
@@ -40,12 +49,35 @@ public:
     void SetAmbientFont(FontPtr font) { ambientFont_ = std::move(font); }
     const FontPtr& ambientFont() const noexcept { return ambientFont_; }
 
+    // The container resizes the control's window; the control hears Resize.
+    void SetClientSize(int width, int height);
+
+    // The user moves, presses and releases the mouse at a point in the
+    // control's client area (pixels). As on the system, the control hears of
+    // it only when its window is the one under the cursor or it holds the
+    // capture.
+    void MoveMouse(Single x, Single y, Integer button = 0, Integer shift = 0);
+    void PressMouse(Single x, Single y, Integer button = 1, Integer shift = 0);
+    void ReleaseMouse(Single x, Single y, Integer button = 1, Integer shift = 0);
+    void Focus();
+    void Blur();
+    // Puts another window on top of part of the control (client
+    // coordinates), as a child window or an overlapping form would lie.
+    HWND CoverWith(const Rect& clientArea);
+    void Uncover(HWND cover);
+    HWND captureHolder() const noexcept { return capture_; }
+
     // Everything recorded so far, then forgets it.
     std::vector<std::string> TakeLog();
     const std::vector<std::string>& log() const noexcept { return log_; }
     std::vector<std::string> PropertyChanges() const;
     int RefreshCount() const;
 
+    SoftGdi& surface() noexcept { return gdi_; }
+    // The control's persistent image.
+    const SoftBitmap& image() const;
+    Rect clientRect() const;
+    const std::vector<MessageBoxRecord>& messageBoxes() const noexcept { return dialogs_.messageBoxes(); }
     const String& accessKeys() const noexcept { return accessKeys_; }
     OLE_COLOR windowBackColor() const noexcept { return backColor_; }
     OLE_COLOR windowForeColor() const noexcept { return foreColor_; }
@@ -66,7 +98,15 @@ private:
     void putref_Font(const FontPtr& font) override;
     FontPtr AmbientFont() override { return ambientFont_; }
     void put_AccessKeys(const String& keys) override;
+    Gdi& gdi() override { return gdi_; }
+    IDialogs& dialogs() override { return dialogs_; }
+    IPointer& pointer() override { return *this; }
+    HWND hWnd() override { return window_; }
+    HDC hDC() override;
+    void Cls() override;
     void Refresh() override;
+    Single get_Height() override;
+    void put_Height(Single twips) override;
 
     // ILumoraListControlEvents
     void RowPressed(Integer& PreviousTab, Long& SortRow, String& Sort) override;
@@ -75,14 +115,51 @@ private:
     void MouseDown(Integer& Button, Integer& Shift, Single& X, Single& Y, Long& SortRow, String& Sort) override;
     void MouseUp(Integer& Button, Integer& Shift, Single& X, Single& Y, Long& SortRow) override;
 
+    // IPointer
+    bool GetCursorPos(Point* point) override;
+    HWND WindowFromPoint(Point point) override;
+    HWND SetCapture(HWND hwnd) override;
+    HWND GetCapture() override { return capture_; }
+    bool ReleaseCapture() override;
+
     void Record(std::string line) { log_.push_back(std::move(line)); }
+    // Sizes the window and its image, keeping the pixels both sizes share.
+    void ResizeWindow(int width, int height);
+    // Keeps the image's selected font in step with the control's font
+    // object, whose attributes the control changes directly.
+    void SyncImageFont();
+    void PlaceCursor(Single x, Single y);
+    // Whether a mouse message at the cursor goes to the control's window.
+    bool MouseReachesControl();
+
+    struct Cover {
+        HWND window;
+        Rect area;
+    };
 
     std::vector<std::string> log_;
+    SoftGdi gdi_;
+    RecordingDialogs dialogs_;
     FontPtr ambientFont_;
     FontPtr font_;
-    OLE_COLOR backColor_ = 0;
-    OLE_COLOR foreColor_ = 0;
+    OLE_COLOR backColor_ = 0x8000000F;
+    OLE_COLOR foreColor_ = 0x80000012;
     String accessKeys_;
+
+    HWND window_;
+    HWND desktop_;
+    int width_ = 0;
+    int height_ = 0;
+    HDC imageDc_;
+    HBITMAP imageBitmap_;
+    HBITMAP stockBitmap_;
+    HFONT imageFont_;
+    HFONT stockFont_;
+    FontDescription imageFontDescription_;
+    Point cursor_{-1, -1};
+    HWND capture_;
+    std::vector<Cover> covers_;
+
     std::unique_ptr<LumoraListControl> control_;
 };
 

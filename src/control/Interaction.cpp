@@ -1,0 +1,84 @@
+// SPDX-License-Identifier: MIT
+// Mouse and focus: hot tracking, pressing and sorting columns, and the
+// events that tell the host about them.
+#include "control/LumoraListControl.h"
+#include "platform/Arithmetic.h"
+#include "platform/GdiScoped.h"
+#include "render/mXPWells.h"
+
+namespace lumora {
+namespace {
+
+constexpr const char16_t* kSortAscending = u"ASC";
+constexpr const char16_t* kSortDescending = u"DESC";
+
+}  // namespace
+
+bool LumoraListControl::HitTest(Long column, Single X, Single Y) {
+    // A column the painter has not laid out yet has no rectangle to hit.
+    if (column < 1 || static_cast<std::size_t>(column) >= rowRects_.size()) return false;
+    const Long x = CLng(X);
+    const Long y = CLng(Y);
+    Gdi& gdi = site_.gdi();
+    const ScopedGdiObject<HRGN> region(gdi, gdi.CreateRectRgnIndirect(rowRects_[static_cast<std::size_t>(column)]));
+    return gdi.PtInRegion(region.get(), x, y);
+}
+
+void LumoraListControl::MouseMove(Integer Button, Integer Shift, Single X, Single Y) {
+    Long sortRow = sortedRow_;
+    if (!mXPWells::TrackMouseCapture(site_.pointer(), site_.hWnd())) {
+        if (events_) events_->MouseOut(Button, Shift, X, Y, sortRow);
+        hotRow_ = 0;
+        DrawTab();
+        return;
+    }
+    // The handler gets X and Y by reference; where it moves them is where
+    // the hot column is looked for.
+    if (events_) events_->MouseIn(Button, Shift, X, Y, sortRow);
+    bool changed = false;
+    const Long count = numberOfRows_;
+    for (Long i = 1; i <= count; ++i) {
+        if (HitTest(i, X, Y) && i != hotRow_) {
+            hotRow_ = i;
+            changed = true;
+        }
+    }
+    // Moves within one column must stay cheap: no repaint unless the hot
+    // column changed.
+    if (changed) DrawTab();
+}
+
+void LumoraListControl::MouseDown(Integer Button, Integer Shift, Single X, Single Y) {
+    const Long count = numberOfRows_;
+    for (Long i = 1; i <= count; ++i) {
+        if (!HitTest(i, X, Y)) continue;
+        selectedRow_ = i;
+        sortedRow_ = i;
+        put_SelectedRow(i);
+        cTabs& tab = tabs_.Slot(i);
+        String sort;
+        if (tab.RowSort == kTrue) {
+            tab.RowSort = kFalse;
+            sort = kSortDescending;
+        } else {
+            tab.RowSort = kTrue;
+            sort = kSortAscending;
+        }
+        Long sortRow = sortedRow_;
+        if (events_) events_->MouseDown(Button, Shift, X, Y, sortRow, sort);
+    }
+    DrawTab();
+}
+
+void LumoraListControl::MouseUp(Integer Button, Integer Shift, Single X, Single Y) {
+    Long sortRow = sortedRow_;
+    if (events_) events_->MouseUp(Button, Shift, X, Y, sortRow);
+    selectedRow_ = 0;
+    DrawTab();
+}
+
+void LumoraListControl::GotFocus() { DrawTab(); }
+
+void LumoraListControl::LostFocus() { DrawTab(); }
+
+}  // namespace lumora

@@ -1,0 +1,159 @@
+// SPDX-License-Identifier: MIT
+// The paint pass: the whole strip in one go, into the control's persistent
+// image, shown with one refresh at the end.
+#include <algorithm>
+
+#include "control/LumoraListControl.h"
+#include "platform/Arithmetic.h"
+#include "platform/RuntimeError.h"
+#include "render/ColumnLooks.h"
+#include "render/StripPainter.h"
+#include "render/mXPWells.h"
+#include "support/basUmrechnung.h"
+
+namespace lumora {
+namespace {
+
+// Columns start two pixels in and two pixels after the one before; the top
+// two rows belong to the frame and the pressed look's top lines.
+constexpr Long kFirstColumnLeft = 2;
+constexpr Long kColumnGap = 2;
+constexpr Long kColumnTop = 2;
+// The caption is measured from two rows below the column's top and then
+// placed 8 pixels right of the picture.
+constexpr Long kCaptionTopOffset = 2;
+constexpr Single kCaptionGap = 8;
+// How far the caption's top edge moves up from the measured place: a
+// pressed caption sits one pixel lower than an unpressed one.
+constexpr Long kPressedCaptionLift = 2;
+constexpr Long kCaptionLift = 3;
+constexpr Long kCaptionFormat = DT_CENTER | DT_VCENTER | DT_WORDBREAK;
+// Picture sizes arrive in hundredths of a millimetre.
+constexpr double kTwipsPerHimetric = 1440.0 / 2540.0;
+
+// A colour as the drawing calls take it: system colours become their RGB.
+COLORREF Plain(Gdi& gdi, OLE_COLOR color) {
+    COLORREF result = color;
+    gdi.OleTranslateColor(color, HPALETTE{}, &result);
+    return result;
+}
+
+bool IsColumn(Long index, Long count) { return index >= 1 && index <= count; }
+
+}  // namespace
+
+void LumoraListControl::DrawTab() {
+    if (alignment_ == reg_Top) DrawTabTop();
+}
+
+void LumoraListControl::DrawTabTop() {
+    Gdi& gdi = site_.gdi();
+    const Long count = numberOfRows_;
+
+    Long totalWidth = 0;
+    for (Long i = 1; i <= count; ++i) totalWidth = CheckedAdd<Long>(totalWidth, tabs_.Slot(i).RowWidth);
+
+    site_.Cls();
+    // A height the host set does not last: the strip is HeaderHeight tall.
+    // When this changes the height, the host's Resize runs a whole pass of
+    // its own before this one goes on.
+    site_.put_Height(static_cast<Single>(basUmrechnung::fnc_PixelToTwips(gdi, site_.dialogs(), headerHeight_, 1)));
+
+    const HDC hdc = site_.hDC();
+    const HWND hwnd = site_.hWnd();
+    const Long half = ColumnLooks::HalfHeight(headerHeight_);
+    const COLORREF frameColor = Plain(gdi, frameColor_);
+    Rect client = mXPWells::GetClientRectangle(gdi, hwnd);
+    StripPainter::PaintBackground(gdi, hdc, client, half);
+    const Long rightAreaLeft =
+        CheckedAdd<Long>(CheckedAdd<Long>(totalWidth, CheckedMul<Long>(2, count)), kFirstColumnLeft);
+    StripPainter::PaintRightArea(gdi, hdc, client, rightAreaLeft, backColorForm_);
+
+    client = mXPWells::GetClientRectangle(gdi, hwnd);
+    if (showFrame_ != kFalse) StripPainter::PaintFrameTop(gdi, hdc, client, frameColor);
+    StripPainter::PaintBottomLine(gdi, hdc, client);
+    if (showFrame_ != kFalse) StripPainter::PaintFrameSides(gdi, hdc, client, frameColor);
+
+    LayOutColumns(gdi, hdc, count);
+    if (count >= 1) {
+        PaintColumnLooks(gdi, hdc, count, frameColor);
+        PaintCaptions(gdi, hdc, count);
+    }
+    site_.Refresh();
+}
+
+void LumoraListControl::LayOutColumns(Gdi& gdi, HDC hdc, Long count) {
+    // Positions run in single precision, as they always have; for any real
+    // strip every value is a whole number and exact.
+    Single x = kFirstColumnLeft;
+    for (Long i = 1; i <= count; ++i) {
+        cTabs& tab = tabs_.Slot(i);
+        tab.RowLeft = CLng(x);
+        tab.RowTop = kColumnTop;
+        tab.RowHeight = headerHeight_;
+        const Rect rect{CLng(x), kColumnTop, CLng(static_cast<double>(x) + tab.RowWidth), headerHeight_};
+        rowRects_.resize(static_cast<std::size_t>(i) + 1);
+        rowRects_[static_cast<std::size_t>(i)] = rect;
+        StripPainter::PaintSeparator(gdi, hdc, rect);
+        x = static_cast<Single>(static_cast<double>(x) + kColumnGap + tab.RowWidth);
+    }
+}
+
+void LumoraListControl::PaintColumnLooks(Gdi& gdi, HDC hdc, Long count, COLORREF frameColor) {
+    // A pressed, hot or sorted column that is no longer there (deleted, or a
+    // host's SortedRow beyond the strip) shows no look; the stored index
+    // stays, so the look returns with the column.
+    if (selectedRow_ > 0 && IsColumn(selectedRow_, count))
+        ColumnLooks::PaintPressedLook(gdi, hdc, rowRects_[static_cast<std::size_t>(selectedRow_)], headerHeight_);
+    if (hotRow_ != 0 && hotRow_ != selectedRow_ && IsColumn(hotRow_, count))
+        ColumnLooks::PaintHotLook(gdi, hdc, rowRects_[static_cast<std::size_t>(hotRow_)], headerHeight_, showFrame_,
+                                  frameColor);
+    if (showSortPic_ != kFalse && sortedRow_ >= 1 && IsColumn(sortedRow_, count)) {
+        const cTabs& tab = tabs_.Slot(sortedRow_);
+        ColumnLooks::PaintSortPicture(gdi, hdc, rowRects_[static_cast<std::size_t>(sortedRow_)], tab.RowWidth,
+                                      tab.RowSort);
+    }
+}
+
+void LumoraListControl::PaintCaptions(Gdi& gdi, HDC hdc, Long count) {
+    // The first caption paints unprotected, so a broken strip shows up as an
+    // error; from there on a failing step is passed over and the rest of the
+    // strip still paints.
+    PaintCaption(gdi, hdc, 1);
+    for (Long i = 2; i <= count; ++i) SkipOnError([&] { PaintCaption(gdi, hdc, i); });
+}
+
+void LumoraListControl::PaintCaption(Gdi& gdi, HDC hdc, Long index) {
+    Rect text = rowRects_[static_cast<std::size_t>(index)];
+    text.top = CheckedAdd<Long>(text.top, kCaptionTopOffset);
+    const String caption = tabs_.Slot(index).RowCaption;
+    const auto length = static_cast<Long>(std::min<std::size_t>(caption.size(), 0x7FFFFFFF));
+    mXPWells::MeasureCaption(gdi, hdc, caption, length, text);
+
+    Single picX = 0;
+    Single picY = 0;
+    GetPictureSize(tabs_.Slot(index).get_RowIcon(), picX, picY);
+    const Long dy = CLng(CheckedSub<Long>(CheckedAdd<Long>(headerHeight_, text.top), text.bottom) / 2.0);
+    const Long dx = CLng(static_cast<double>(picX) + kCaptionGap);
+    mXPWells::OffsetRectangle(text, dx, dy);
+
+    if (index == selectedRow_) {
+        text.top = CheckedSub<Long>(text.top, kPressedCaptionLift);
+        mXPWells::SetDCTextColor(gdi, hdc, Plain(gdi, foreColorActive_));
+    } else {
+        text.top = CheckedSub<Long>(text.top, kCaptionLift);
+        mXPWells::SetDCTextColor(gdi, hdc, Plain(gdi, index == hotRow_ ? foreColorHot_ : foreColor_));
+    }
+    mXPWells::DrawCaption(gdi, hdc, caption, length, text, kCaptionFormat);
+}
+
+void LumoraListControl::GetPictureSize(const PicturePtr& pPicture, Single& picX, Single& picY) {
+    picX = 0;
+    picY = 0;
+    if (!pPicture) return;
+    Gdi& gdi = site_.gdi();
+    picX = static_cast<Single>(pPicture->get_Width() * kTwipsPerHimetric / basUmrechnung::fnc_TwipsPerPixelX(gdi));
+    picY = static_cast<Single>(pPicture->get_Height() * kTwipsPerHimetric / basUmrechnung::fnc_TwipsPerPixelY(gdi));
+}
+
+}  // namespace lumora

@@ -1,0 +1,108 @@
+// SPDX-License-Identifier: MIT
+#include "render/ColumnLooks.h"
+
+#include "platform/Arithmetic.h"
+#include "render/mXPWells.h"
+
+namespace lumora::ColumnLooks {
+namespace {
+
+constexpr COLORREF kPressedUpper = RGB(188, 228, 249);
+constexpr COLORREF kPressedLower = RGB(139, 209, 246);
+constexpr COLORREF kPressedTopLine = RGB(134, 163, 178);
+constexpr COLORREF kPressedSecondLine = RGB(170, 206, 225);
+constexpr COLORREF kPressedOuterLine = RGB(80, 145, 175);
+constexpr COLORREF kPressedInnerLine = RGB(112, 187, 222);
+
+constexpr COLORREF kHotUpper = RGB(227, 247, 255);
+constexpr COLORREF kHotLower = RGB(187, 235, 254);
+constexpr COLORREF kHotOutline = RGB(147, 201, 227);
+
+// Each row of the sort triangle is a short gradient, darkest at its left.
+struct TriangleRow {
+    Long offset;  // added to the column's middle
+    Long size;    // gradient size: the row paints size + 1 pixels
+    COLORREF farColor;
+    COLORREF nearColor;
+};
+constexpr TriangleRow kLongRow{3, 7, RGB(60, 94, 114), RGB(154, 199, 224)};
+constexpr TriangleRow kMiddleRow{2, 5, RGB(82, 139, 171), RGB(196, 227, 244)};
+constexpr TriangleRow kShortRow{1, 3, RGB(103, 172, 211), RGB(196, 227, 244)};
+constexpr COLORREF kTipColor = RGB(154, 203, 230);
+
+// Rows of the triangle for an ascending column (pointing up) and for any
+// other (pointing down): long, middle and short row, then the tip.
+constexpr Long kUpRows[4] = {6, 5, 4, 3};
+constexpr Long kDownRows[4] = {3, 4, 5, 6};
+
+constexpr Long kSolidWidth = 1;
+
+void Fill(Gdi& gdi, HDC hdc, const Rect& rect, COLORREF color) {
+    OLE_COLOR translated = color;
+    mXPWells::PaintRect(gdi, hdc, rect, translated, kTrue);
+}
+
+void Frame(Gdi& gdi, HDC hdc, const Rect& rect, COLORREF color) {
+    OLE_COLOR translated = color;
+    mXPWells::PaintRect(gdi, hdc, rect, translated, kFalse);
+}
+
+void Line(Gdi& gdi, HDC hdc, Long x1, Long y1, Long x2, Long y2, COLORREF color) {
+    mXPWells::DrawLine(gdi, hdc, x1, y1, x2, y2, color, kSolidWidth);
+}
+
+Long Plus(Long a, Long b) { return CheckedAdd<Long>(a, b); }
+
+}  // namespace
+
+Long HalfHeight(Long headerHeight) { return CLng(headerHeight / 2.0); }
+
+void PaintPressedLook(Gdi& gdi, HDC hdc, const Rect& column, Long headerHeight) {
+    const Long left = column.left;
+    const Long right = column.right;
+    const Long half = HalfHeight(headerHeight);
+    const Long bottom = CheckedSub<Long>(headerHeight, 1);
+    const Long outerLeft = CheckedSub<Long>(left, 1);
+    const Long outerRight = Plus(right, 1);
+
+    Fill(gdi, hdc, Rect{left, 1, outerRight, half}, kPressedUpper);
+    Fill(gdi, hdc, Rect{left, half, outerRight, bottom}, kPressedLower);
+    Line(gdi, hdc, outerLeft, 1, outerRight, 1, kPressedTopLine);
+    Line(gdi, hdc, outerLeft, 2, outerRight, 2, kPressedSecondLine);
+    Line(gdi, hdc, outerLeft, 1, outerLeft, bottom, kPressedOuterLine);
+    Line(gdi, hdc, left, 2, left, bottom, kPressedInnerLine);
+    Line(gdi, hdc, outerRight, 1, outerRight, bottom, kPressedOuterLine);
+}
+
+void PaintHotLook(Gdi& gdi, HDC hdc, const Rect& column, Long headerHeight, Boolean showFrame, COLORREF frameColor) {
+    const Long left = column.left;
+    const Long right = column.right;
+    const Long half = HalfHeight(headerHeight);
+
+    Fill(gdi, hdc, Rect{left, 1, Plus(right, 1), half}, kHotUpper);
+    Fill(gdi, hdc, Rect{left, half, Plus(right, 1), headerHeight}, kHotLower);
+    Frame(gdi, hdc, Rect{CheckedSub<Long>(left, 1), 0, Plus(right, 2), headerHeight}, kHotOutline);
+    // The outline's top edge disappears under the frame line.
+    if (showFrame != kFalse) Line(gdi, hdc, 0, 0, Plus(right, 2), 0, frameColor);
+}
+
+void PaintSortPicture(Gdi& gdi, HDC hdc, const Rect& column, Long width, Integer rowSort) {
+    const Long* rows = rowSort == kTrue ? kUpRows : kDownRows;
+    const double middle = static_cast<double>(column.right) - width / 2.0;
+    Rect shortRow;
+    int index = 0;
+    for (const TriangleRow& row : {kLongRow, kMiddleRow, kShortRow}) {
+        Rect rect = column;
+        rect.top = rows[index];
+        rect.bottom = rows[index] + 1;
+        rect.right = CLng(middle + row.offset);
+        mXPWells::DrawGradient(gdi, hdc, row.farColor, row.nearColor, rect, row.size, 1);
+        shortRow = rect;
+        ++index;
+    }
+    // The tip sits above (or below) the short row's second pixel, found
+    // from where the short row's gradient ended.
+    mXPWells::DrawPixel(gdi, hdc, Plus(shortRow.left, 1), rows[3], kTipColor);
+}
+
+}  // namespace lumora::ColumnLooks

@@ -1,0 +1,27 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "platform/Gdi.h"
+#include "platform/Types.h"
+
+// The three states a column can show over the plain strip, in a palette of
+// their own that no property changes.
+namespace lumora::ColumnLooks {
+
+// The pressed column: a two-tone fill with a dark outer and a light inner
+// edge, from one pixel left of the column to its separator, rows 1 to
+// HeaderHeight - 2.
+void PaintPressedLook(Gdi& gdi, HDC hdc, const Rect& column, Long headerHeight);
+
+// The column under the mouse: a lighter two-tone fill in an outline whose
+// top edge disappears under the frame line when the frame is shown.
+void PaintHotLook(Gdi& gdi, HDC hdc, const Rect& column, Long headerHeight, Boolean showFrame, COLORREF frameColor);
+
+// The sort triangle near the column's top, pointing up when the column was
+// last sorted ascending (rowSort True) and down otherwise.
+void PaintSortPicture(Gdi& gdi, HDC hdc, const Rect& column, Long width, Integer rowSort);
+
+// Half of HeaderHeight, rounded half to even: where the two tones meet.
+Long HalfHeight(Long headerHeight);
+
+}  // namespace lumora::ColumnLooks
