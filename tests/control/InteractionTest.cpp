@@ -1,0 +1,192 @@
+// SPDX-License-Identifier: MIT
+#include <gtest/gtest.h>
+
+#include "platform/soft/HeadlessHost.h"
+#include "platform/soft/MemoryPropertyBag.h"
+
+namespace lumora {
+namespace {
+
+using Log = std::vector<std::string>;
+
+// Three columns of 60 pixels: x = 2..61, 64..123 and 126..185, rows 2..24.
+class InteractionTest : public ::testing::Test {
+protected:
+    InteractionTest() {
+        host->InitProperties();
+        host->AddRow();
+        host->AddRow();
+        host.TakeLog();
+    }
+
+    soft::HeadlessHost host{300, 25};
+};
+
+TEST_F(InteractionTest, RepeatedPressesAlternateTheDirectionInBothEvents) {
+    host.PressMouse(30, 10);
+    host.ReleaseMouse(30, 10);
+    host.PressMouse(30, 10, 2);
+    host.ReleaseMouse(30, 10, 2);
+    host.PressMouse(31, 12, 4, 1);
+
+    EXPECT_EQ(host.TakeLog(), (Log{
+                                  "RowPressed 0 1 ASC",
+                                  "PropertyChanged SelectedRow",
+                                  "Refresh",
+                                  "MouseDown 1 0 30 10 1 ASC",
+                                  "Refresh",  //
+                                  "MouseUp 1 0 30 10 1",
+                                  "Refresh",  //
+                                  "RowPressed 1 1 DESC",
+                                  "PropertyChanged SelectedRow",
+                                  "Refresh",
+                                  "MouseDown 2 0 30 10 1 DESC",
+                                  "Refresh",  //
+                                  "MouseUp 2 0 30 10 1",
+                                  "Refresh",  //
+                                  "RowPressed 1 1 ASC",
+                                  "PropertyChanged SelectedRow",
+                                  "Refresh",
+                                  "MouseDown 4 1 31 12 1 ASC",
+                                  "Refresh",
+                              }));
+    EXPECT_EQ(host->get_RowSorted(1), kTrue);
+    EXPECT_EQ(host->get_SelectedRow(), 1);
+}
+
+TEST_F(InteractionTest, ReleaseClearsThePressedColumnButKeepsTheSortedOne) {
+    host.PressMouse(100, 10);
+    host.ReleaseMouse(5, 20);
+    EXPECT_EQ(host->get_SelectedRow(), 0);
+    EXPECT_EQ(host->get_SortedRow(), 2);
+    host.TakeLog();
+
+    host.PressMouse(150, 10);
+    EXPECT_EQ(host.TakeLog().front(), "RowPressed 2 3 ASC") << "the column pressed before is the previous one";
+}
+
+TEST_F(InteractionTest, PressesOutsideEveryColumnOnlyRepaint) {
+    for (const auto& [x, y] : {std::pair{250.0f, 10.0f}, {30.0f, 1.0f}, {30.0f, 0.0f}, {62.0f, 10.0f}}) {
+        host.PressMouse(x, y);
+        EXPECT_EQ(host.TakeLog(), (Log{"Refresh"})) << x << "," << y;
+    }
+    EXPECT_EQ(host->get_SelectedRow(), 0);
+    EXPECT_EQ(host->get_SortedRow(), 0);
+}
+
+TEST_F(InteractionTest, MovesRepaintOnlyWhenTheHotColumnChanges) {
+    host.MoveMouse(10, 10);
+    host.MoveMouse(20, 12);
+    host.MoveMouse(250, 10);
+    host.MoveMouse(30, 1);
+    host.MoveMouse(70, 10);
+
+    EXPECT_EQ(host.TakeLog(), (Log{"MouseIn 0 0 10 10 0", "Refresh", "MouseIn 0 0 20 12 0", "MouseIn 0 0 250 10 0",
+                                   "MouseIn 0 0 30 1 0", "MouseIn 0 0 70 10 0", "Refresh"}));
+    EXPECT_EQ(host->HotRow(), 2);
+}
+
+TEST_F(InteractionTest, LeavingTheWindowRaisesMouseOutOnceAndLetsTheCaptureGo) {
+    host.MoveMouse(10, 10);
+    EXPECT_TRUE(host.captureHolder());
+    host.TakeLog();
+
+    host.MoveMouse(10, 40);
+    host.MoveMouse(10, 50);
+    host.MoveMouse(-5, 10);
+
+    EXPECT_EQ(host.TakeLog(), (Log{"MouseOut 0 0 10 40 0", "Refresh"}));
+    EXPECT_EQ(host->HotRow(), 0);
+    EXPECT_FALSE(host.captureHolder());
+}
+
+TEST_F(InteractionTest, AWindowOnTopCountsAsOutside) {
+    host.MoveMouse(150, 10);
+    host.CoverWith(Rect{0, 0, 100, 25});
+    host.TakeLog();
+
+    host.MoveMouse(10, 10);
+    host.MoveMouse(20, 10);
+
+    EXPECT_EQ(host.TakeLog(), (Log{"MouseOut 0 0 10 10 0", "Refresh"}));
+    EXPECT_EQ(host->HotRow(), 0);
+}
+
+TEST_F(InteractionTest, ReleaseOutsideAfterMouseOutLeavesTheColumnPressed) {
+    host.MoveMouse(30, 10);
+    host.PressMouse(30, 10);
+    host.MoveMouse(30, 40);
+    host.ReleaseMouse(30, 40);
+    EXPECT_EQ(host->get_SelectedRow(), 1) << "the release went to another window";
+
+    host.TakeLog();
+    host.MoveMouse(30, 10);
+    host.ReleaseMouse(30, 10);
+    EXPECT_EQ(host.TakeLog(), (Log{"MouseIn 0 0 30 10 1", "Refresh", "MouseUp 1 0 30 10 1", "Refresh"}));
+    EXPECT_EQ(host->get_SelectedRow(), 0);
+}
+
+TEST_F(InteractionTest, PointsRoundHalvesToEvenBeforeTheHitTest) {
+    // Column 2 starts at x = 64: 63.5 rounds to 64 and hits, 64.5 to 64 too;
+    // 62.5 rounds to 62 and misses.
+    host.PressMouse(62.5f, 10);
+    EXPECT_EQ(host->get_SelectedRow(), 0);
+    host.PressMouse(63.5f, 10);
+    EXPECT_EQ(host->get_SelectedRow(), 2);
+
+    host->put_RowWidth(1, 9);  // column 1 now ends before x = 11
+    host.MoveMouse(10.5f, 10);
+    EXPECT_EQ(host->HotRow(), 1) << "10.5 is tested as 10";
+    host.MoveMouse(1, 10);
+    host.MoveMouse(11.5f, 10);
+    EXPECT_EQ(host->HotRow(), 1) << "11.5 is tested as 12, in no column: the hot column stays";
+}
+
+TEST_F(InteractionTest, AMouseInHandlerMovesThePointThatIsTested) {
+    host.onMouseIn = [](Integer&, Integer&, Single& X, Single&, Long&) { X = 150; };
+    host.MoveMouse(10, 10);
+    EXPECT_EQ(host->HotRow(), 3);
+}
+
+TEST_F(InteractionTest, FocusChangesRepaint) {
+    host.Focus();
+    host.Blur();
+    EXPECT_EQ(host.TakeLog(), (Log{"Refresh", "Refresh"}));
+}
+
+TEST_F(InteractionTest, AThousandMovesLeaveNoRegionBehind) {
+    const int before = host.surface().LiveObjectsTotal();
+    for (int i = 0; i < 1000; ++i) host.MoveMouse(static_cast<Single>(3 + i % 50), 10);
+    EXPECT_EQ(host.surface().LiveObjects(soft::ObjectKind::Region), 0);
+    EXPECT_EQ(host.surface().LiveObjectsTotal(), before);
+    EXPECT_EQ(host.RefreshCount(), 1) << "one repaint when column 1 became hot";
+}
+
+TEST(InteractionWithoutColumnsTest, PressesOnlyRepaintAndMovesOnlyReportInAndOut) {
+    soft::HeadlessHost host(300, 25);
+    soft::MemoryPropertyBag empty;
+    host->ReadProperties(empty);
+    host->Resize();
+    host.TakeLog();
+
+    host.PressMouse(10, 10);
+    host.MoveMouse(10, 10);
+    host.MoveMouse(10, 60);
+
+    EXPECT_EQ(host.TakeLog(), (Log{"Refresh", "MouseIn 0 0 10 10 1", "MouseOut 0 0 10 60 1", "Refresh"}));
+}
+
+TEST(InteractionBeforePaintTest, ColumnsNeverLaidOutAreNeverHit) {
+    soft::HeadlessHost host(300, 25);
+    host->InitProperties();
+    host->put_Alignment(reg_Bottom);
+    host->AddRow();
+    host.TakeLog();
+    host.PressMouse(100, 10);
+    EXPECT_EQ(host->get_SelectedRow(), 0) << "column 2 was added while nothing was painted";
+    host.PressMouse(30, 10);
+    EXPECT_EQ(host->get_SelectedRow(), 1);
+}
+
+}  // namespace
+}  // namespace lumora
