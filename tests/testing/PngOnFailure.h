@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -20,7 +21,11 @@ inline void SavePngOnFailure(const soft::SoftBitmap* bitmap) {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     const std::filesystem::path folder = std::filesystem::current_path() / "failures";
     std::filesystem::create_directories(folder);
-    const std::filesystem::path file = folder / (std::string(info->test_suite_name()) + "." + info->name() + ".png");
+    // Parameterised tests carry slashes in their names ("Prefix/Suite",
+    // "Test/Case"); they must not become folders.
+    std::string name = std::string(info->test_suite_name()) + "." + info->name();
+    std::replace(name.begin(), name.end(), '/', '_');
+    const std::filesystem::path file = folder / (name + ".png");
     soft::WritePng(*bitmap, file);
     std::cerr << "what the test drew: " << file.string() << '\n';
 }
