@@ -3,9 +3,11 @@
 
 #include <string_view>
 
+#include "RenderCommand.h"
 #include "platform/RuntimeError.h"
 #include "platform/soft/HeadlessHost.h"
 #include "platform/soft/JsonFormFile.h"
+#include "platform/soft/PngWriter.h"
 
 namespace lumora::cli {
 namespace {
@@ -14,7 +16,13 @@ using Json = nlohmann::ordered_json;
 
 constexpr const char* kUsage =
     "usage: lumora new FORM.json    write the form of a newly placed control\n"
-    "       lumora show FORM.json   print the properties and columns a form loads with\n";
+    "       lumora show FORM.json   print the properties and columns a form loads with\n"
+    "       lumora render FORM.json -o STRIP.png [--width PIXELS] [--dpi N] [--events SCRIPT]\n"
+    "                               draw the strip the form loads with, after the events, as PNG\n"
+    "  --width  window width, 1 to 32767 (default: the columns plus 40)\n"
+    "  --dpi    screen resolution, 1 to 960 (default: 96)\n"
+    "  --events \"move X Y; down X Y [BUTTON]; up X Y [BUTTON]; focus; blur\"\n"
+    "           X and Y in client pixels, BUTTON 1 left (default), 2 right, 4 middle\n";
 
 struct Command {
     std::string_view name;
@@ -103,6 +111,38 @@ const Command* FindCommand(std::string_view name) {
     return nullptr;
 }
 
+// Runs a command whose command line is right and reports how it ended.
+template <typename Work>
+int Perform(Work work, std::ostream& out, std::ostream& err) {
+    try {
+        work();
+    } catch (const soft::FormFileError& error) {
+        return Fail(err, error.what());
+    } catch (const soft::PngError& error) {
+        return Fail(err, error.what());
+    } catch (const RuntimeError& error) {
+        return Fail(err, "error " + std::to_string(error.number()) + ": " + error.description());
+    }
+    // A full disk or a closed pipe must not pass for a complete listing.
+    if (!out.flush()) return Fail(err, "cannot write the output");
+    return kExitSuccess;
+}
+
+int Render(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+    RenderOptions options;
+    try {
+        options = ParseRenderArguments(args);
+    } catch (const UsageError& error) {
+        return Usage(err, error.what());
+    } catch (const EventScriptError& error) {
+        // The message already says where the script went wrong; the whole
+        // usage text would only bury it.
+        err << "lumora: " << error.what() << '\n';
+        return kExitUsage;
+    }
+    return Perform([&] { RenderForm(options, out); }, out, err);
+}
+
 }  // namespace
 
 Json DescribeControl(LumoraListControl& control) {
@@ -123,6 +163,7 @@ void NewForm(const std::filesystem::path& form, std::ostream& out) {
 void ShowForm(const std::filesystem::path& form, std::ostream& out) {
     soft::JsonPropertyBag bag = soft::JsonPropertyBag::Load(form);
     soft::HeadlessHost host;
+    bag.SetPictureFiles(&host.pictureFiles());
     host.control().ReadProperties(bag);
     out << DescribeControl(host.control()).dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
 }
@@ -133,19 +174,11 @@ int Run(std::span<const std::string> args, std::ostream& out, std::ostream& err)
         return kExitSuccess;
     }
     if (args.size() < 2) return Usage(err, "no command given");
+    if (args[1] == "render") return Render(std::span(args).subspan(2), out, err);
     const Command* command = FindCommand(args[1]);
     if (!command) return Usage(err, "unknown command '" + args[1] + "'");
     if (args.size() != 3) return Usage(err, args[1] + " takes one form file");
-    try {
-        command->run(args[2], out);
-    } catch (const soft::FormFileError& error) {
-        return Fail(err, error.what());
-    } catch (const RuntimeError& error) {
-        return Fail(err, "error " + std::to_string(error.number()) + ": " + error.description());
-    }
-    // A full disk or a closed pipe must not pass for a complete listing.
-    if (!out.flush()) return Fail(err, "cannot write the output");
-    return kExitSuccess;
+    return Perform([&] { command->run(args[2], out); }, out, err);
 }
 
 }  // namespace lumora::cli

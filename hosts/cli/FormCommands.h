@@ -14,9 +14,9 @@ namespace lumora::cli {
 
 // The tool's exit codes.
 inline constexpr int kExitSuccess = 0;
-// A form that cannot be read or written, or a runtime error.
+// A form or image that cannot be read or written, or a runtime error.
 inline constexpr int kExitFailure = 1;
-// The command line itself is wrong.
+// The command line itself is wrong, an event script included.
 inline constexpr int kExitUsage = 2;
 
 // Runs the tool on a command line as main receives it (args[0] is the

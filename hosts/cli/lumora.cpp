@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The lumora tool: creates and shows form files of the header control.
+// The lumora tool: creates, shows and renders form files of the header control.
 #include <iostream>
 #include <string>
 #include <vector>

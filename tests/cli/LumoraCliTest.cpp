@@ -5,10 +5,12 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -34,6 +36,34 @@ std::string Quoted(const std::string& word) {
 std::string ReadText(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A form with three columns of widths 100, 80 and 90: the strip itself is
+// 100 + 80 + 90 + 3 * 2 pixels wide.
+const std::string kThreeColumns = R"({"HeaderHeight": 25, "NumberOfTabs": 3,
+    "RowWidth1": 100, "RowText1": "&Name", "RowWidth2": 80, "RowText2": "Größe",
+    "RowWidth3": 90, "RowText3": "Datum", "SelectedRow": 0, "SortedRow": 0})";
+constexpr int kThreeColumnsDefaultWidth = 276 + 40;
+
+struct PngSize {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    bool operator==(const PngSize&) const = default;
+    friend void PrintTo(const PngSize& size, std::ostream* out) { *out << size.width << "x" << size.height; }
+};
+
+std::uint32_t BigEndian(const std::string& bytes, std::size_t at) {
+    std::uint32_t value = 0;
+    for (std::size_t i = at; i < at + 4; ++i) value = value << 8 | static_cast<unsigned char>(bytes[i]);
+    return value;
+}
+
+// The size a PNG file's header gives, or 0 by 0 for a file that is not a
+// PNG starting with its IHDR chunk.
+PngSize ReadPngSize(const fs::path& file) {
+    const std::string bytes = ReadText(file);
+    if (bytes.size() < 24 || bytes.substr(0, 8) != "\x89PNG\r\n\x1a\n" || bytes.substr(12, 4) != "IHDR") return {};
+    return {BigEndian(bytes, 16), BigEndian(bytes, 20)};
 }
 
 class LumoraCliTest : public ::testing::Test {
@@ -164,6 +194,104 @@ TEST_F(LumoraCliTest, WrongCommandLineShowsTheUsageAndExits2) {
         EXPECT_EQ(result.exitCode, 2);
         EXPECT_EQ(result.out, "");
         EXPECT_NE(result.err.find("usage: lumora new FORM.json"), std::string::npos) << result.err;
+    }
+}
+
+TEST_F(LumoraCliTest, RenderReplaysEveryKindOfEventAndWritesThePng) {
+    const std::string form = Write("form.json", kThreeColumns);
+    const std::string idle = Path("idle.png");
+    const Result plain = Run({"render", form, "-o", idle});
+    EXPECT_EQ(plain.exitCode, 0) << plain.err;
+    EXPECT_EQ(plain.out, "lumora: wrote " + idle + "\n");
+    EXPECT_EQ(ReadPngSize(idle), (PngSize{kThreeColumnsDefaultWidth, 25}));
+
+    // Blanks, empty items and a move with a button held are all part of an
+    // ordinary session; the hot column leaves the strip looking different.
+    const std::string session = Path("session.png");
+    const Result replayed =
+        Run({"render", form, "-o", session, "--width", "300", "--dpi", "120", "--events",
+             " focus ;; move 140.5 12; down 140 12 2 ;move -3.25 4; up 140 12 2; down 50 12 4; up 50 12; "
+             "down 50 12 1; blur; move 140 12;"});
+    EXPECT_EQ(replayed.exitCode, 0) << replayed.err;
+    EXPECT_EQ(ReadPngSize(session), (PngSize{300, 25}));
+    EXPECT_NE(ReadText(session), ReadText(idle));
+}
+
+TEST_F(LumoraCliTest, RenderDefaultWidthFollowsTheColumnsAndStaysAWindowWidth) {
+    const std::pair<const char*, PngSize> cases[] = {
+        // The strip is as tall as its HeaderHeight, whatever the window was.
+        {R"({"HeaderHeight": 30, "NumberOfTabs": 1, "RowWidth1": 60})", {60 + 2 + 40, 30}},
+        {R"({"NumberOfTabs": 0})", {40, 25}},
+        // Damaged widths neither overflow nor ask for an impossible window.
+        {R"({"NumberOfTabs": 1, "RowWidth1": 2147483000})", {32767, 25}},
+        {R"({"NumberOfTabs": 1, "RowWidth1": -500})", {1, 25}},
+    };
+    for (const auto& [text, size] : cases) {
+        fs::remove(Path("strip.png"));
+        const Result result = Run({"render", Write("form.json", text), "-o", Path("strip.png")});
+        EXPECT_EQ(result.exitCode, 0) << text << result.err;
+        EXPECT_EQ(ReadPngSize(Path("strip.png")), size) << text;
+    }
+}
+
+TEST_F(LumoraCliTest, BadEventScriptExits2NamingTheEventAndWritesNothing) {
+    const std::string form = Write("form.json", kThreeColumns);
+    const std::pair<const char*, const char*> cases[] = {
+        {"focus;; dwn 10 5 ", R"(event 2 ("dwn 10 5"): unknown event "dwn")"},
+        {"move 10", R"(event 1 ("move 10"): "move" needs X and Y)"},
+        {"up 10 five", R"(event 1 ("up 10 five"): Y is not a number: "five")"},
+        {"move nan 1", R"(event 1 ("move nan 1"): X is not a number: "nan")"},
+        {"move 1e39 1", R"(event 1 ("move 1e39 1"): X is out of range: "1e39")"},
+        {"move 1 2 1", R"(event 1 ("move 1 2 1"): unexpected "1" after the event)"},
+        {"blur; focus now", R"(event 2 ("focus now"): "focus" takes no arguments, not "now")"},
+        {"down 1 2 3", R"(event 1 ("down 1 2 3"): BUTTON is 1 (left), 2 (right) or 4 (middle), not "3")"},
+    };
+    for (const auto& [script, message] : cases) {
+        const Result result = Run({"render", form, "-o", Path("strip.png"), "--events", script});
+        EXPECT_EQ(result.exitCode, 2) << script;
+        EXPECT_TRUE(result.err.starts_with(std::string("lumora: ") + message)) << result.err;
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+        EXPECT_FALSE(fs::exists(Path("strip.png"))) << script;
+    }
+}
+
+TEST_F(LumoraCliTest, WrongRenderCommandLineShowsTheUsageAndExits2) {
+    const std::string form = Write("form.json", kThreeColumns);
+    const std::string png = Path("strip.png");
+    const std::vector<std::string> cases[] = {
+        {"render", form},
+        {"render", "-o", png},
+        {"render", form, "-o", png, "--dpi", "0"},
+        {"render", form, "-o", png, "--dpi", "961"},
+        {"render", form, "-o", png, "--width", "40px"},
+        {"render", form, "-o", png, "--width"},
+        {"render", form, "-o", png, "--scale", "2"},
+        {"render", form, form, "-o", png},
+    };
+    for (const auto& args : cases) {
+        const Result result = Run(args);
+        EXPECT_EQ(result.exitCode, 2) << result.err;
+        EXPECT_NE(result.err.find("usage: lumora new FORM.json"), std::string::npos) << result.err;
+        EXPECT_FALSE(fs::exists(png));
+    }
+}
+
+TEST_F(LumoraCliTest, RenderFailuresExit1WithOneLine) {
+    const std::string form = Write("form.json", kThreeColumns);
+    const std::string png = Path("strip.png");
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"render", form, "-o", Path("missing/strip.png")}, "lumora: " + Path("missing/strip.png") + ": "},
+        {{"render", Path("missing.json"), "-o", png}, "lumora: " + Path("missing.json") + ": "},
+        // With the capture held, a press far outside reaches the control,
+        // whose hit test cannot take the point.
+        {{"render", form, "-o", png, "--events", "move 10 10; down 3e9 5"}, "lumora: error 6: "},
+    };
+    for (const auto& [args, start] : cases) {
+        const Result result = Run(args);
+        EXPECT_EQ(result.exitCode, 1) << result.err;
+        EXPECT_TRUE(result.err.starts_with(start)) << result.err;
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+        EXPECT_FALSE(fs::exists(png));
     }
 }
 
