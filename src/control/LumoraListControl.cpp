@@ -87,7 +87,9 @@ Long LumoraListControl::AddRow(OptionalRef<Long> iTabWidth, OptionalRef<String> 
                                OptionalRef<PicturePtr> pTabPicture) {
     const Long width = iTabWidth.OrDefault(kDefaultTabWidth);
     String& text = sTabText.OrDefault(String());
-    const PicturePtr picture = pTabPicture.OrDefault(nullptr);
+    PicturePtr& picture = pTabPicture.OrDefault(nullptr);
+    // The caller's variable holds the converted bitmap afterwards.
+    picture = ConvertIconToBitmap(picture);
 
     // The count only grows when the list can grow with it, so the two never
     // disagree.
@@ -145,7 +147,7 @@ void LumoraListControl::put_RowSorted(Long Index, Boolean NewTabSort) {
 PicturePtr LumoraListControl::get_RowPicture(Long Index) { return tabs_.Slot(Index).get_RowIcon(); }
 
 void LumoraListControl::putref_RowPicture(Long Index, PicturePtr NewTabPicture) {
-    tabs_.Slot(Index).RowPicture = std::move(NewTabPicture);
+    tabs_.Slot(Index).RowPicture = ConvertIconToBitmap(NewTabPicture);
     DrawTab();
     site_.PropertyChanged(u"RowPicture");
 }
@@ -172,6 +174,10 @@ void LumoraListControl::put_SelectedRow(Long NewSelectedTab) {
     RaiseRowPressed(previousTab_, sortRow, sort);
     previousTab_ = Narrow<Integer>(selectedRow_);
     NotifyAndRepaint(u"SelectedRow");
+}
+
+void LumoraListControl::ShowAboutBox() {
+    SkipOnError([&] { site_.ShowAboutBox(); });
 }
 
 void LumoraListControl::put_SortedRow(Long NewSortedRow) {

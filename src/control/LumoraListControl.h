@@ -12,6 +12,7 @@
 #include "platform/PropertyBag.h"
 #include "platform/Types.h"
 #include "platform/Variant.h"
+#include "render/cImageManipulation.h"
 
 namespace lumora {
 
@@ -128,6 +129,9 @@ public:
     void GetPictureSize(const PicturePtr& pPicture, Single& picX, Single& picY);
     void SetTabAccessKeys();
     Long GetTabAccessKey(const Integer& iKey) const noexcept;
+    // Shows the About box; whatever fails while it loads or shows is
+    // ignored, so the call always returns normally.
+    void ShowAboutBox();
 
     // Interaction state that tests and the painter read.
     Integer PreviousTab() const noexcept { return previousTab_; }
@@ -151,11 +155,23 @@ private:
     // Raises RowPressed when events are connected.
     void RaiseRowPressed(Integer& previousTab, Long& sortRow, String& sort);
 
+    // An icon as a bitmap of its size whose transparent pixels are
+    // RGB(255, 0, 255); any other picture as it is.
+    PicturePtr ConvertIconToBitmap(const PicturePtr& picture);
+
     // Steps of the paint pass.
     void LayOutColumns(Gdi& gdi, HDC hdc, Long count);
     void PaintColumnLooks(Gdi& gdi, HDC hdc, Long count, COLORREF frameColor);
-    void PaintCaptions(Gdi& gdi, HDC hdc, Long count);
-    void PaintCaption(Gdi& gdi, HDC hdc, Long index);
+    // Where a column's caption went, and the picture that goes beside it.
+    struct CaptionPlace {
+        Rect text;
+        PicturePtr picture;
+        Single picX = 0;
+        Single picY = 0;
+    };
+    void PaintCaptions(Gdi& gdi, HDC hdc, Long count, cImageManipulation& pictures);
+    void PaintCaption(Gdi& gdi, HDC hdc, Long index, CaptionPlace& place);
+    void PaintPicture(HDC hdc, Long index, const CaptionPlace& place, cImageManipulation& pictures);
     // Whether the point, rounded to whole pixels, lies in the column's
     // rectangle as the last pass laid it out.
     bool HitTest(Long column, Single X, Single Y);

@@ -28,6 +28,9 @@ constexpr Single kCaptionGap = 8;
 constexpr Long kPressedCaptionLift = 2;
 constexpr Long kCaptionLift = 3;
 constexpr Long kCaptionFormat = DT_CENTER | DT_VCENTER | DT_WORDBREAK;
+// The picture sits this far into its column, centred on the caption.
+constexpr Long kPictureInset = 4;
+constexpr Long kPictureLift = 2;
 // Picture sizes arrive in hundredths of a millimetre.
 constexpr double kTwipsPerHimetric = 1440.0 / 2540.0;
 
@@ -53,6 +56,9 @@ void LumoraListControl::DrawTabTop() {
     Long totalWidth = 0;
     for (Long i = 1; i <= count; ++i) totalWidth = CheckedAdd<Long>(totalWidth, tabs_.Slot(i).RowWidth);
 
+    // Every pass paints its pictures through an instance of its own, so a
+    // nested pass leaves this one's in place.
+    cImageManipulation pictures(gdi);
     site_.Cls();
     // A height the host set does not last: the strip is HeaderHeight tall.
     // When this changes the height, the host's Resize runs a whole pass of
@@ -77,7 +83,7 @@ void LumoraListControl::DrawTabTop() {
     LayOutColumns(gdi, hdc, count);
     if (count >= 1) {
         PaintColumnLooks(gdi, hdc, count, frameColor);
-        PaintCaptions(gdi, hdc, count);
+        PaintCaptions(gdi, hdc, count, pictures);
     }
     site_.Refresh();
 }
@@ -115,26 +121,32 @@ void LumoraListControl::PaintColumnLooks(Gdi& gdi, HDC hdc, Long count, COLORREF
     }
 }
 
-void LumoraListControl::PaintCaptions(Gdi& gdi, HDC hdc, Long count) {
+void LumoraListControl::PaintCaptions(Gdi& gdi, HDC hdc, Long count, cImageManipulation& pictures) {
     // The first caption paints unprotected, so a broken strip shows up as an
-    // error; from there on a failing step is passed over and the rest of the
-    // strip still paints.
-    PaintCaption(gdi, hdc, 1);
-    for (Long i = 2; i <= count; ++i) SkipOnError([&] { PaintCaption(gdi, hdc, i); });
+    // error; from its picture on, a failing step is passed over and the rest
+    // of the strip still paints.
+    for (Long i = 1; i <= count; ++i) {
+        CaptionPlace place;
+        if (i == 1)
+            PaintCaption(gdi, hdc, i, place);
+        else
+            SkipOnError([&] { PaintCaption(gdi, hdc, i, place); });
+        SkipOnError([&] { PaintPicture(hdc, i, place, pictures); });
+    }
 }
 
-void LumoraListControl::PaintCaption(Gdi& gdi, HDC hdc, Long index) {
-    Rect text = rowRects_[static_cast<std::size_t>(index)];
+void LumoraListControl::PaintCaption(Gdi& gdi, HDC hdc, Long index, CaptionPlace& place) {
+    Rect& text = place.text;
+    text = rowRects_[static_cast<std::size_t>(index)];
     text.top = CheckedAdd<Long>(text.top, kCaptionTopOffset);
     const String caption = tabs_.Slot(index).RowCaption;
     const auto length = static_cast<Long>(std::min<std::size_t>(caption.size(), 0x7FFFFFFF));
     mXPWells::MeasureCaption(gdi, hdc, caption, length, text);
 
-    Single picX = 0;
-    Single picY = 0;
-    GetPictureSize(tabs_.Slot(index).get_RowIcon(), picX, picY);
+    place.picture = tabs_.Slot(index).get_RowIcon();
+    GetPictureSize(place.picture, place.picX, place.picY);
     const Long dy = CLng(CheckedSub<Long>(CheckedAdd<Long>(headerHeight_, text.top), text.bottom) / 2.0);
-    const Long dx = CLng(static_cast<double>(picX) + kCaptionGap);
+    const Long dx = CLng(static_cast<double>(place.picX) + kCaptionGap);
     mXPWells::OffsetRectangle(text, dx, dy);
 
     if (index == selectedRow_) {
@@ -145,6 +157,17 @@ void LumoraListControl::PaintCaption(Gdi& gdi, HDC hdc, Long index) {
         mXPWells::SetDCTextColor(gdi, hdc, Plain(gdi, index == hotRow_ ? foreColorHot_ : foreColor_));
     }
     mXPWells::DrawCaption(gdi, hdc, caption, length, text, kCaptionFormat);
+}
+
+void LumoraListControl::PaintPicture(HDC hdc, Long index, const CaptionPlace& place, cImageManipulation& pictures) {
+    // The picture sits 4 pixels into the column, centred on the caption's
+    // lines.
+    const Rect& text = place.text;
+    const Long x = CheckedAdd<Long>(rowRects_[static_cast<std::size_t>(index)].left, kPictureInset);
+    const Long y = CLng(
+        CheckedSub<Long>(CheckedAdd<Long>(CheckedAdd<Long>(headerHeight_, text.top), kPictureLift), text.bottom) / 2.0);
+    pictures.PaintTransparentPicture(hdc, place.picture, x, y, CLng(place.picX), CLng(place.picY), 0, 0, maskColor_,
+                                     HPALETTE{});
 }
 
 void LumoraListControl::GetPictureSize(const PicturePtr& pPicture, Single& picX, Single& picY) {

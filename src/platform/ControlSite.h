@@ -4,6 +4,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Font.h"
 #include "platform/Gdi.h"
+#include "platform/PictureFiles.h"
 #include "platform/Pointer.h"
 #include "platform/Types.h"
 
@@ -41,6 +42,10 @@ public:
     virtual Gdi& gdi() = 0;
     virtual IDialogs& dialogs() = 0;
     virtual IPointer& pointer() = 0;
+    virtual IPictureFiles& pictures() = 0;
+    virtual IFileSystem& files() = 0;
+    // The control's hidden picture box, on which icons become bitmaps.
+    virtual IPictureBox& picTemp() = 0;
 
     // The control's own child window.
     virtual HWND hWnd() = 0;
@@ -57,6 +62,11 @@ public:
     // different height delivers the Resize notification before it returns.
     virtual Single get_Height() = 0;
     virtual void put_Height(Single twips) = 0;
+
+    // Shows the component's About box modally and returns once it is
+    // closed. The host runs the box over a view of its own, so the control
+    // stays free of forms.
+    virtual void ShowAboutBox() = 0;
 };
 
 }  // namespace lumora

@@ -156,6 +156,9 @@ public:
                         std::uint32_t rop) = 0;
     // count -1 means up to the first NUL. Returns the height of the text.
     virtual int DrawTextA(HDC hdc, const char* text, int count, Rect* rect, unsigned format) = 0;
+    // Draws an icon at the system's icon size, through its mask.
+    virtual bool DrawIcon(HDC hdc, int x, int y, HICON icon) = 0;
+    virtual bool DestroyIcon(HICON icon) = 0;
 
     // Regions.
     virtual bool PtInRegion(HRGN region, int x, int y) = 0;

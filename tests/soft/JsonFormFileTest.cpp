@@ -144,12 +144,31 @@ TEST_F(JsonFormFileTest, NumberJsonCannotHoldRaisesOverflowAndStoresNothing) {
     EXPECT_EQ(bag.json(), Json::object());
 }
 
-TEST_F(JsonFormFileTest, PictureIsStoredAsItsTypeAndSizeAndDoesNotLoadYet) {
+TEST_F(JsonFormFileTest, PicturesTravelAsTheirFileBytesAndComeBackWithTheirPixels) {
+    const auto gdi = std::make_shared<SoftGdi>();
+    SoftPictures pictures(gdi);
+    SoftBitmap pixels(3, 2, 32, RGB(1, 2, 3));
+    pixels.At(2, 1) = RGB(200, 100, 50);
     JsonPropertyBag bag;
-    bag.WriteProperty(u"RowPicture1", Variant::FromPicture(test::TestPicture::Create(PictureType::Icon)),
-                      Variant::NothingValue());
-    EXPECT_EQ(bag.json()["RowPicture1"], Json::parse(R"({"Type": 3, "Width": 847, "Height": 847})"));
-    EXPECT_EQ(ErrorOf([&] { bag.ReadProperty(u"RowPicture1", std::nullopt); }), err::kInvalidPicture);
+    bag.WriteProperty(u"RowPicture1", Variant::FromPicture(SoftPicture::Bitmap(gdi, pixels)), Variant::NothingValue());
+    EXPECT_EQ(bag.json()["RowPicture1"]["Type"], 1);
+    EXPECT_TRUE(bag.json()["RowPicture1"]["Data"].is_string());
+
+    EXPECT_EQ(ErrorOf([&] { bag.ReadProperty(u"RowPicture1", std::nullopt); }), err::kInvalidPicture)
+        << "without a surface to make it on";
+    bag.SetPictureFiles(&pictures);
+    const PicturePtr loaded = bag.ReadProperty(u"RowPicture1", std::nullopt).ToPicture();
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(dynamic_cast<const SoftPicture&>(*loaded).color().pixels, pixels.pixels);
+
+    JsonPropertyBag broken(Json::parse(R"({"A": {"Type": 1, "Data": "Qk0="}, "B": {"Type": 1, "Data": "!"}})"));
+    broken.SetPictureFiles(&pictures);
+    EXPECT_EQ(ErrorOf([&] { broken.ReadProperty(u"A", std::nullopt); }), err::kInvalidPicture);
+    EXPECT_EQ(ErrorOf([&] { broken.ReadProperty(u"B", std::nullopt); }), err::kInvalidPicture);
+    EXPECT_EQ(
+        ErrorOf([&] { bag.WriteProperty(u"X", Variant::FromPicture(test::TestPicture::Create()), std::nullopt); }),
+        err::kInvalidPicture)
+        << "a picture of no surface has no file to store";
 }
 
 TEST_F(JsonFormFileTest, FirstWriteOfAKeyWins) {

@@ -30,19 +30,29 @@ bool Inside(const Rect& rect, Point point) {
 
 }  // namespace
 
-HeadlessHost::HeadlessHost(int width, int height) : ambientFont_(SoftFont::Create()), font_(SoftFont::Create()) {
+// The hidden picture box's background: the colour an icon's transparent
+// pixels take when it becomes a bitmap.
+constexpr COLORREF kPictureBoxBackground = RGB(255, 0, 255);
+
+HeadlessHost::HeadlessHost(int width, int height)
+    : gdi_(std::make_shared<SoftGdi>()),
+      pictures_(gdi_),
+      picTemp_(gdi_, kPictureBoxBackground),
+      ambientFont_(SoftFont::Create()),
+      font_(SoftFont::Create()) {
     width_ = std::clamp(width, 0, kMaxWindowSide);
     height_ = std::clamp(height, 0, kMaxWindowSide);
-    window_ = gdi_.CreateSoftWindow(width_, height_);
-    desktop_ = gdi_.CreateSoftWindow(1, 1);
-    const ScopedWindowDC screen(gdi_, HWND{});
-    imageDc_ = gdi_.CreateCompatibleDC(screen.get());
-    imageBitmap_ = gdi_.CreateCompatibleBitmap(screen.get(), std::max(width_, 1), std::max(height_, 1));
-    stockBitmap_ = gdi_.SelectObject(imageDc_, imageBitmap_);
-    gdi_.SetBkMode(imageDc_, TRANSPARENT);
+    window_ = gdi_->CreateSoftWindow(width_, height_);
+    desktop_ = gdi_->CreateSoftWindow(1, 1);
+    const ScopedWindowDC screen(*gdi_, HWND{});
+    imageDc_ = gdi_->CreateCompatibleDC(screen.get());
+    imageBitmap_ = gdi_->CreateCompatibleBitmap(screen.get(), std::max(width_, 1), std::max(height_, 1));
+    stockBitmap_ = gdi_->SelectObject(imageDc_, imageBitmap_);
+    gdi_->SetBkMode(imageDc_, TRANSPARENT);
     imageFontDescription_ = Describe(*font_);
-    imageFont_ = gdi_.CreateFontIndirect(imageFontDescription_);
-    stockFont_ = gdi_.SelectObject(imageDc_, imageFont_);
+    imageFontDpi_ = gdi_->GetDeviceCaps(imageDc_, LOGPIXELSY);
+    imageFont_ = gdi_->CreateFontIndirect(imageFontDescription_);
+    stockFont_ = gdi_->SelectObject(imageDc_, imageFont_);
     control_ = std::make_unique<LumoraListControl>(static_cast<IControlSite&>(*this));
     control_->Advise(static_cast<ILumoraListControlEvents*>(this));
 }
@@ -50,11 +60,11 @@ HeadlessHost::HeadlessHost(int width, int height) : ambientFont_(SoftFont::Creat
 HeadlessHost::~HeadlessHost() {
     // The control goes first: it may still release what the host gave it.
     control_.reset();
-    gdi_.SelectObject(imageDc_, stockFont_);
-    gdi_.SelectObject(imageDc_, stockBitmap_);
-    gdi_.DeleteObject(imageFont_);
-    gdi_.DeleteObject(imageBitmap_);
-    gdi_.DeleteDC(imageDc_);
+    gdi_->SelectObject(imageDc_, stockFont_);
+    gdi_->SelectObject(imageDc_, stockBitmap_);
+    gdi_->DeleteObject(imageFont_);
+    gdi_->DeleteObject(imageBitmap_);
+    gdi_->DeleteDC(imageDc_);
 }
 
 // ------------------------------------------------------------- the window
@@ -67,26 +77,26 @@ void HeadlessHost::SetClientSize(int width, int height) {
 void HeadlessHost::ResizeWindow(int width, int height) {
     width = std::clamp(width, 0, kMaxWindowSide);
     height = std::clamp(height, 0, kMaxWindowSide);
-    const ScopedWindowDC screen(gdi_, HWND{});
-    const HBITMAP resized = gdi_.CreateCompatibleBitmap(screen.get(), std::max(width, 1), std::max(height, 1));
+    const ScopedWindowDC screen(*gdi_, HWND{});
+    const HBITMAP resized = gdi_->CreateCompatibleBitmap(screen.get(), std::max(width, 1), std::max(height, 1));
     // An image too large for the surface keeps the old one; the window still
     // takes its new size.
     if (resized) {
-        const ScopedMemoryDC copy(gdi_, screen.get());
-        const ScopedSelectObject<HBITMAP> selected(gdi_, copy.get(), resized);
-        gdi_.BitBlt(copy.get(), 0, 0, std::min(width, width_), std::min(height, height_), imageDc_, 0, 0, SRCCOPY);
+        const ScopedMemoryDC copy(*gdi_, screen.get());
+        const ScopedSelectObject<HBITMAP> selected(*gdi_, copy.get(), resized);
+        gdi_->BitBlt(copy.get(), 0, 0, std::min(width, width_), std::min(height, height_), imageDc_, 0, 0, SRCCOPY);
     }
     if (resized) {
-        gdi_.SelectObject(imageDc_, resized);
-        gdi_.DeleteObject(std::exchange(imageBitmap_, resized));
+        gdi_->SelectObject(imageDc_, resized);
+        gdi_->DeleteObject(std::exchange(imageBitmap_, resized));
     }
     width_ = width;
     height_ = height;
-    gdi_.ResizeSoftWindow(window_, width_, height_);
+    gdi_->ResizeSoftWindow(window_, width_, height_);
     Record("Resize " + std::to_string(width_) + "x" + std::to_string(height_));
 }
 
-const SoftBitmap& HeadlessHost::image() const { return *gdi_.BitmapOf(imageBitmap_); }
+const SoftBitmap& HeadlessHost::image() const { return *gdi_->BitmapOf(imageBitmap_); }
 
 Rect HeadlessHost::clientRect() const { return Rect{0, 0, width_, height_}; }
 
@@ -96,33 +106,42 @@ HDC HeadlessHost::hDC() {
 }
 
 void HeadlessHost::SyncImageFont() {
+    // A font is made for one resolution: a new one follows a new attribute
+    // or a new resolution of the surface.
     const FontDescription wanted = Describe(*font_);
-    if (wanted == imageFontDescription_) return;
-    const HFONT created = gdi_.CreateFontIndirect(wanted);
+    const int dpi = gdi_->GetDeviceCaps(imageDc_, LOGPIXELSY);
+    if (wanted == imageFontDescription_ && dpi == imageFontDpi_) return;
+    const HFONT created = gdi_->CreateFontIndirect(wanted);
     if (!created) return;
-    gdi_.SelectObject(imageDc_, created);
-    gdi_.DeleteObject(std::exchange(imageFont_, created));
+    gdi_->SelectObject(imageDc_, created);
+    gdi_->DeleteObject(std::exchange(imageFont_, created));
     imageFontDescription_ = wanted;
+    imageFontDpi_ = dpi;
 }
 
 void HeadlessHost::Cls() {
     COLORREF color = backColor_;
-    gdi_.OleTranslateColor(backColor_, HPALETTE{}, &color);
-    const ScopedGdiObject<HBRUSH> brush(gdi_, gdi_.CreateSolidBrush(color));
-    gdi_.FillRect(imageDc_, Rect{0, 0, width_, height_}, brush.get());
+    gdi_->OleTranslateColor(backColor_, HPALETTE{}, &color);
+    const ScopedGdiObject<HBRUSH> brush(*gdi_, gdi_->CreateSolidBrush(color));
+    gdi_->FillRect(imageDc_, Rect{0, 0, width_, height_}, brush.get());
 }
 
 void HeadlessHost::Refresh() { Record("Refresh"); }
 
+void HeadlessHost::ShowAboutBox() {
+    Record("ShowAboutBox");
+    aboutBox_.Show();
+}
+
 Single HeadlessHost::get_Height() {
-    const int dpi = gdi_.GetDeviceCaps(imageDc_, LOGPIXELSY);
+    const int dpi = gdi_->GetDeviceCaps(imageDc_, LOGPIXELSY);
     return static_cast<Single>(height_ * (kTwipsPerInch / std::max(dpi, 1)));
 }
 
 void HeadlessHost::put_Height(Single twips) {
     // The window takes whole pixels; a negative or absurd height becomes the
     // nearest height a window can have.
-    const int dpi = std::max(gdi_.GetDeviceCaps(imageDc_, LOGPIXELSY), 1);
+    const int dpi = std::max(gdi_->GetDeviceCaps(imageDc_, LOGPIXELSY), 1);
     const double pixels = std::nearbyint(static_cast<double>(twips) * dpi / kTwipsPerInch);
     const int height = std::isnan(pixels) ? 0 : static_cast<int>(std::clamp(pixels, 0.0, double{kMaxWindowSide}));
     if (height == height_) return;
@@ -133,8 +152,13 @@ void HeadlessHost::put_Height(Single twips) {
 // ------------------------------------------------------------- the mouse
 
 void HeadlessHost::PlaceCursor(Single x, Single y) {
-    cursor_ =
-        Point{kWindowOrigin.x + static_cast<Long>(std::floor(x)), kWindowOrigin.y + static_cast<Long>(std::floor(y))};
+    // The screen is far smaller than a Long; points beyond it stay at its
+    // edge, as the system keeps the cursor on the screen.
+    const auto onScreen = [](Single value, Long origin) {
+        const double position = std::floor(static_cast<double>(value)) + origin;
+        return static_cast<Long>(std::isnan(position) ? 0.0 : std::clamp(position, -1e9, 1e9));
+    };
+    cursor_ = Point{onScreen(x, kWindowOrigin.x), onScreen(y, kWindowOrigin.y)};
 }
 
 bool HeadlessHost::MouseReachesControl() {
@@ -161,14 +185,14 @@ void HeadlessHost::Focus() { control_->GotFocus(); }
 void HeadlessHost::Blur() { control_->LostFocus(); }
 
 HWND HeadlessHost::CoverWith(const Rect& clientArea) {
-    const HWND cover = gdi_.CreateSoftWindow(1, 1);
+    const HWND cover = gdi_->CreateSoftWindow(1, 1);
     covers_.push_back({cover, clientArea});
     return cover;
 }
 
 void HeadlessHost::Uncover(HWND cover) {
     std::erase_if(covers_, [&](const Cover& c) { return c.window == cover; });
-    gdi_.DestroySoftWindow(cover);
+    gdi_->DestroySoftWindow(cover);
 }
 
 bool HeadlessHost::GetCursorPos(Point* point) {

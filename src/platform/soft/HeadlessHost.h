@@ -10,8 +10,13 @@
 #include "platform/ControlEvents.h"
 #include "platform/ControlSite.h"
 #include "platform/Pointer.h"
+#include "platform/soft/HeadlessAboutBoxView.h"
 #include "platform/soft/RecordingDialogs.h"
+#include "platform/soft/RecordingShell.h"
+#include "platform/soft/SoftFileSystem.h"
 #include "platform/soft/SoftGdi.h"
+#include "platform/soft/SoftPicture.h"
+#include "platform/soft/SoftPictureBox.h"
 
 namespace lumora::soft {
 
@@ -29,6 +34,10 @@ namespace lumora::soft {
 //   "AccessKeys nz"                  the window's access keys
 //   "RowPressed 0 0 ASC"             an event and its arguments
 //   "MouseDown 1 0 10 5 2 ASC"
+//   "ShowAboutBox"                   the control asked for its About box,
+//   "Show Info zu ...", "Close"      which the host showed and closed;
+//   "MousePointer 11"                the screen's pointer and links opened
+//   "ShellExecute Open mailto:... 1" from the box
 //
 // Event handlers set by a test run while the event is raised and may change
 // the by-reference arguments or call back into the control.
@@ -73,11 +82,23 @@ public:
     std::vector<std::string> PropertyChanges() const;
     int RefreshCount() const;
 
-    SoftGdi& surface() noexcept { return gdi_; }
+    SoftGdi& surface() noexcept { return *gdi_; }
+    const std::shared_ptr<SoftGdi>& sharedSurface() const noexcept { return gdi_; }
+    // Pictures of this host's surface, as LoadPicture makes them.
+    SoftPictures& pictureFiles() noexcept { return pictures_; }
+    // Where temporary files go; tests point it elsewhere or at nothing.
+    void SetTempDirectory(std::optional<std::filesystem::path> directory) {
+        files_ = SoftFileSystem(std::move(directory));
+    }
     // The control's persistent image.
     const SoftBitmap& image() const;
     Rect clientRect() const;
     const std::vector<MessageBoxRecord>& messageBoxes() const noexcept { return dialogs_.messageBoxes(); }
+    // The About box's view, whose user a test plays, and the shell and
+    // screen the box uses.
+    HeadlessAboutBoxView& aboutBoxView() noexcept { return aboutBoxView_; }
+    RecordingShell& shell() noexcept { return shell_; }
+    RecordingScreen& screen() noexcept { return screen_; }
     const String& accessKeys() const noexcept { return accessKeys_; }
     OLE_COLOR windowBackColor() const noexcept { return backColor_; }
     OLE_COLOR windowForeColor() const noexcept { return foreColor_; }
@@ -98,15 +119,19 @@ private:
     void putref_Font(const FontPtr& font) override;
     FontPtr AmbientFont() override { return ambientFont_; }
     void put_AccessKeys(const String& keys) override;
-    Gdi& gdi() override { return gdi_; }
+    Gdi& gdi() override { return *gdi_; }
     IDialogs& dialogs() override { return dialogs_; }
     IPointer& pointer() override { return *this; }
+    IPictureFiles& pictures() override { return pictures_; }
+    IFileSystem& files() override { return files_; }
+    IPictureBox& picTemp() override { return picTemp_; }
     HWND hWnd() override { return window_; }
     HDC hDC() override;
     void Cls() override;
     void Refresh() override;
     Single get_Height() override;
     void put_Height(Single twips) override;
+    void ShowAboutBox() override;
 
     // ILumoraListControlEvents
     void RowPressed(Integer& PreviousTab, Long& SortRow, String& Sort) override;
@@ -138,8 +163,15 @@ private:
     };
 
     std::vector<std::string> log_;
-    SoftGdi gdi_;
+    RecordingShell shell_{log_};
+    RecordingScreen screen_{log_};
+    HeadlessAboutBoxView aboutBoxView_{log_};
+    pages::AboutBox aboutBox_{aboutBoxView_, shell_, screen_};
+    std::shared_ptr<SoftGdi> gdi_;
     RecordingDialogs dialogs_;
+    SoftPictures pictures_;
+    SoftFileSystem files_;
+    SoftPictureBox picTemp_;
     FontPtr ambientFont_;
     FontPtr font_;
     OLE_COLOR backColor_ = 0x8000000F;
@@ -156,6 +188,7 @@ private:
     HFONT imageFont_;
     HFONT stockFont_;
     FontDescription imageFontDescription_;
+    int imageFontDpi_ = 0;
     Point cursor_{-1, -1};
     HWND capture_;
     std::vector<Cover> covers_;

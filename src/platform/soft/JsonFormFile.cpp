@@ -18,6 +18,7 @@
 #include "platform/Arithmetic.h"
 #include "platform/RuntimeError.h"
 #include "platform/soft/AtomicFile.h"
+#include "platform/soft/Base64.h"
 #include "platform/soft/SoftFont.h"
 
 namespace lumora::soft {
@@ -87,14 +88,21 @@ Json FontToJson(const IFont& font) {
     });
 }
 
-// Until pictures are stored with their image, a form keeps what kind of
-// picture a column had and its size.
+// A picture travels as its type and the bytes of its .bmp or .ico file, so a
+// saved form keeps its pictures.
 Json PictureToJson(const IPicture& picture) {
     return Json::object({
         {"Type", static_cast<int>(picture.get_Type())},
-        {"Width", picture.get_Width()},
-        {"Height", picture.get_Height()},
+        {"Data", EncodeBase64(SoftPictures::ToFileBytes(picture))},
     });
+}
+
+PicturePtr PictureFromJson(const Json& object, SoftPictures* pictures) {
+    const auto data = object.find("Data");
+    if (!pictures || data == object.end() || !data->is_string()) Raise(err::kInvalidPicture);
+    const auto bytes = DecodeBase64(data->get_ref<const std::string&>());
+    if (!bytes) Raise(err::kInvalidPicture);
+    return pictures->FromFileBytes(*bytes);
 }
 
 template <typename Number>
@@ -144,9 +152,9 @@ FontPtr FontFromJson(const Json& object) {
     return font;
 }
 
-Variant ObjectFromJson(const Json& object) {
+Variant ObjectFromJson(const Json& object, SoftPictures* pictures) {
     if (object.contains("Name")) return Variant::FromFont(FontFromJson(object));
-    if (object.contains("Type")) Raise(err::kInvalidPicture);
+    if (object.contains("Type")) return Variant::FromPicture(PictureFromJson(object, pictures));
     Raise(err::kTypeMismatch);
 }
 
@@ -270,7 +278,7 @@ Json VariantToJson(const Variant& value) {
     return nullptr;
 }
 
-Variant VariantFromJson(const Json& value) {
+Variant VariantFromJson(const Json& value, SoftPictures* pictures) {
     switch (value.type()) {
         case Json::value_t::null:
             return Variant::NothingValue();
@@ -285,7 +293,7 @@ Variant VariantFromJson(const Json& value) {
         case Json::value_t::string:
             return Variant::FromString(FromUtf8(value.get_ref<const std::string&>()));
         case Json::value_t::object:
-            return ObjectFromJson(value);
+            return ObjectFromJson(value, pictures);
         default:
             Raise(err::kTypeMismatch);
     }
@@ -299,7 +307,8 @@ JsonPropertyBag::JsonPropertyBag(Json form) : form_(std::move(form)) {
 
 Variant JsonPropertyBag::ReadProperty(const String& name, const std::optional<Variant>& defaultValue) {
     return RuntimeErrorsOnly([&] {
-        if (const auto found = form_.find(ToUtf8(name)); found != form_.end()) return VariantFromJson(*found);
+        if (const auto found = form_.find(ToUtf8(name)); found != form_.end())
+            return VariantFromJson(*found, pictures_);
         if (defaultValue) return *defaultValue;
         Raise(err::kKeyNotFound, "Property " + ToUtf8(name) + " not found");
     });

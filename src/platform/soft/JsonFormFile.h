@@ -8,6 +8,7 @@
 
 #include "platform/PropertyBag.h"
 #include "platform/Variant.h"
+#include "platform/soft/SoftPicture.h"
 
 namespace lumora::soft {
 
@@ -28,7 +29,9 @@ nlohmann::ordered_json VariantToJson(const Variant& value);
 // The Variant a form file's value reads as: whole numbers that fit a Long
 // are Longs, other numbers Doubles, a font object a new font. Raises error
 // 13 for a value of no Variant kind and error 481 for a picture.
-Variant VariantFromJson(const nlohmann::ordered_json& value);
+// Pictures are made on the surface of `pictures`; without it a picture
+// raises error 481.
+Variant VariantFromJson(const nlohmann::ordered_json& value, SoftPictures* pictures = nullptr);
 
 // A form file as a property bag: one JSON object whose keys keep the order
 // in which they were written.
@@ -52,12 +55,17 @@ public:
     void Save(const std::filesystem::path& file) const;
 
     const nlohmann::ordered_json& json() const noexcept { return form_; }
+    // Where the pictures this bag reads are made; without it, reading a
+    // picture fails with error 481 (and the loading step that wanted it is
+    // skipped).
+    void SetPictureFiles(SoftPictures* pictures) noexcept { pictures_ = pictures; }
 
     Variant ReadProperty(const String& name, const std::optional<Variant>& defaultValue) override;
     void WriteProperty(const String& name, const Variant& value, const std::optional<Variant>& defaultValue) override;
 
 private:
     nlohmann::ordered_json form_ = nlohmann::ordered_json::object();
+    SoftPictures* pictures_ = nullptr;
 };
 
 }  // namespace lumora::soft

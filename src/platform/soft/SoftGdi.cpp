@@ -104,8 +104,8 @@ void LoadColorBits(SoftBitmap& bitmap, const unsigned char* bytes) noexcept {
 }  // namespace
 
 ObjectKind SoftGdi::Object::Kind() const noexcept {
-    constexpr ObjectKind kinds[] = {ObjectKind::Bitmap, ObjectKind::Brush,   ObjectKind::Pen,
-                                    ObjectKind::Region, ObjectKind::Palette, ObjectKind::Font};
+    constexpr ObjectKind kinds[] = {ObjectKind::Bitmap,  ObjectKind::Brush, ObjectKind::Pen, ObjectKind::Region,
+                                    ObjectKind::Palette, ObjectKind::Font,  ObjectKind::Icon};
     return kinds[payload.index()];
 }
 
@@ -207,7 +207,8 @@ void SoftGdi::EraseDc(std::uintptr_t value) {
 bool SoftGdi::DeleteObject(HGDIOBJ object) {
     if (dcs_.count(object.value)) return DeleteDC(HDC{object.value});
     const auto it = objects_.find(object.value);
-    if (it == objects_.end()) return false;
+    // Icons belong to the window manager and go with DestroyIcon only.
+    if (it == objects_.end() || it->second.Kind() == ObjectKind::Icon) return false;
     if (it->second.stock) return true;
     // The system lets an object go that a DC still holds: the handle stays
     // usable there and the object goes when the last DC lets go of it.
@@ -229,7 +230,7 @@ int SoftGdi::LiveObjects(ObjectKind kind) const {
 int SoftGdi::LiveObjectsTotal() const {
     int total = 0;
     for (const ObjectKind kind : {ObjectKind::DC, ObjectKind::Bitmap, ObjectKind::Brush, ObjectKind::Pen,
-                                  ObjectKind::Region, ObjectKind::Palette, ObjectKind::Font})
+                                  ObjectKind::Region, ObjectKind::Palette, ObjectKind::Font, ObjectKind::Icon})
         total += LiveObjects(kind);
     return total;
 }
@@ -785,6 +786,76 @@ bool SoftGdi::PtInRegion(HRGN region, int x, int y) {
     if (!object) return false;
     const Rect& rect = std::get<RegionData>(object->payload).rect;
     return x >= rect.left && x < rect.right && y >= rect.top && y < rect.bottom;
+}
+
+// ---- Icons ------------------------------------------------------------------
+
+namespace {
+
+// DrawIcon draws every icon at the system's icon size.
+constexpr int kSystemIconSize = 32;
+
+}  // namespace
+
+HBITMAP SoftGdi::CreateBitmapFromPixels(const SoftBitmap& pixels) {
+    const HBITMAP bitmap = NewBitmap(pixels.width, pixels.height, pixels.bitsPerPixel);
+    if (BitmapData* data = FindData<BitmapData>(bitmap.value)) data->pixels = pixels;
+    return bitmap;
+}
+
+HICON SoftGdi::CreateIconFromPixels(const SoftBitmap& color, const SoftBitmap& mask) {
+    if (color.width <= 0 || color.height <= 0 || color.IsMonochrome() || !mask.IsMonochrome() ||
+        mask.width != color.width || mask.height != color.height)
+        return {};
+    return HICON{AddObject(IconData{color, mask})};
+}
+
+const SoftBitmap* SoftGdi::IconColorOf(HICON icon) const {
+    const Object* object = Find(icon.value, ObjectKind::Icon);
+    return object ? &std::get<IconData>(object->payload).color : nullptr;
+}
+
+const SoftBitmap* SoftGdi::IconMaskOf(HICON icon) const {
+    const Object* object = Find(icon.value, ObjectKind::Icon);
+    return object ? &std::get<IconData>(object->payload).mask : nullptr;
+}
+
+bool SoftGdi::DestroyIcon(HICON icon) {
+    const auto it = objects_.find(icon.value);
+    if (it == objects_.end() || it->second.Kind() != ObjectKind::Icon) return false;
+    objects_.erase(it);
+    return true;
+}
+
+bool SoftGdi::DrawIcon(HDC hdc, int x, int y, HICON icon) {
+    DeviceContext* dc = FindDc(hdc);
+    const Object* object = Find(icon.value, ObjectKind::Icon);
+    if (!dc || !object) return false;
+    SoftBitmap* surface = Surface(*dc);
+    if (!surface) return true;
+    const IconData& data = std::get<IconData>(object->payload);
+    // The icon is stretched to the system size by picking the nearest source
+    // pixel, then combined as the system does: the mask keeps the
+    // destination (AND), the colour is laid over it (XOR).
+    for (int row = 0; row < kSystemIconSize; ++row) {
+        const int sourceY = row * data.color.height / kSystemIconSize;
+        for (int column = 0; column < kSystemIconSize; ++column) {
+            const int targetX = x + column;
+            const int targetY = y + row;
+            if (!surface->Contains(targetX, targetY)) continue;
+            const int sourceX = column * data.color.width / kSystemIconSize;
+            const bool transparent = data.mask.At(sourceX, sourceY) != 0;
+            const COLORREF color = data.color.At(sourceX, sourceY);
+            std::uint32_t& pixel = surface->At(targetX, targetY);
+            if (surface->IsMonochrome()) {
+                const std::uint32_t bit = NearestPixel(*dc, *surface, color);
+                pixel = transparent ? (pixel ^ bit) : bit;
+            } else {
+                pixel = transparent ? ((pixel ^ color) & 0xFFFFFFu) : color;
+            }
+        }
+    }
+    return true;
 }
 
 }  // namespace lumora::soft

@@ -16,7 +16,7 @@ namespace lumora::soft {
 class RasterFont;
 
 // The kinds of drawing objects the surface keeps count of.
-enum class ObjectKind { DC, Bitmap, Brush, Pen, Region, Palette, Font };
+enum class ObjectKind { DC, Bitmap, Brush, Pen, Region, Palette, Font, Icon };
 
 // A software implementation of the drawing calls that puts down the same
 // pixels as the system for the same calls: 32-bit colour and 1-bit bitmaps,
@@ -72,10 +72,21 @@ public:
     bool BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
                 std::uint32_t rop) override;
     int DrawTextA(HDC hdc, const char* text, int count, Rect* rect, unsigned format) override;
+    bool DrawIcon(HDC hdc, int x, int y, HICON icon) override;
+    bool DestroyIcon(HICON icon) override;
 
     bool PtInRegion(HRGN region, int x, int y) override;
     bool GetClientRect(HWND hwnd, Rect* rect) override;
     long OleTranslateColor(OLE_COLOR color, HPALETTE palette, COLORREF* result) override;
+
+    // A colour or monochrome bitmap holding these pixels.
+    HBITMAP CreateBitmapFromPixels(const SoftBitmap& pixels);
+    // An icon of the given pixels; mask is 1-bit and 1 where the icon is
+    // transparent. Null when the two sizes differ or are empty.
+    HICON CreateIconFromPixels(const SoftBitmap& color, const SoftBitmap& mask);
+    // The pixels of an icon, or null for an unknown one.
+    const SoftBitmap* IconColorOf(HICON icon) const;
+    const SoftBitmap* IconMaskOf(HICON icon) const;
 
     // Windows of the software surface: each has a 32-bit client area that
     // GetDC draws on. Resizing keeps the pixels both sizes share.
@@ -122,7 +133,12 @@ private:
         // Null for the stock font, which follows the current resolution.
         std::shared_ptr<const RasterFont> font;
     };
-    using Payload = std::variant<BitmapData, BrushData, PenData, RegionData, PaletteData, FontData>;
+    struct IconData {
+        SoftBitmap color;
+        // 1 where the icon is transparent.
+        SoftBitmap mask;
+    };
+    using Payload = std::variant<BitmapData, BrushData, PenData, RegionData, PaletteData, FontData, IconData>;
 
     struct Object {
         Payload payload;

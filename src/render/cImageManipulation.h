@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "platform/Gdi.h"
+#include "platform/Picture.h"
+#include "platform/Types.h"
+
+namespace lumora {
+
+// Paints pictures so that every pixel of one colour, the mask colour, lets
+// the destination show through. One instance serves one paint pass; it
+// keeps a halftone palette for callers that pass none.
+class cImageManipulation {
+public:
+    explicit cImageManipulation(Gdi& gdi);
+    ~cImageManipulation();
+    cImageManipulation(const cImageManipulation&) = delete;
+    cImageManipulation& operator=(const cImageManipulation&) = delete;
+
+    // Copies Width x Height at (xSrc, ySrc) of hdcSrc to (xDest, yDest),
+    // leaving the destination where the source has clrMask. The destination
+    // is written once, so the picture never flickers through the steps.
+    void PaintTransparentDC(HDC hDCDest, Long xDest, Long yDest, Long Width, Long Height, HDC hdcSrc, Long xSrc,
+                            Long ySrc, OLE_COLOR clrMask, HPALETTE hPal);
+    // The same for a bitmap or icon picture; other pictures paint nothing.
+    void PaintTransparentPicture(HDC hDCDest, const PicturePtr& picSource, Long xDest, Long yDest, Long Width,
+                                 Long Height, Long xSrc, Long ySrc, OLE_COLOR clrMask, HPALETTE hPal);
+
+    HPALETTE HalftonePalette() const noexcept { return halftonePalette_; }
+
+private:
+    HPALETTE PaletteOrHalftone(HPALETTE hPal) const noexcept { return hPal ? hPal : halftonePalette_; }
+
+    Gdi& gdi_;
+    HPALETTE halftonePalette_;
+};
+
+}  // namespace lumora
