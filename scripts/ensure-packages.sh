@@ -64,9 +64,12 @@ main() {
 
     echo "ensure-packages: installing ${missing[*]}"
     enable_foreign_architectures "${missing[@]}"
-    as_root apt-get update </dev/null
+    # Another package run (an unattended upgrade, a second build) may hold
+    # the lock for a while; wait for it rather than fail.
+    local -a wait_for_lock=(-o DPkg::Lock::Timeout=600)
+    as_root apt-get "${wait_for_lock[@]}" update </dev/null
     as_root env DEBIAN_FRONTEND=noninteractive \
-        apt-get install -y --no-install-recommends "${missing[@]}" </dev/null
+        apt-get "${wait_for_lock[@]}" install -y --no-install-recommends "${missing[@]}" </dev/null
 }
 
 main "$@"
