@@ -3,11 +3,15 @@
 #
 # Usage: test.sh
 #
-# Builds everything and runs every test; exits with ctest's status.
+# Builds everything and runs every test: the native ones, and the Windows
+# builds under Wine. Exits non-zero when any fails.
 set -euo pipefail
 
 repo_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$repo_root"
 
 bash scripts/build.sh
+# The Windows builds under Wine: our surface and the system's GDI must put
+# down the same pixels. They run first so the native summary closes the run.
+bash scripts/wine-tests.sh
 exec ctest --test-dir build --output-on-failure

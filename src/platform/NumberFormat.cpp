@@ -1,15 +1,21 @@
 // SPDX-License-Identifier: MIT
 #include "platform/NumberFormat.h"
 
-#include <langinfo.h>
-#include <locale.h>
-
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <string>
 
 #include "platform/RuntimeError.h"
+
+// After the project's headers: <windows.h> defines RGB and friends as macros.
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
+#include <langinfo.h>
+#include <locale.h>
+#endif
 
 namespace lumora {
 namespace {
@@ -40,10 +46,12 @@ Double ParseRadix(const String& digits, int radix) {
     return static_cast<Double>(static_cast<std::int32_t>(static_cast<std::uint32_t>(value)));
 }
 
+#ifndef _WIN32
 char16_t FirstChar(const char* text) {
     const String converted = FromUtf8(text ? text : "");
     return converted.size() == 1 ? converted[0] : u'\0';
 }
+#endif
 
 }  // namespace
 
@@ -51,6 +59,20 @@ const NumberFormat& NumberFormat::Current() noexcept { return g_current; }
 
 void NumberFormat::SetCurrent(const NumberFormat& format) noexcept { g_current = format; }
 
+#ifdef _WIN32
+// The separators of the user's regional settings, as the runtime reads them.
+NumberFormat NumberFormat::FromEnvironment() {
+    NumberFormat format;
+    wchar_t buffer[8] = {};
+    if (::GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buffer, 8) == 2)
+        format.decimal = static_cast<char16_t>(buffer[0]);
+    format.thousands = ::GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, buffer, 8) == 2
+                           ? static_cast<char16_t>(buffer[0])
+                           : u'\0';
+    if (format.thousands == format.decimal) format.thousands = u'\0';
+    return format;
+}
+#else
 NumberFormat NumberFormat::FromEnvironment() {
     NumberFormat format;
     const locale_t locale = newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(nullptr));
@@ -61,6 +83,7 @@ NumberFormat NumberFormat::FromEnvironment() {
     freelocale(locale);
     return format;
 }
+#endif
 
 Double ParseNumber(const String& text, const NumberFormat& format) {
     std::size_t begin = 0;
