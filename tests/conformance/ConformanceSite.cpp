@@ -1,0 +1,250 @@
+// SPDX-License-Identifier: MIT
+// The portable headers come before <windows.h>, whose macros would rename
+// members such as CreateFontIndirect and GetTempPath.
+#include "conformance/ConformanceSite.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/GdiScoped.h"
+#include "platform/soft/SoftFont.h"
+#include "platform/soft/SoftGdi.h"
+#include "platform/win32/Win32Gdi.h"
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#undef CreateFontIndirect
+
+// Outside our namespace, where HWND is the system's own handle type.
+namespace {
+
+LRESULT CALLBACK PlainWindowProc(::HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+::HWND CreateMessageWindow() {
+    static const wchar_t* const kClass = [] {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = PlainWindowProc;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"LumoraConformanceSite";
+        RegisterClassW(&windowClass);
+        return windowClass.lpszClassName;
+    }();
+    return CreateWindowExW(0, kClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+}  // namespace
+
+namespace lumora::conformance {
+namespace {
+
+constexpr double kTwipsPerInch = 1440.0;
+constexpr int kMaxWindowSide = 32767;
+
+// The system's GDI with one window whose client size the site keeps.
+// Without a display Wine creates no top-level window (CreateWindowExW of a
+// WS_POPUP returns null), but it does create message-only windows, whose
+// client rectangle is not the size asked for. So the window is
+// message-only and its client rectangle comes from the site.
+class SizedWindowGdi final : public Gdi {
+public:
+    void SetWindow(HWND hwnd, int width, int height) {
+        window_ = hwnd;
+        width_ = width;
+        height_ = height;
+    }
+
+    HDC GetDC(HWND hwnd) override { return inner_.GetDC(hwnd); }
+    int ReleaseDC(HWND hwnd, HDC hdc) override { return inner_.ReleaseDC(hwnd, hdc); }
+    HDC CreateCompatibleDC(HDC hdc) override { return inner_.CreateCompatibleDC(hdc); }
+    bool DeleteDC(HDC hdc) override { return inner_.DeleteDC(hdc); }
+    int GetDeviceCaps(HDC hdc, int index) override { return inner_.GetDeviceCaps(hdc, index); }
+    HBITMAP CreateCompatibleBitmap(HDC hdc, int width, int height) override {
+        return inner_.CreateCompatibleBitmap(hdc, width, height);
+    }
+    HBITMAP CreateBitmap(int width, int height, unsigned planes, unsigned bitsPerPixel, const void* bits) override {
+        return inner_.CreateBitmap(width, height, planes, bitsPerPixel, bits);
+    }
+    HBRUSH CreateSolidBrush(COLORREF color) override { return inner_.CreateSolidBrush(color); }
+    HPEN CreatePen(int style, int width, COLORREF color) override { return inner_.CreatePen(style, width, color); }
+    HRGN CreateRectRgnIndirect(const Rect& rect) override { return inner_.CreateRectRgnIndirect(rect); }
+    HPALETTE CreateHalftonePalette(HDC hdc) override { return inner_.CreateHalftonePalette(hdc); }
+    HFONT CreateFontIndirect(const FontDescription& font) override { return inner_.CreateFontIndirect(font); }
+    bool DeleteObject(HGDIOBJ object) override { return inner_.DeleteObject(object); }
+    HBITMAP SelectObject(HDC hdc, HBITMAP bitmap) override { return inner_.SelectObject(hdc, bitmap); }
+    HBRUSH SelectObject(HDC hdc, HBRUSH brush) override { return inner_.SelectObject(hdc, brush); }
+    HPEN SelectObject(HDC hdc, HPEN pen) override { return inner_.SelectObject(hdc, pen); }
+    HFONT SelectObject(HDC hdc, HFONT font) override { return inner_.SelectObject(hdc, font); }
+    HPALETTE SelectPalette(HDC hdc, HPALETTE palette, bool forceBackground) override {
+        return inner_.SelectPalette(hdc, palette, forceBackground);
+    }
+    unsigned RealizePalette(HDC hdc) override { return inner_.RealizePalette(hdc); }
+    COLORREF GetBkColor(HDC hdc) override { return inner_.GetBkColor(hdc); }
+    COLORREF SetBkColor(HDC hdc, COLORREF color) override { return inner_.SetBkColor(hdc, color); }
+    COLORREF GetTextColor(HDC hdc) override { return inner_.GetTextColor(hdc); }
+    COLORREF SetTextColor(HDC hdc, COLORREF color) override { return inner_.SetTextColor(hdc, color); }
+    int GetBkMode(HDC hdc) override { return inner_.GetBkMode(hdc); }
+    int SetBkMode(HDC hdc, int mode) override { return inner_.SetBkMode(hdc, mode); }
+    int FillRect(HDC hdc, const Rect& rect, HBRUSH brush) override { return inner_.FillRect(hdc, rect, brush); }
+    int FrameRect(HDC hdc, const Rect& rect, HBRUSH brush) override { return inner_.FrameRect(hdc, rect, brush); }
+    bool MoveToEx(HDC hdc, int x, int y, Point* previous) override { return inner_.MoveToEx(hdc, x, y, previous); }
+    bool LineTo(HDC hdc, int x, int y) override { return inner_.LineTo(hdc, x, y); }
+    bool SetPixelV(HDC hdc, int x, int y, COLORREF color) override { return inner_.SetPixelV(hdc, x, y, color); }
+    COLORREF GetPixel(HDC hdc, int x, int y) override { return inner_.GetPixel(hdc, x, y); }
+    bool BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
+                std::uint32_t rop) override {
+        return inner_.BitBlt(dest, x, y, width, height, source, sourceX, sourceY, rop);
+    }
+    int DrawTextA(HDC hdc, const char* text, int count, Rect* rect, unsigned format) override {
+        return inner_.DrawTextA(hdc, text, count, rect, format);
+    }
+    bool DrawIcon(HDC hdc, int x, int y, HICON icon) override { return inner_.DrawIcon(hdc, x, y, icon); }
+    bool DestroyIcon(HICON icon) override { return inner_.DestroyIcon(icon); }
+    bool PtInRegion(HRGN region, int x, int y) override { return inner_.PtInRegion(region, x, y); }
+    bool GetClientRect(HWND hwnd, Rect* rect) override {
+        if (hwnd != window_ || !rect) return inner_.GetClientRect(hwnd, rect);
+        *rect = Rect{0, 0, width_, height_};
+        return true;
+    }
+    long OleTranslateColor(OLE_COLOR color, HPALETTE palette, COLORREF* result) override {
+        return inner_.OleTranslateColor(color, palette, result);
+    }
+
+private:
+    win32::Win32Gdi inner_;
+    HWND window_;
+    int width_ = 0;
+    int height_ = 0;
+};
+
+}  // namespace
+
+class ConformanceSite::Window {
+public:
+    Window(Backend backend, int width, int height) : backend_(backend) {
+        if (backend == Backend::Soft) {
+            hwnd_ = soft_.CreateSoftWindow(width, height);
+        } else {
+            raw_ = CreateMessageWindow();
+            hwnd_ = HWND{reinterpret_cast<std::uintptr_t>(raw_)};
+            system_.SetWindow(hwnd_, width, height);
+        }
+    }
+    ~Window() {
+        if (backend_ == Backend::Soft)
+            soft_.DestroySoftWindow(hwnd_);
+        else if (raw_)
+            DestroyWindow(raw_);
+    }
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    Gdi& gdi() { return backend_ == Backend::Soft ? static_cast<Gdi&>(soft_) : system_; }
+    HWND hwnd() const { return hwnd_; }
+    void Resize(int width, int height) {
+        if (backend_ == Backend::Soft)
+            soft_.ResizeSoftWindow(hwnd_, width, height);
+        else
+            system_.SetWindow(hwnd_, width, height);
+    }
+
+private:
+    Backend backend_;
+    soft::SoftGdi soft_;
+    SizedWindowGdi system_;
+    ::HWND raw_ = nullptr;
+    HWND hwnd_;
+};
+
+ConformanceSite::ConformanceSite(Backend backend, int width, int height)
+    : window_(std::make_unique<Window>(backend, width, height)),
+      width_(width),
+      height_(height),
+      ambientFont_(soft::SoftFont::Create()),
+      font_(soft::SoftFont::Create()) {
+    Gdi& g = gdi();
+    const ScopedWindowDC screen(g, HWND{});
+    imageDc_ = g.CreateCompatibleDC(screen.get());
+    imageBitmap_ = g.CreateCompatibleBitmap(screen.get(), std::max(width_, 1), std::max(height_, 1));
+    stockBitmap_ = g.SelectObject(imageDc_, imageBitmap_);
+    g.SetBkMode(imageDc_, TRANSPARENT);
+    // Our surface has no text engine in this build and makes no font; the
+    // DC's own font then stays, and captions are empty anyway.
+    imageFont_ = g.CreateFontIndirect(Describe(*font_));
+    if (imageFont_) stockFont_ = g.SelectObject(imageDc_, imageFont_);
+}
+
+ConformanceSite::~ConformanceSite() {
+    Gdi& g = gdi();
+    if (imageFont_) {
+        g.SelectObject(imageDc_, stockFont_);
+        g.DeleteObject(imageFont_);
+    }
+    g.SelectObject(imageDc_, stockBitmap_);
+    g.DeleteObject(imageBitmap_);
+    g.DeleteDC(imageDc_);
+}
+
+Gdi& ConformanceSite::gdi() { return window_->gdi(); }
+
+HWND ConformanceSite::hWnd() { return window_->hwnd(); }
+
+Capture ConformanceSite::Image() {
+    Capture capture{width_, height_, {}};
+    capture.pixels.reserve(static_cast<std::size_t>(width_) * height_);
+    for (int y = 0; y < height_; ++y)
+        for (int x = 0; x < width_; ++x) capture.pixels.push_back(gdi().GetPixel(imageDc_, x, y));
+    return capture;
+}
+
+void ConformanceSite::Cls() {
+    Gdi& g = gdi();
+    COLORREF color = backColor_;
+    g.OleTranslateColor(backColor_, HPALETTE{}, &color);
+    const ScopedGdiObject<HBRUSH> brush(g, g.CreateSolidBrush(color));
+    g.FillRect(imageDc_, Rect{0, 0, width_, height_}, brush.get());
+}
+
+Single ConformanceSite::get_Height() {
+    const int dpi = std::max(gdi().GetDeviceCaps(imageDc_, LOGPIXELSY), 1);
+    return static_cast<Single>(height_ * (kTwipsPerInch / dpi));
+}
+
+void ConformanceSite::put_Height(Single twips) {
+    Gdi& g = gdi();
+    const int dpi = std::max(g.GetDeviceCaps(imageDc_, LOGPIXELSY), 1);
+    const double pixels = std::nearbyint(static_cast<double>(twips) * dpi / kTwipsPerInch);
+    const int height = std::isnan(pixels) ? 0 : static_cast<int>(std::clamp(pixels, 0.0, double{kMaxWindowSide}));
+    if (height == height_) return;
+    // The new image's first content does not matter: the Resize pass below
+    // clears it before anything is drawn.
+    const ScopedWindowDC screen(g, HWND{});
+    const HBITMAP resized = g.CreateCompatibleBitmap(screen.get(), std::max(width_, 1), std::max(height, 1));
+    if (resized) {
+        g.SelectObject(imageDc_, resized);
+        g.DeleteObject(std::exchange(imageBitmap_, resized));
+    }
+    height_ = height;
+    window_->Resize(width_, height_);
+    if (control_) control_->Resize();
+}
+
+bool ConformanceSite::GetCursorPos(Point* point) {
+    if (!point) return false;
+    *point = Point{0, 0};
+    return true;
+}
+
+HWND ConformanceSite::SetCapture(HWND hwnd) { return std::exchange(capture_, hwnd); }
+
+bool ConformanceSite::ReleaseCapture() {
+    capture_ = HWND{};
+    return true;
+}
+
+}  // namespace lumora::conformance
