@@ -7,12 +7,6 @@
 #include "render/mXPWells.h"
 
 namespace lumora {
-namespace {
-
-constexpr const char16_t* kSortAscending = u"ASC";
-constexpr const char16_t* kSortDescending = u"DESC";
-
-}  // namespace
 
 bool LumoraListControl::HitTest(Long column, Single X, Single Y) {
     // A column the painter has not laid out yet has no rectangle to hit.

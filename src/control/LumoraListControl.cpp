@@ -13,9 +13,6 @@ namespace {
 constexpr Long kDefaultTabWidth = 60;
 // The caption a column gets when it is added without one.
 constexpr const char16_t* kDefaultCaption = u"Spalte";
-// The direction words reported to the host.
-constexpr const char16_t* kSortAscending = u"ASC";
-constexpr const char16_t* kSortDescending = u"DESC";
 // Separator of the ColumnWidths list.
 constexpr const char16_t* kWidthDelimiter = u";";
 

@@ -141,6 +141,10 @@ public:
     const std::vector<Rect>& RowRects() const noexcept { return rowRects_; }
 
 private:
+    // The direction words reported to the host.
+    static constexpr const char16_t* kSortAscending = u"ASC";
+    static constexpr const char16_t* kSortDescending = u"DESC";
+
     // Stores, notifies the host under name, and repaints: the sequence of
     // every plain appearance write.
     template <typename T>

@@ -4,23 +4,15 @@
 #include "platform/NumberFormat.h"
 #include "platform/RuntimeError.h"
 #include "platform/soft/HeadlessHost.h"
+#include "testing/ErrorOf.h"
 #include "testing/TestPicture.h"
 
 namespace lumora {
 namespace {
 
-using Log = std::vector<std::string>;
+using test::ErrorOf;
 
-// Runs a member and returns the runtime error number it failed with, or 0.
-template <typename Member>
-Long ErrorOf(Member&& member) {
-    try {
-        member();
-    } catch (const RuntimeError& error) {
-        return error.number();
-    }
-    return 0;
-}
+using Log = std::vector<std::string>;
 
 class ColumnModelTest : public ::testing::Test {
 protected:

@@ -7,6 +7,7 @@
 #include "platform/RuntimeError.h"
 #include "platform/soft/HeadlessHost.h"
 #include "testing/PngOnFailure.h"
+#include "testing/ScratchDirectory.h"
 #include "testing/TestPicture.h"
 
 namespace lumora {
@@ -14,22 +15,6 @@ namespace {
 
 constexpr COLORREF kMagenta = RGB(255, 0, 255);
 constexpr COLORREF kGreen = RGB(0, 160, 0);
-
-// A scratch directory for the host's temporary files, empty at the start.
-class TempDirectory {
-public:
-    TempDirectory()
-        : path_(std::filesystem::temp_directory_path() / ("lumora-pictures-" + std::to_string(::getpid()))) {
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
-    ~TempDirectory() { std::filesystem::remove_all(path_); }
-    const std::filesystem::path& path() const { return path_; }
-    bool IsEmpty() const { return std::filesystem::is_empty(path_); }
-
-private:
-    std::filesystem::path path_;
-};
 
 class PictureTest : public ::testing::Test {
 protected:
@@ -62,7 +47,7 @@ protected:
         return -1;
     }
 
-    TempDirectory temp;
+    test::ScratchDirectory temp{"lumora-pictures"};
     soft::HeadlessHost host{300, 25};
 };
 

@@ -12,6 +12,7 @@
 #include "platform/soft/HeadlessPageView.h"
 #include "platform/soft/RecordingDialogs.h"
 #include "platform/soft/ScriptedFileDialog.h"
+#include "testing/ScratchDirectory.h"
 
 namespace lumora {
 namespace {
@@ -20,22 +21,6 @@ using Log = std::vector<std::string>;
 
 constexpr COLORREF kMagenta = RGB(255, 0, 255);
 constexpr COLORREF kGreen = RGB(0, 160, 0);
-
-// A scratch directory, empty at the start and removed at the end.
-class ScratchDirectory {
-public:
-    explicit ScratchDirectory(const std::string& name)
-        : path_(std::filesystem::temp_directory_path() / (name + "-" + std::to_string(::getpid()))) {
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
-    ~ScratchDirectory() { std::filesystem::remove_all(path_); }
-    const std::filesystem::path& path() const { return path_; }
-    bool IsEmpty() const { return std::filesystem::is_empty(path_); }
-
-private:
-    std::filesystem::path path_;
-};
 
 class RegisterTest : public ::testing::Test {
 protected:
@@ -81,8 +66,8 @@ protected:
         host.TakeLog();
     }
 
-    ScratchDirectory temp{"lumora-register-temp"};
-    ScratchDirectory pictures{"lumora-register-pictures"};
+    test::ScratchDirectory temp{"lumora-register-temp"};
+    test::ScratchDirectory pictures{"lumora-register-pictures"};
     soft::HeadlessHost host{300, 25};
     soft::RecordingDialogs dialogs;
     soft::ScriptedFileDialog fileDialog;

@@ -8,19 +8,12 @@
 #include "platform/RuntimeError.h"
 #include "platform/Variant.h"
 #include "platform/soft/SoftFont.h"
+#include "testing/ErrorOf.h"
 
 namespace lumora {
 namespace {
 
-template <typename F>
-Long ErrorOf(F&& f) {
-    try {
-        f();
-    } catch (const RuntimeError& error) {
-        return error.number();
-    }
-    return 0;
-}
+using test::ErrorOf;
 
 TEST(ArithmeticTest, RoundsHalvesToTheEvenNeighbour) {
     EXPECT_EQ(CLng(12.5), 12);

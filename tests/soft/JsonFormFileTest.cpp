@@ -14,24 +14,16 @@
 
 #include "platform/RuntimeError.h"
 #include "platform/soft/SoftFont.h"
+#include "testing/ErrorOf.h"
 #include "testing/TestPicture.h"
 
 namespace lumora::soft {
 namespace {
 
+using test::ErrorOf;
+
 namespace fs = std::filesystem;
 using Json = nlohmann::ordered_json;
-
-// The error number a bag call raised, or 0.
-template <typename Step>
-Long ErrorOf(Step step) {
-    try {
-        step();
-    } catch (const RuntimeError& error) {
-        return error.number();
-    }
-    return 0;
-}
 
 Variant ReadValue(const std::string& jsonText) {
     JsonPropertyBag bag(Json::object({{"Value", Json::parse(jsonText)}}));

@@ -8,18 +8,12 @@
 #include <fstream>
 
 #include "platform/RuntimeError.h"
+#include "testing/ErrorOf.h"
 
 namespace lumora::soft {
 namespace {
 
-Long ErrorOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const RuntimeError& error) {
-        return error.number();
-    }
-    return 0;
-}
+using test::ErrorOf;
 
 class PictureFilesTest : public ::testing::Test {
 protected:

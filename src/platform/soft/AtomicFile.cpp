@@ -19,13 +19,6 @@ constexpr int kTempNameAttempts = 100;
 
 AtomicFileError Failed(int error) { return AtomicFileError(std::strerror(error)); }
 
-std::string RandomTag() {
-    thread_local std::mt19937_64 generator{std::random_device{}()};
-    char text[17];
-    const auto written = std::to_chars(std::begin(text), std::end(text), generator(), 16);
-    return std::string(text, written.ptr);
-}
-
 // A uniquely named file beside the target, created exclusively so it never
 // follows or clobbers anything that was there, and removed again unless it
 // was renamed over the target.
@@ -34,7 +27,7 @@ public:
     explicit TempFile(const std::filesystem::path& target) : target_(target) {
         int error = EEXIST;
         for (int attempt = 0; attempt < kTempNameAttempts && error == EEXIST; ++attempt) {
-            path_ = target.parent_path() / ("." + target.filename().string() + "." + RandomTag() + ".tmp");
+            path_ = target.parent_path() / ("." + target.filename().string() + "." + RandomFileTag() + ".tmp");
             fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
             if (fd_ >= 0) return;
             error = errno;
@@ -75,6 +68,13 @@ private:
 };
 
 }  // namespace
+
+std::string RandomFileTag() {
+    thread_local std::mt19937_64 generator{std::random_device{}()};
+    char text[17];
+    const auto written = std::to_chars(std::begin(text), std::end(text), generator(), 16);
+    return std::string(text, written.ptr);
+}
 
 void WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes) {
     TempFile temp(target);

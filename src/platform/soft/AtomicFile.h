@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <stdexcept>
+#include <string>
 #include <string_view>
 
 namespace lumora::soft {
@@ -17,5 +18,9 @@ public:
 // target once it is complete and on disk, so a failed write never destroys
 // what the target held before and leaves no stray file behind.
 void WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes);
+
+// 16 random hexadecimal digits for the name of a new file, so that nobody
+// can predict the name and put something in its way.
+std::string RandomFileTag();
 
 }  // namespace lumora::soft

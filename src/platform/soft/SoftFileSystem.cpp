@@ -6,23 +6,15 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
-#include <random>
 #include <string>
 
 #include "platform/RuntimeError.h"
+#include "platform/soft/AtomicFile.h"
 
 namespace lumora::soft {
 namespace {
 
 constexpr int kNameAttempts = 100;
-
-std::string RandomTag() {
-    thread_local std::mt19937_64 generator{std::random_device{}()};
-    char text[17];
-    const auto written = std::to_chars(std::begin(text), std::end(text), generator(), 16);
-    return std::string(text, written.ptr);
-}
 
 // Closes a descriptor when it goes.
 struct Descriptor {
@@ -49,7 +41,7 @@ String SoftFileSystem::GetTempPath() {
 String SoftFileSystem::GetTempFileName(const String& directory, const String& prefix) {
     if (directory.empty()) return String();
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        const std::string name = ToUtf8(directory) + ToUtf8(prefix) + RandomTag() + ".tmp";
+        const std::string name = ToUtf8(directory) + ToUtf8(prefix) + RandomFileTag() + ".tmp";
         const Descriptor file{::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600)};
         if (file.fd >= 0) return FromUtf8(name);
         if (errno != EEXIST) return String();
