@@ -3,10 +3,10 @@
 
 #include <algorithm>
 #include <array>
-#include <stdexcept>
 #include <string_view>
 
 #include "platform/CodePage.h"
+#include "platform/soft/FaceCatalog.h"
 #include "platform/soft/FreeTypeLibrary.h"
 
 namespace lumora::soft {
@@ -47,18 +47,6 @@ std::string FamilyToAsk(const std::string& lowerName, const String& name) {
     return ToUtf8(name);
 }
 
-int PatternInteger(FcPattern* pattern, const char* object, int fallback) {
-    int value = fallback;
-    FcPatternGetInteger(pattern, object, 0, &value);
-    return value;
-}
-
-// Owns a fontconfig pattern.
-struct PatternDeleter {
-    void operator()(FcPattern* pattern) const noexcept { FcPatternDestroy(pattern); }
-};
-using PatternPtr = std::unique_ptr<FcPattern, PatternDeleter>;
-
 }  // namespace
 
 FontResolver& FontResolver::Instance() {
@@ -66,14 +54,9 @@ FontResolver& FontResolver::Instance() {
     return resolver;
 }
 
-FontResolver::FontResolver() : config_(FcInitLoadConfigAndFonts()), library_(FreeTypeLibrary::Shared()) {
-    if (!config_) throw std::runtime_error("fontconfig could not be initialised");
-}
+FontResolver::FontResolver() : library_(FreeTypeLibrary::Shared()), faces_(MakeSystemFaceCatalog(library_)) {}
 
-FontResolver::~FontResolver() {
-    fonts_.clear();
-    FcConfigDestroy(config_);
-}
+FontResolver::~FontResolver() = default;
 
 std::shared_ptr<const RasterFont> FontResolver::Resolve(const FontDescription& font, int pixelSize) {
     const int requested = font.weight > 0 ? font.weight : kNormalWeight;
@@ -86,36 +69,10 @@ std::shared_ptr<const RasterFont> FontResolver::Resolve(const FontDescription& f
 
     const std::lock_guard lock(mutex_);
     if (const auto found = fonts_.find(key); found != fonts_.end()) return found->second;
-    const FaceSource source = Match(FamilyToAsk(lowerName, font.name), weight, font.italic);
+    const FaceSource source = faces_->Match(FamilyToAsk(lowerName, font.name), weight, font.italic);
     auto made = std::make_shared<const RasterFont>(library_, source, pixelSize, font.underline, font.strikethrough);
     fonts_.emplace(key, made);
     return made;
-}
-
-FaceSource FontResolver::Match(const std::string& family, int weight, bool italic) {
-    const PatternPtr pattern(FcPatternCreate());
-    FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-    FcPatternAddInteger(pattern.get(), FC_WEIGHT, FcWeightFromOpenType(weight));
-    FcPatternAddInteger(pattern.get(), FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-    FcPatternAddBool(pattern.get(), FC_SCALABLE, FcTrue);
-    FcConfigSubstitute(config_, pattern.get(), FcMatchPattern);
-    FcDefaultSubstitute(pattern.get());
-
-    FcResult result = FcResultNoMatch;
-    const PatternPtr match(FcFontMatch(config_, pattern.get(), &result));
-    FcChar8* file = nullptr;
-    if (!match || FcPatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch)
-        throw std::runtime_error("no font face is installed for " + family);
-
-    FaceSource source;
-    source.path = reinterpret_cast<const char*>(file);
-    source.index = PatternInteger(match.get(), FC_INDEX, 0);
-    // A face lighter than demi-bold for a bold request, or an upright one
-    // for an italic request, gets the look drawn on.
-    source.embolden =
-        weight > kBoldWeightThreshold && PatternInteger(match.get(), FC_WEIGHT, FC_WEIGHT_REGULAR) < FC_WEIGHT_DEMIBOLD;
-    source.slant = italic && PatternInteger(match.get(), FC_SLANT, FC_SLANT_ROMAN) == FC_SLANT_ROMAN;
-    return source;
 }
 
 }  // namespace lumora::soft

@@ -7,17 +7,16 @@
 #include <string>
 #include <tuple>
 
-#include <fontconfig/fontconfig.h>
-
 #include "platform/Font.h"
 #include "platform/soft/RasterFont.h"
 
 namespace lumora::soft {
 
+class FaceCatalog;
 class FreeTypeLibrary;
 
-// Turns font attributes into raster fonts: finds the face through
-// fontconfig, substituting a present face for a missing one, and keeps
+// Turns font attributes into raster fonts: finds the face in the system's
+// catalog, substituting a present face for a missing one, and keeps
 // every font it made, so their glyph images outlive one drawing call.
 class FontResolver {
 public:
@@ -36,12 +35,9 @@ private:
     // Name (lower case), em pixels, weight, italic, underline, strikeout.
     using Key = std::tuple<std::string, int, int, bool, bool, bool>;
 
-    // The installed face nearest to the request, and what it lacks.
-    FaceSource Match(const std::string& family, int weight, bool italic);
-
     std::mutex mutex_;
-    FcConfig* config_ = nullptr;
     std::shared_ptr<FreeTypeLibrary> library_;
+    std::unique_ptr<FaceCatalog> faces_;
     std::map<Key, std::shared_ptr<const RasterFont>> fonts_;
 };
 
