@@ -166,25 +166,24 @@ ConformanceSite::ConformanceSite(Backend backend, int width, int height)
       width_(width),
       height_(height),
       ambientFont_(soft::SoftFont::Create()),
-      font_(soft::SoftFont::Create()) {
+      font_(ambientFont_) {
+    // The container's font is one both backends draw from the same files.
+    ambientFont_->put_Name(kCaptionFace);
     Gdi& g = gdi();
     const ScopedWindowDC screen(g, HWND{});
     imageDc_ = g.CreateCompatibleDC(screen.get());
     imageBitmap_ = g.CreateCompatibleBitmap(screen.get(), std::max(width_, 1), std::max(height_, 1));
     stockBitmap_ = g.SelectObject(imageDc_, imageBitmap_);
     g.SetBkMode(imageDc_, TRANSPARENT);
-    // Our surface has no text engine in this build and makes no font; the
-    // DC's own font then stays, and captions are empty anyway.
-    imageFont_ = g.CreateFontIndirect(Describe(*font_));
-    if (imageFont_) stockFont_ = g.SelectObject(imageDc_, imageFont_);
+    imageFontDescription_ = Describe(*font_);
+    imageFont_ = g.CreateFontIndirect(imageFontDescription_);
+    stockFont_ = g.SelectObject(imageDc_, imageFont_);
 }
 
 ConformanceSite::~ConformanceSite() {
     Gdi& g = gdi();
-    if (imageFont_) {
-        g.SelectObject(imageDc_, stockFont_);
-        g.DeleteObject(imageFont_);
-    }
+    g.SelectObject(imageDc_, stockFont_);
+    g.DeleteObject(imageFont_);
     g.SelectObject(imageDc_, stockBitmap_);
     g.DeleteObject(imageBitmap_);
     g.DeleteDC(imageDc_);
@@ -200,6 +199,20 @@ Capture ConformanceSite::Image() {
     for (int y = 0; y < height_; ++y)
         for (int x = 0; x < width_; ++x) capture.pixels.push_back(gdi().GetPixel(imageDc_, x, y));
     return capture;
+}
+
+HDC ConformanceSite::hDC() {
+    // The image draws with the control's font as it is now.
+    const FontDescription wanted = Describe(*font_);
+    if (wanted != imageFontDescription_) {
+        Gdi& g = gdi();
+        if (const HFONT created = g.CreateFontIndirect(wanted)) {
+            g.SelectObject(imageDc_, created);
+            g.DeleteObject(std::exchange(imageFont_, created));
+            imageFontDescription_ = wanted;
+        }
+    }
+    return imageDc_;
 }
 
 void ConformanceSite::Cls() {

@@ -14,10 +14,15 @@ namespace lumora::conformance {
 
 enum class Backend { Soft, System };
 
+// The face the site's container font names, which both backends draw from
+// the same files (see SystemFaces.h).
+inline constexpr char16_t kCaptionFace[] = u"DejaVu Sans";
+
 // A host for one control on one backend with just what a paint pass needs,
 // so the control's own pass can run on our surface and on the system's GDI
 // in one process. The persistent image is a memory DC with a screen
-// compatible (32-bit) bitmap of the window's size. Colours, access keys and
+// compatible (32-bit) bitmap of the window's size, drawing with the
+// control's font. Colours, access keys and
 // saved properties are ignored; pictures, files and dialogs do nothing.
 // The mouse is always over the control's window.
 class ConformanceSite final : public IControlSite,
@@ -55,7 +60,7 @@ public:
     IFileSystem& files() override { return *this; }
     IPictureBox& picTemp() override { return *this; }
     HWND hWnd() override;
-    HDC hDC() override { return imageDc_; }
+    HDC hDC() override;
     void Cls() override;
     void Refresh() override {}
     Single get_Height() override;
@@ -96,6 +101,7 @@ private:
     HBITMAP imageBitmap_;
     HBITMAP stockBitmap_;
     HFONT imageFont_;
+    FontDescription imageFontDescription_;
     HFONT stockFont_;
     FontPtr ambientFont_;
     FontPtr font_;
