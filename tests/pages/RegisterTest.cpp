@@ -2,7 +2,6 @@
 #include "pages/Register.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>

@@ -2,13 +2,13 @@
 #include "platform/soft/SoftPicture.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 
 #include "platform/RuntimeError.h"
 #include "testing/ErrorOf.h"
+#include "testing/ScratchDirectory.h"
 
 namespace lumora::soft {
 namespace {
@@ -17,13 +17,9 @@ using test::ErrorOf;
 
 class PictureFilesTest : public ::testing::Test {
 protected:
-    PictureFilesTest() { std::filesystem::create_directories(folder); }
-    ~PictureFilesTest() override { std::filesystem::remove_all(folder); }
+    String PathOf(const char* name) const { return (folder.path() / name).u16string(); }
 
-    String PathOf(const char* name) const { return FromUtf8((folder / name).string()); }
-
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("lumora-picture-files-" + std::to_string(::getpid()));
+    test::ScratchDirectory folder{"lumora-picture-files"};
     std::shared_ptr<SoftGdi> gdi = std::make_shared<SoftGdi>();
     SoftPictures pictures{gdi};
 };
@@ -49,7 +45,7 @@ TEST_F(PictureFilesTest, BitmapsAndIconsSurviveSavingAndLoading) {
 }
 
 TEST_F(PictureFilesTest, MissingAndInvalidFilesRaiseTheirOwnErrors) {
-    std::ofstream(folder / "text.bmp") << "not a picture";
+    std::ofstream(folder.path() / "text.bmp") << "not a picture";
     EXPECT_EQ(ErrorOf([&] { pictures.LoadPicture(PathOf("missing.bmp")); }), err::kFileNotFound);
     EXPECT_EQ(ErrorOf([&] { pictures.LoadPicture(PathOf("text.bmp")); }), err::kInvalidPicture);
     EXPECT_EQ(ErrorOf([&] { pictures.SavePicture(nullptr, PathOf("x.bmp")); }), err::kInvalidProcedureCall);

@@ -1,21 +1,22 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <unistd.h>
-
 #include <filesystem>
+#include <random>
 #include <string>
 
 namespace lumora::test {
 
 // A scratch directory of this test process, empty at the start and removed
-// at the end.
+// at the end. A random tag keeps test programs running side by side, and
+// leftovers of earlier runs, out of each other's way.
 class ScratchDirectory {
 public:
-    explicit ScratchDirectory(const std::string& name)
-        : path_(std::filesystem::temp_directory_path() / (name + "-" + std::to_string(::getpid()))) {
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
+    explicit ScratchDirectory(const std::string& name) {
+        std::random_device random;
+        do {
+            path_ = std::filesystem::temp_directory_path() / (name + "-" + std::to_string(random()));
+        } while (!std::filesystem::create_directory(path_));
     }
     ~ScratchDirectory() { std::filesystem::remove_all(path_); }
     ScratchDirectory(const ScratchDirectory&) = delete;

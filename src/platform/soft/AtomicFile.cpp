@@ -1,15 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "platform/soft/AtomicFile.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <charconv>
-#include <cstring>
 #include <random>
 #include <string>
-#include <utility>
+#include <system_error>
+
+#include "platform/soft/NativeFile.h"
 
 namespace lumora::soft {
 namespace {
@@ -17,7 +14,21 @@ namespace {
 // Names tried for the temporary file before a write gives up.
 constexpr int kTempNameAttempts = 100;
 
-AtomicFileError Failed(int error) { return AtomicFileError(std::strerror(error)); }
+void ThrowIfFailed(const std::error_code& error) {
+    if (error) throw AtomicFileError(error.message());
+}
+
+// ".form.json.<tag>.tmp" beside "form.json": out of sight in listings, and
+// on the target's own file system, where a rename is one step. Built from
+// path pieces so a Windows name is never squeezed through a code page.
+std::filesystem::path TempNameBeside(const std::filesystem::path& target) {
+    std::filesystem::path name(".");
+    name += target.filename();
+    name += ".";
+    name += RandomFileTag();
+    name += ".tmp";
+    return target.parent_path() / name;
+}
 
 // A uniquely named file beside the target, created exclusively so it never
 // follows or clobbers anything that was there, and removed again unless it
@@ -25,45 +36,46 @@ AtomicFileError Failed(int error) { return AtomicFileError(std::strerror(error))
 class TempFile {
 public:
     explicit TempFile(const std::filesystem::path& target) : target_(target) {
-        int error = EEXIST;
-        for (int attempt = 0; attempt < kTempNameAttempts && error == EEXIST; ++attempt) {
-            path_ = target.parent_path() / ("." + target.filename().string() + "." + RandomFileTag() + ".tmp");
-            fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
-            if (fd_ >= 0) return;
-            error = errno;
+        std::error_code error = std::make_error_code(std::errc::file_exists);
+        for (int attempt = 0; attempt < kTempNameAttempts && error == std::errc::file_exists; ++attempt) {
+            path_ = TempNameBeside(target);
+            file_ = NativeFile::CreateNew(path_, NewFileReaders::kUsual, error);
         }
-        throw Failed(error);
+        ThrowIfFailed(error);
     }
+    // Closed first: on Windows the name of an open file stays until its
+    // last handle is gone.
     ~TempFile() {
-        if (fd_ >= 0) ::close(fd_);
-        if (!renamed_) ::unlink(path_.c_str());
+        std::error_code ignored;
+        file_.Close(ignored);
+        if (!renamed_) RemoveFile(path_, ignored);
     }
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
 
     void Write(std::string_view bytes) {
-        for (std::size_t done = 0; done < bytes.size();) {
-            const ssize_t count = ::write(fd_, bytes.data() + done, bytes.size() - done);
-            if (count < 0 && errno == EINTR) continue;
-            if (count < 0) throw Failed(errno);
-            done += static_cast<std::size_t>(count);
-        }
+        std::error_code error;
+        file_.WriteAll(bytes, error);
+        ThrowIfFailed(error);
     }
 
     // Makes the content durable before the name points at it, so a crash
     // never leaves the target naming an empty file.
     void SyncAndRenameOverTarget() {
-        if (::fsync(fd_) != 0) throw Failed(errno);
-        const int closed = ::close(std::exchange(fd_, -1));
-        if (closed != 0) throw Failed(errno);
-        if (::rename(path_.c_str(), target_.c_str()) != 0) throw Failed(errno);
+        std::error_code error;
+        file_.SyncToDisk(error);
+        ThrowIfFailed(error);
+        file_.Close(error);
+        ThrowIfFailed(error);
+        RenameReplacing(path_, target_, error);
+        ThrowIfFailed(error);
         renamed_ = true;
     }
 
 private:
     std::filesystem::path target_;
     std::filesystem::path path_;
-    int fd_ = -1;
+    NativeFile file_;
     bool renamed_ = false;
 };
 

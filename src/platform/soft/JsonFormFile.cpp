@@ -1,24 +1,21 @@
 // SPDX-License-Identifier: MIT
 #include "platform/soft/JsonFormFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <new>
 #include <string>
+#include <system_error>
 #include <utility>
 
 #include "platform/Arithmetic.h"
 #include "platform/RuntimeError.h"
 #include "platform/soft/AtomicFile.h"
 #include "platform/soft/Base64.h"
+#include "platform/soft/NativeFile.h"
 #include "platform/soft/SoftFont.h"
 
 namespace lumora::soft {
@@ -162,8 +159,8 @@ Variant ObjectFromJson(const Json& object, SoftPictures* pictures) {
 
 std::string Named(const std::filesystem::path& file, const std::string& what) { return file.string() + ": " + what; }
 
-FormFileError SystemError(const std::filesystem::path& file, const char* doing, int error) {
-    return FormFileError(Named(file, std::string(doing) + ": " + std::strerror(error)));
+FormFileError SystemError(const std::filesystem::path& file, const char* doing, const std::error_code& error) {
+    return FormFileError(Named(file, std::string(doing) + ": " + error.message()));
 }
 
 // "an array", "a string", "null": what a top level that is no object is.
@@ -188,45 +185,25 @@ std::string ShortParserMessage(const Json::exception& error) {
     return message;
 }
 
-// Owns an open file descriptor.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) noexcept : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-    int get() const noexcept { return fd_; }
-    bool valid() const noexcept { return fd_ >= 0; }
-
-private:
-    int fd_;
-};
-
 FormFileError TooLarge(const std::filesystem::path& file) {
     return FormFileError(Named(file, "is larger than 64 MiB, far more than any form"));
 }
 
 std::string ReadAll(const std::filesystem::path& file) {
-    const FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd.valid()) throw SystemError(file, "cannot be read", errno);
+    std::error_code error;
+    NativeFile input = NativeFile::OpenForReading(file, AtLink::kFollow, error);
+    if (error) throw SystemError(file, "cannot be read", error);
     // A regular file is judged by its size before any of it is read; other
     // files (pipes, devices) by what they deliver.
-    struct stat info {};
-    if (::fstat(fd.get(), &info) == 0 && S_ISREG(info.st_mode) &&
-        static_cast<std::uintmax_t>(info.st_size) > kMaxFormBytes)
-        throw TooLarge(file);
+    if (const auto size = input.RegularFileSize(); size && *size > kMaxFormBytes) throw TooLarge(file);
     std::string text;
     char buffer[64 * 1024];
     for (;;) {
-        const ssize_t count = ::read(fd.get(), buffer, sizeof buffer);
+        const std::size_t count = input.Read(buffer, error);
+        if (error) throw SystemError(file, "cannot be read", error);
         if (count == 0) return text;
-        if (count < 0 && errno == EINTR) continue;
-        if (count < 0) throw SystemError(file, "cannot be read", errno);
-        if (text.size() + static_cast<std::size_t>(count) > kMaxFormBytes) throw TooLarge(file);
-        text.append(buffer, static_cast<std::size_t>(count));
+        if (text.size() + count > kMaxFormBytes) throw TooLarge(file);
+        text.append(buffer, count);
     }
 }
 

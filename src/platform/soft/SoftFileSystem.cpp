@@ -1,82 +1,72 @@
 // SPDX-License-Identifier: MIT
 #include "platform/soft/SoftFileSystem.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <string>
+#include <array>
+#include <system_error>
 
 #include "platform/RuntimeError.h"
 #include "platform/soft/AtomicFile.h"
+#include "platform/soft/NativeFile.h"
 
 namespace lumora::soft {
 namespace {
 
 constexpr int kNameAttempts = 100;
+// What the system's own temporary path ends with: '/' on Linux, '\' on
+// Windows.
+constexpr char16_t kSeparator = std::filesystem::path::preferred_separator;
+// The piece in which FileCopy moves a file.
+constexpr std::size_t kCopyChunk = 64 * 1024;
 
-// Closes a descriptor when it goes.
-struct Descriptor {
-    int fd;
-    ~Descriptor() {
-        if (fd >= 0) ::close(fd);
-    }
-};
+// Error 53 for a name that leads nowhere, 75 for every other failure.
+[[noreturn]] void RaiseFileError(const std::error_code& error) {
+    Raise(error == std::errc::no_such_file_or_directory ? err::kFileNotFound : err::kPathFileAccess);
+}
 
 }  // namespace
 
 String SoftFileSystem::GetTempPath() {
-    std::error_code error;
-    const std::filesystem::path directory =
-        tempDirectory_ ? *tempDirectory_ : std::filesystem::temp_directory_path(error);
-    if (error || directory.empty() || !std::filesystem::is_directory(directory, error) ||
-        ::access(directory.c_str(), W_OK | X_OK) != 0)
-        return String();
-    std::string text = directory.string();
-    if (text.back() != '/') text += '/';
-    return FromUtf8(text);
+    std::filesystem::path directory = tempDirectory_ ? *tempDirectory_ : SystemTempDirectory();
+    if (directory.empty() || !IsWritableDirectory(directory)) return String();
+    String text = FromNativePath(directory.make_preferred());
+    if (text.back() != kSeparator) text += kSeparator;
+    return text;
 }
 
 String SoftFileSystem::GetTempFileName(const String& directory, const String& prefix) {
     if (directory.empty()) return String();
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        const std::string name = ToUtf8(directory) + ToUtf8(prefix) + RandomFileTag() + ".tmp";
-        const Descriptor file{::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600)};
-        if (file.fd >= 0) return FromUtf8(name);
-        if (errno != EEXIST) return String();
+        const std::filesystem::path name = ToNativePath(directory + prefix + FromUtf8(RandomFileTag()) + u".tmp");
+        std::error_code error;
+        const NativeFile file = NativeFile::CreateNew(name, NewFileReaders::kOwnerOnly, error);
+        if (!error) return FromNativePath(name);
+        if (error != std::errc::file_exists) return String();
     }
     return String();
 }
 
-bool SoftFileSystem::FileExists(const String& path) {
-    struct stat info {};
-    return ::lstat(ToUtf8(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
+bool SoftFileSystem::FileExists(const String& path) { return IsRegularFileNotLink(ToNativePath(path)); }
 
 void SoftFileSystem::FileCopy(const String& source, const String& destination) {
-    const Descriptor from{::open(ToUtf8(source).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC)};
-    if (from.fd < 0) Raise(errno == ENOENT ? err::kFileNotFound : err::kPathFileAccess);
-    const Descriptor to{
-        ::open(ToUtf8(destination).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600)};
-    if (to.fd < 0) Raise(err::kPathFileAccess);
-    char buffer[64 * 1024];
+    std::error_code error;
+    NativeFile from = NativeFile::OpenForReading(ToNativePath(source), AtLink::kRefuse, error);
+    if (error) RaiseFileError(error);
+    NativeFile to = NativeFile::CreateOrTruncate(ToNativePath(destination), error);
+    if (error) Raise(err::kPathFileAccess);
+    std::array<char, kCopyChunk> buffer;
     for (;;) {
-        const ssize_t count = ::read(from.fd, buffer, sizeof buffer);
+        const std::size_t count = from.Read(buffer, error);
+        if (error) Raise(err::kPathFileAccess);
         if (count == 0) return;
-        if (count < 0 && errno == EINTR) continue;
-        if (count < 0) Raise(err::kPathFileAccess);
-        for (ssize_t done = 0; done < count;) {
-            const ssize_t written = ::write(to.fd, buffer + done, static_cast<std::size_t>(count - done));
-            if (written < 0 && errno == EINTR) continue;
-            if (written < 0) Raise(err::kPathFileAccess);
-            done += written;
-        }
+        to.WriteAll(std::string_view(buffer.data(), count), error);
+        if (error) Raise(err::kPathFileAccess);
     }
 }
 
 void SoftFileSystem::Kill(const String& path) {
-    if (::unlink(ToUtf8(path).c_str()) != 0) Raise(errno == ENOENT ? err::kFileNotFound : err::kPathFileAccess);
+    std::error_code error;
+    RemoveFile(ToNativePath(path), error);
+    if (error) RaiseFileError(error);
 }
 
 }  // namespace lumora::soft

@@ -14,7 +14,8 @@ namespace lumora::soft {
 class SoftFileSystem final : public IFileSystem {
 public:
     // Without a directory, the system's temporary directory ($TMPDIR or
-    // /tmp); tests give one of their own, or an unusable one.
+    // /tmp on Linux, %TMP% or %TEMP% on Windows); tests give one of their
+    // own, or an unusable one.
     explicit SoftFileSystem(std::optional<std::filesystem::path> tempDirectory = std::nullopt)
         : tempDirectory_(std::move(tempDirectory)) {}
 

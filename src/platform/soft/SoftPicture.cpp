@@ -10,6 +10,7 @@
 #include "platform/GdiScoped.h"
 #include "platform/RuntimeError.h"
 #include "platform/soft/AtomicFile.h"
+#include "platform/soft/NativeFile.h"
 #include "platform/soft/PictureCodec.h"
 
 namespace lumora::soft {
@@ -89,7 +90,7 @@ std::string SoftPictures::ToFileBytes(const IPicture& picture) {
 }
 
 PicturePtr SoftPictures::LoadPicture(const String& path) {
-    const std::filesystem::path file_path(ToUtf8(path));
+    const std::filesystem::path file_path = ToNativePath(path);
     std::error_code error;
     if (!std::filesystem::exists(file_path, error)) Raise(err::kFileNotFound);
     const std::uintmax_t size = std::filesystem::file_size(file_path, error);
@@ -106,7 +107,7 @@ void SoftPictures::SavePicture(const PicturePtr& picture, const String& path) {
     if (!picture) Raise(err::kInvalidProcedureCall);
     const std::string bytes = ToFileBytes(*picture);
     try {
-        WriteFileAtomically(ToUtf8(path), bytes);
+        WriteFileAtomically(ToNativePath(path), bytes);
     } catch (const AtomicFileError&) {
         Raise(err::kPathFileAccess);
     }
