@@ -22,9 +22,11 @@ cd "$repo_root"
 build_targets=(mingw-i686 mingw-x86_64)
 read -r -a run_targets <<<"${LUMORA_WINE_RUN_TARGETS:-mingw-i686 mingw-x86_64}"
 # The 32-bit loader, wine32, comes from the i386 architecture. dpkg-dev
-# unpacks FreeType's source; the text cases draw with DejaVu Sans.
+# unpacks Debian's sources; the Windows build takes nlohmann-json's and
+# stb's headers from their Linux packages; the text cases draw with DejaVu
+# Sans.
 windows_packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 wine32:i386 python3
-    dpkg-dev fonts-dejavu-core)
+    dpkg-dev nlohmann-json3-dev libstb-dev fonts-dejavu-core)
 
 export WINEPREFIX="$repo_root/build-wine/wineprefix"
 export WINEDEBUG=-all
@@ -33,30 +35,37 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 # Memory DCs and the screen DC need no display; an inherited one is not used.
 unset DISPLAY
 
-# Debian builds no FreeType for Windows, so the software surface's text
-# engine there is built from Debian's FreeType source package, with
+# Debian builds FreeType, zlib and libpng for Linux only, so the software
+# platform's Windows build compiles them from Debian's source packages, with
 # Debian's patches, by the same cross compiler. Fetched once, through apt
 # lists of our own, so the machine's apt setup is left as it is.
-freetype_source="$repo_root/build-wine/freetype-source"
-fetch_freetype_source() {
-    [[ -f "$freetype_source/CMakeLists.txt" ]] && return 0
+sources_dir="$repo_root/build-wine/sources"
+debian_sources=(freetype zlib libpng1.6)
+fetch_debian_sources() {
+    local package missing=()
+    for package in "${debian_sources[@]}"; do
+        [[ -d "$sources_dir/$package" ]] || missing+=("$package")
+    done
+    [[ ${#missing[@]} -eq 0 ]] && return 0
     local work="$repo_root/build-wine/debian-source" codename
     codename="$(. /etc/os-release && echo "$VERSION_CODENAME")"
-    rm -rf "$work" "$freetype_source"
-    mkdir -p "$work/parts" "$work/lists/partial" "$work/cache/archives/partial"
+    rm -rf "$work"
+    mkdir -p "$work/parts" "$work/lists/partial" "$work/cache/archives/partial" "$sources_dir"
     printf '%s\n' "Types: deb-src" "URIs: http://deb.debian.org/debian" "Suites: $codename" "Components: main" \
         "Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg" >"$work/parts/debian-source.sources"
     local -a apt_options=(-o Dir::Etc::SourceList=/dev/null -o "Dir::Etc::SourceParts=$work/parts"
         -o "Dir::State::Lists=$work/lists" -o "Dir::Cache=$work/cache" -qq)
     apt-get "${apt_options[@]}" update
-    (cd "$work" && apt-get "${apt_options[@]}" source --only-source freetype 2>&1 |
-        grep -vE '^(W: Download is performed unsandboxed|dpkg-source: info)' || true)
-    local unpacked=("$work"/freetype-*/)
-    if [[ ! -f "${unpacked[0]}CMakeLists.txt" ]]; then
-        echo "wine-tests: Debian's FreeType source could not be fetched" >&2
-        return 1
-    fi
-    mv "${unpacked[0]}" "$freetype_source"
+    for package in "${missing[@]}"; do
+        (cd "$work" && apt-get "${apt_options[@]}" source --only-source "$package" 2>&1 |
+            grep -vE '^(W: Download is performed unsandboxed|dpkg-source: info)' || true)
+        local unpacked=("$work/$package"-*/)
+        if [[ ! -d "${unpacked[0]}" ]]; then
+            echo "wine-tests: Debian's source of $package could not be fetched" >&2
+            return 1
+        fi
+        mv "${unpacked[0]}" "$sources_dir/$package"
+    done
     rm -rf "$work"
 }
 
@@ -100,7 +109,7 @@ check_32bit_loader() {
 main() {
     bash scripts/ensure-packages.sh "${windows_packages[@]}"
     check_32bit_loader
-    fetch_freetype_source
+    fetch_debian_sources
     local target status=0
     for target in "${build_targets[@]}"; do build_target "$target"; done
     prepare_prefix

@@ -30,7 +30,13 @@ constexpr std::int64_t kRightMargin = 40;
 // Left, right and middle, as the mouse events number them.
 constexpr Integer kButtons[] = {1, 2, 4};
 
-std::string Quote(std::string_view text) { return "\"" + std::string(text) + "\""; }
+// Built piece by piece: GCC 12 warns wrongly about "\"" + std::string.
+std::string Quote(std::string_view text) {
+    std::string quoted;
+    quoted.reserve(text.size() + 2);
+    quoted.append(1, '"').append(text).append(1, '"');
+    return quoted;
+}
 
 // Whole-token integer, or nothing for a word with anything else in it.
 std::optional<long long> WholeNumber(std::string_view word) {

@@ -8,9 +8,7 @@
 #include <iostream>
 #include <string>
 
-#ifndef LUMORA_NO_PNG_WRITER
 #include "platform/soft/PngWriter.h"
-#endif
 #include "platform/soft/SoftBitmap.h"
 
 namespace lumora::test {
@@ -19,10 +17,6 @@ namespace lumora::test {
 // failures/<suite>.<test>.png in the working directory, so the wrong pixels
 // can be looked at instead of guessed from coordinates.
 inline void SavePngOnFailure(const soft::SoftBitmap* bitmap) {
-#ifdef LUMORA_NO_PNG_WRITER
-    // Windows builds have no PNG writer; the failure message has to do.
-    static_cast<void>(bitmap);
-#else
     if (!bitmap || !::testing::Test::HasFailure()) return;
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     const std::filesystem::path folder = std::filesystem::current_path() / "failures";
@@ -34,7 +28,6 @@ inline void SavePngOnFailure(const soft::SoftBitmap* bitmap) {
     const std::filesystem::path file = folder / (name + ".png");
     soft::WritePng(*bitmap, file);
     std::cerr << "what the test drew: " << file.string() << '\n';
-#endif
 }
 
 }  // namespace lumora::test
