@@ -5,11 +5,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <span>
 
 #include "platform/GdiScoped.h"
 #include "platform/soft/SoftFont.h"
 #include "platform/soft/SoftGdi.h"
+#include "platform/soft/SoftPicture.h"
 #include "platform/win32/Win32Gdi.h"
+#include "platform/win32/Win32Picture.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -128,7 +132,7 @@ class ConformanceSite::Window {
 public:
     Window(Backend backend, int width, int height) : backend_(backend) {
         if (backend == Backend::Soft) {
-            hwnd_ = soft_.CreateSoftWindow(width, height);
+            hwnd_ = soft_->CreateSoftWindow(width, height);
         } else {
             raw_ = CreateMessageWindow();
             hwnd_ = HWND{reinterpret_cast<std::uintptr_t>(raw_)};
@@ -137,25 +141,32 @@ public:
     }
     ~Window() {
         if (backend_ == Backend::Soft)
-            soft_.DestroySoftWindow(hwnd_);
+            soft_->DestroySoftWindow(hwnd_);
         else if (raw_)
             DestroyWindow(raw_);
     }
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
 
-    Gdi& gdi() { return backend_ == Backend::Soft ? static_cast<Gdi&>(soft_) : system_; }
+    Gdi& gdi() { return backend_ == Backend::Soft ? static_cast<Gdi&>(*soft_) : system_; }
+
+    PicturePtr PictureFromFileBytes(const std::string& bytes) {
+        if (backend_ == Backend::System) return win32::Win32Picture::FromFileBytes(bytes);
+        const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+        return soft::SoftPictures(soft_).FromFileBytes(std::span(data, bytes.size()));
+    }
     HWND hwnd() const { return hwnd_; }
     void Resize(int width, int height) {
         if (backend_ == Backend::Soft)
-            soft_.ResizeSoftWindow(hwnd_, width, height);
+            soft_->ResizeSoftWindow(hwnd_, width, height);
         else
             system_.SetWindow(hwnd_, width, height);
     }
 
 private:
     Backend backend_;
-    soft::SoftGdi soft_;
+    // Shared with the pictures made on it, which keep it alive.
+    std::shared_ptr<soft::SoftGdi> soft_ = std::make_shared<soft::SoftGdi>();
     SizedWindowGdi system_;
     ::HWND raw_ = nullptr;
     HWND hwnd_;
@@ -190,6 +201,10 @@ ConformanceSite::~ConformanceSite() {
 }
 
 Gdi& ConformanceSite::gdi() { return window_->gdi(); }
+
+PicturePtr ConformanceSite::PictureFromFileBytes(const std::string& bytes) {
+    return window_->PictureFromFileBytes(bytes);
+}
 
 HWND ConformanceSite::hWnd() { return window_->hwnd(); }
 

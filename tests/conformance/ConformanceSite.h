@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "conformance/ConformanceHarness.h"
 #include "control/LumoraListControl.h"
@@ -42,6 +43,9 @@ public:
 
     // Every pixel of the persistent image.
     Capture Image();
+    // The picture a .bmp or .ico file's bytes hold, as an object of this
+    // site's backend: our surface's, or the system's own.
+    PicturePtr PictureFromFileBytes(const std::string& bytes);
 
     // IControlSite
     void PropertyChanged(const String&) override {}

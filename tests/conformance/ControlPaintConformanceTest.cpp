@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -131,6 +132,70 @@ TEST_P(ControlPaintConformance, SamePixelsAsTheSystem) {
 
 INSTANTIATE_TEST_SUITE_P(Control, ControlPaintConformance, ::testing::ValuesIn(ControlCases()),
                          [](const ::testing::TestParamInfo<ControlCase>& info) { return info.param.name; });
+
+// A 16-pixel square bitmap file, 24 bits a pixel: a navy frame and a red
+// diagonal on magenta, the control's default mask colour, through which
+// the strip shows.
+std::string PictureFile() {
+    constexpr int kSide = 16;
+    constexpr std::uint32_t kRowBytes = kSide * 3;
+    constexpr std::uint32_t kHeaders = 14 + 40;
+    std::string file;
+    const auto put = [&file](std::uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) file.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+    };
+    file += "BM";
+    put(kHeaders + kRowBytes * kSide, 4);
+    put(0, 4);
+    put(kHeaders, 4);
+    for (const std::uint32_t field : {40U, std::uint32_t{kSide}, std::uint32_t{kSide}}) put(field, 4);
+    put(1, 2);
+    put(24, 2);
+    for (int i = 0; i < 6; ++i) put(0, 4);
+    // Rows bottom-up, each pixel blue, green, red.
+    for (int y = kSide - 1; y >= 0; --y) {
+        for (int x = 0; x < kSide; ++x) {
+            const bool frame = x == 1 || y == 1 || x == kSide - 2 || y == kSide - 2;
+            const COLORREF colour = frame ? RGB(0, 0, 128) : x == y ? RGB(220, 20, 20) : RGB(255, 0, 255);
+            put(GetBValue(colour) | GetGValue(colour) << 8 | GetRValue(colour) << 16, 3);
+        }
+    }
+    return file;
+}
+
+// The control with pictures in columns 1 and 3, empty captions, then the
+// steps, painted on one backend.
+Capture PaintWithPictures(Backend backend, const Steps& steps) {
+    ConformanceSite site(backend, kWindowWidth, kWindowHeight);
+    LumoraListControl control(site);
+    site.Attach(control);
+    control.InitProperties();
+    ThreeColumns(control);
+    control.putref_RowPicture(1, site.PictureFromFileBytes(PictureFile()));
+    control.putref_RowPicture(3, site.PictureFromFileBytes(PictureFile()));
+    steps(control);
+    return site.Image();
+}
+
+// Pictures drawn through the system's own picture objects and through
+// ours must leave the same strip.
+TEST(PictureConformance, ColumnPicturesLeaveTheSamePixels) {
+    const std::vector<ControlCase> states = {
+        {"Plain", [](LumoraListControl&) {}},
+        {"PressedColumn1", [](LumoraListControl& control) { control.MouseDown(1, 0, 30, 10); }},
+        {"HotColumn3", [](LumoraListControl& control) { control.MouseMove(0, 0, 150, 10); }},
+        {"HeaderHeight40", [](LumoraListControl& control) { control.put_HeaderHeight(40); }},
+        {"OtherMaskColour", [](LumoraListControl& control) { control.put_MaskColor(RGB(0, 0, 128)); }},
+    };
+    for (const ControlCase& state : states) {
+        const Capture soft = PaintWithPictures(Backend::Soft, state.steps);
+        const Capture system = PaintWithPictures(Backend::System, state.steps);
+        const bool navyShown = std::count(soft.pixels.begin(), soft.pixels.end(), RGB(0, 0, 128)) > 0;
+        const bool redShown = std::count(soft.pixels.begin(), soft.pixels.end(), RGB(220, 20, 20)) > 0;
+        EXPECT_TRUE(navyShown || redShown) << state.name << ": no picture was drawn";
+        EXPECT_TRUE(SamePixels(soft, system, "Pictures" + state.name));
+    }
+}
 
 // Captions for the three columns: a word, letters beyond ASCII, and an
 // access key after a literal ampersand, which underlines the C.
