@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "testing/FileText.h"
+
 namespace lumora::cli {
 namespace {
 
@@ -33,10 +35,7 @@ std::string Quoted(const std::string& word) {
     return quoted + "'";
 }
 
-std::string ReadText(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using test::ReadText;
 
 // A form with three columns of widths 100, 80 and 90: the strip itself is
 // 100 + 80 + 90 + 3 * 2 pixels wide.

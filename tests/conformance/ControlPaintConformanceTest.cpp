@@ -103,16 +103,23 @@ std::vector<ControlCase> ControlCases() {
     };
 }
 
-Capture PaintOn(Backend backend, const Steps& steps) {
+// What a case does with the control, given the site it sits on.
+using SiteSteps = std::function<void(ConformanceSite& site, LumoraListControl& control)>;
+
+Capture PaintOn(Backend backend, const SiteSteps& steps) {
     ConformanceSite site(backend, kWindowWidth, kWindowHeight);
     LumoraListControl control(site);
     site.Attach(control);
     control.InitProperties();
-    steps(control);
+    steps(site, control);
     Capture image = site.Image();
     // The window follows HeaderHeight through put_Height and Resize.
     EXPECT_EQ(image.height, control.get_HeaderHeight());
     return image;
+}
+
+Capture PaintOn(Backend backend, const Steps& steps) {
+    return PaintOn(backend, [&steps](ConformanceSite&, LumoraListControl& control) { steps(control); });
 }
 
 class ControlPaintConformance : public ::testing::TestWithParam<ControlCase> {
@@ -166,15 +173,12 @@ std::string PictureFile() {
 // The control with pictures in columns 1 and 3, empty captions, then the
 // steps, painted on one backend.
 Capture PaintWithPictures(Backend backend, const Steps& steps) {
-    ConformanceSite site(backend, kWindowWidth, kWindowHeight);
-    LumoraListControl control(site);
-    site.Attach(control);
-    control.InitProperties();
-    ThreeColumns(control);
-    control.putref_RowPicture(1, site.PictureFromFileBytes(PictureFile()));
-    control.putref_RowPicture(3, site.PictureFromFileBytes(PictureFile()));
-    steps(control);
-    return site.Image();
+    return PaintOn(backend, [&steps](ConformanceSite& site, LumoraListControl& control) {
+        ThreeColumns(control);
+        control.putref_RowPicture(1, site.PictureFromFileBytes(PictureFile()));
+        control.putref_RowPicture(3, site.PictureFromFileBytes(PictureFile()));
+        steps(control);
+    });
 }
 
 // Pictures drawn through the system's own picture objects and through

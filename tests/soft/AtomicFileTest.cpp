@@ -7,6 +7,7 @@
 #include <iterator>
 #include <vector>
 
+#include "testing/FileText.h"
 #include "testing/ScratchDirectory.h"
 
 namespace lumora::soft {
@@ -14,10 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadText(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using test::ReadText;
 
 std::vector<fs::path> Entries(const fs::path& directory) {
     std::vector<fs::path> names;

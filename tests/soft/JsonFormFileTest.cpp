@@ -18,6 +18,7 @@
 #include "platform/RuntimeError.h"
 #include "platform/soft/SoftFont.h"
 #include "testing/ErrorOf.h"
+#include "testing/FileText.h"
 #include "testing/ScratchDirectory.h"
 #include "testing/TestPicture.h"
 
@@ -34,10 +35,7 @@ Variant ReadValue(const std::string& jsonText) {
     return bag.ReadProperty(u"Value", std::nullopt);
 }
 
-std::string ReadText(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using test::ReadText;
 
 // Saves with a file size limit too small for the form and exits 0 when the
 // save reports its failure. Even root cannot write past the limit, so the

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "testing/FileText.h"
 #include "testing/ScratchDirectory.h"
 
 namespace lumora::soft {
@@ -13,10 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadText(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using test::ReadText;
 
 // A link, or false where the system or the account cannot make one.
 bool MakeLink(const fs::path& target, const fs::path& link) {

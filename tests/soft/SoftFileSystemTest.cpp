@@ -9,6 +9,7 @@
 
 #include "platform/RuntimeError.h"
 #include "testing/ErrorOf.h"
+#include "testing/FileText.h"
 #include "testing/ScratchDirectory.h"
 
 namespace lumora::soft {
@@ -19,10 +20,7 @@ namespace fs = std::filesystem;
 
 constexpr char16_t kSeparator = fs::path::preferred_separator;
 
-std::string ReadText(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using test::ReadText;
 
 class SoftFileSystemTest : public ::testing::Test {
 protected:
