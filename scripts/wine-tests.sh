@@ -93,16 +93,18 @@ run_target() {
     return "$status"
 }
 
-# Drops the 32-bit run, saying why, when this kernel cannot start 32-bit
-# programs; one that was asked for by name fails instead.
+# Drops the 32-bit run, saying why, when Wine's 32-bit loader cannot start
+# here (a kernel without 32-bit support is the usual reason); a 32-bit run
+# that was asked for by name fails instead.
 check_32bit_loader() {
     [[ " ${run_targets[*]} " == *" mingw-i686 "* ]] || return 0
     /usr/lib/wine/wine --version >/dev/null 2>&1 && return 0
     if [[ -n "${LUMORA_WINE_RUN_TARGETS:-}" ]]; then
-        echo "wine-tests: the 32-bit Wine loader cannot run on this kernel" >&2
+        echo "wine-tests: Wine's 32-bit loader does not start on this machine" >&2
         return 1
     fi
-    echo "wine-tests: mingw-i686 built but not run: this kernel cannot run 32-bit programs"
+    echo "wine-tests: mingw-i686 built but not run: Wine's 32-bit loader does not start on this machine" \
+        "(does its kernel run 32-bit programs?)"
     run_targets=(mingw-x86_64)
 }
 
