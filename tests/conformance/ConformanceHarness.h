@@ -25,10 +25,6 @@ struct Case {
     int height = 16;
     Depth depth = Depth::Colour;
     Scene scene;
-    // Empty, or where Wine is known to draw these calls differently from
-    // the system: what the system's documentation says, which our surface
-    // follows. Under Wine such a case reports the difference and skips.
-    std::string wineDiffers = {};
 };
 
 // gtest prints a case by its name rather than its bytes.

@@ -16,7 +16,7 @@ namespace lumora::conformance {
 enum class Backend { Soft, System };
 
 // The face the site's container font names, which both backends draw from
-// the same files (see SystemFaces.h).
+// the same files (see SystemSetup.cpp).
 inline constexpr char16_t kCaptionFace[] = u"DejaVu Sans";
 
 // A host for one control on one backend with just what a paint pass needs,

@@ -16,7 +16,6 @@
 
 #include "conformance/ConformanceHarness.h"
 #include "conformance/ConformanceSite.h"
-#include "conformance/SystemFaces.h"
 #include "control/LumoraListControl.h"
 
 namespace lumora::conformance {
@@ -122,10 +121,7 @@ Capture PaintOn(Backend backend, const Steps& steps) {
     return PaintOn(backend, [&steps](ConformanceSite&, LumoraListControl& control) { steps(control); });
 }
 
-class ControlPaintConformance : public ::testing::TestWithParam<ControlCase> {
-protected:
-    static void SetUpTestSuite() { ASSERT_TRUE(GiveTheSystemTheTestFaces()) << "the system cannot load the faces"; }
-};
+class ControlPaintConformance : public ::testing::TestWithParam<ControlCase> {};
 
 TEST_P(ControlPaintConformance, SamePixelsAsTheSystem) {
     const ControlCase& drawn = GetParam();
@@ -289,10 +285,7 @@ CaptionedImages PaintWithCaptions(const Steps& steps) {
     return images;
 }
 
-class CaptionPaintConformance : public ::testing::TestWithParam<ControlCase> {
-protected:
-    static void SetUpTestSuite() { ASSERT_TRUE(GiveTheSystemTheTestFaces()) << "the system cannot load the faces"; }
-};
+class CaptionPaintConformance : public ::testing::TestWithParam<ControlCase> {};
 
 TEST_P(CaptionPaintConformance, SamePixelsOutsideTheCaptions) {
     const CaptionedImages images = PaintWithCaptions(GetParam().steps);
@@ -309,7 +302,6 @@ INSTANTIATE_TEST_SUITE_P(Control, CaptionPaintConformance, ::testing::ValuesIn(C
 // black where they agree, grey over the caption areas and red where they
 // differ outside them.
 TEST(StripImages, BothBackendsPaintTheSameStripAroundTheCaptions) {
-    ASSERT_TRUE(GiveTheSystemTheTestFaces()) << "the system cannot load the faces";
     const CaptionedImages images = PaintWithCaptions(WithCaptions(HotPressedAndSorted));
     const Capture soft = Blanked(images.soft, images.areas);
     const Capture system = Blanked(images.system, images.areas);

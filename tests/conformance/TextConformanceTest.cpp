@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "conformance/ConformanceHarness.h"
-#include "conformance/SystemFaces.h"
 #include "platform/GdiScoped.h"
 
 namespace lumora::conformance {
@@ -120,10 +119,7 @@ std::vector<TextCase> TextCases() {
     };
 }
 
-class TextConformance : public ::testing::TestWithParam<TextCase> {
-protected:
-    static void SetUpTestSuite() { ASSERT_TRUE(GiveTheSystemTheTestFaces()) << "the system cannot load the faces"; }
-};
+class TextConformance : public ::testing::TestWithParam<TextCase> {};
 
 TEST_P(TextConformance, SameExtentsAndLineBreaksAsTheSystem) {
     const TextCase& measured = GetParam();
