@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/soft/HeadlessHost.h"
-#include "platform/soft/MemoryPropertyBag.h"
+#include "lumora/forms/MemoryPropertyBag.h"
+#include "lumora/headless/HeadlessHost.h"
 
 namespace lumora {
 namespace {

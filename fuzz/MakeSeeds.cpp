@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "lumora/platform/soft/PngWriter.h"
 #include "platform/soft/DibFormat.h"
 #include "platform/soft/PictureCodec.h"
-#include "platform/soft/PngWriter.h"
 
 namespace lumora::soft {
 namespace {

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <span>
 
-#include "platform/RuntimeError.h"
+#include "lumora/runtime/RuntimeError.h"
 #include "platform/soft/PictureCodec.h"
 
 namespace lumora::soft {

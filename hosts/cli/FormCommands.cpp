@@ -4,10 +4,10 @@
 #include <string_view>
 
 #include "RenderCommand.h"
-#include "platform/RuntimeError.h"
-#include "platform/soft/HeadlessHost.h"
-#include "platform/soft/JsonFormFile.h"
-#include "platform/soft/PngWriter.h"
+#include "lumora/forms/JsonFormFile.h"
+#include "lumora/headless/HeadlessHost.h"
+#include "lumora/platform/soft/PngWriter.h"
+#include "lumora/runtime/RuntimeError.h"
 
 namespace lumora::cli {
 namespace {

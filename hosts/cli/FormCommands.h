@@ -8,7 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "control/LumoraListControl.h"
+#include "lumora/control/LumoraListControl.h"
 
 namespace lumora::cli {
 

@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <limits>
 
-#include "platform/soft/HeadlessHost.h"
-#include "platform/soft/JsonFormFile.h"
-#include "platform/soft/PngWriter.h"
+#include "lumora/forms/JsonFormFile.h"
+#include "lumora/headless/HeadlessHost.h"
+#include "lumora/platform/soft/PngWriter.h"
 
 namespace lumora::cli {
 namespace {

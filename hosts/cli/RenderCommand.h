@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/Types.h"
+#include "lumora/runtime/Types.h"
 
 namespace lumora::cli {
 

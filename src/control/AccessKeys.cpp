@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The access keys of the columns' captions, handed to the host window.
-#include "control/LumoraListControl.h"
-#include "platform/CodePage.h"
+#include "lumora/control/LumoraListControl.h"
 #include "render/mXPWells.h"
+#include "runtime/CodePage.h"
 
 namespace lumora {
 

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 // Mouse and focus: hot tracking, pressing and sorting columns, and the
 // events that tell the host about them.
-#include "control/LumoraListControl.h"
-#include "platform/Arithmetic.h"
-#include "platform/GdiScoped.h"
+#include "lumora/control/LumoraListControl.h"
+#include "lumora/platform/GdiScoped.h"
 #include "render/mXPWells.h"
+#include "runtime/Arithmetic.h"
 
 namespace lumora {
 

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "control/LumoraListControl.h"
+#include "lumora/control/LumoraListControl.h"
 
 #include "control/basAllgemein.h"
-#include "platform/Arithmetic.h"
-#include "platform/NumberFormat.h"
-#include "platform/RuntimeError.h"
+#include "lumora/runtime/RuntimeError.h"
+#include "runtime/Arithmetic.h"
+#include "runtime/NumberFormat.h"
 
 namespace lumora {
 namespace {

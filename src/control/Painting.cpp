@@ -3,12 +3,13 @@
 // image, shown with one refresh at the end.
 #include <algorithm>
 
-#include "control/LumoraListControl.h"
-#include "platform/Arithmetic.h"
-#include "platform/RuntimeError.h"
+#include "lumora/control/LumoraListControl.h"
+#include "lumora/runtime/RuntimeError.h"
 #include "render/ColumnLooks.h"
 #include "render/StripPainter.h"
+#include "render/cImageManipulation.h"
 #include "render/mXPWells.h"
+#include "runtime/Arithmetic.h"
 #include "support/basUmrechnung.h"
 
 namespace lumora {

@@ -4,8 +4,8 @@
 // not change.
 #include <string>
 
-#include "control/LumoraListControl.h"
-#include "platform/RuntimeError.h"
+#include "lumora/control/LumoraListControl.h"
+#include "lumora/runtime/RuntimeError.h"
 
 namespace lumora {
 namespace {

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Icons become bitmaps on their way into a column: the painter draws every
 // column picture the same way, with the mask colour as the transparent one.
-#include "control/LumoraListControl.h"
-#include "platform/RuntimeError.h"
+#include "lumora/control/LumoraListControl.h"
+#include "lumora/runtime/RuntimeError.h"
 #include "support/basTempFile.h"
 
 namespace lumora {

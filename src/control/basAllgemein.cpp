@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "control/basAllgemein.h"
 
-#include "platform/Arithmetic.h"
-#include "platform/RuntimeError.h"
+#include "lumora/runtime/RuntimeError.h"
+#include "runtime/Arithmetic.h"
 
 namespace lumora::basAllgemein {
 namespace {

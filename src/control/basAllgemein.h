@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "platform/Types.h"
+#include "lumora/runtime/Types.h"
 
 // Splitting of delimited lists such as the ColumnWidths text "80;120;60".
 // Positions and counts are 16-bit, as the routines have always kept them: a

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
-#include "pages/Allgemein.h"
+#include "lumora/pages/Allgemein.h"
 
 #include <cmath>
 
-#include "platform/Arithmetic.h"
-#include "platform/NumberFormat.h"
-#include "platform/RuntimeError.h"
+#include "lumora/runtime/RuntimeError.h"
+#include "runtime/Arithmetic.h"
+#include "runtime/NumberFormat.h"
 
 namespace lumora::pages {
 namespace {

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "pages/PageElements.h"
+#include "lumora/pages/PageElements.h"
 
 #include <algorithm>
 #include <string>
 
-#include "platform/RuntimeError.h"
+#include "lumora/runtime/RuntimeError.h"
 
 namespace lumora::pages {
 namespace {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "pages/PropertyPage.h"
+#include "lumora/pages/PropertyPage.h"
 
 #include <string>
 

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
-#include "pages/Register.h"
+#include "lumora/pages/Register.h"
 
+#include "lumora/runtime/RuntimeError.h"
 #include "pages/Product.h"
-#include "platform/Arithmetic.h"
-#include "platform/CodePage.h"
-#include "platform/NumberFormat.h"
-#include "platform/RuntimeError.h"
+#include "runtime/Arithmetic.h"
+#include "runtime/CodePage.h"
+#include "runtime/NumberFormat.h"
 #include "support/basTempFile.h"
 #include "support/mCommonDialog.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "pages/TabsC.h"
+#include "lumora/pages/TabsC.h"
 
 #include "pages/Product.h"
 

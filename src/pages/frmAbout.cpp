@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
-#include "pages/frmAbout.h"
+#include "lumora/pages/frmAbout.h"
 
 #include <array>
 #include <string>
 
 #include "lumora/Version.h"
+#include "lumora/runtime/RuntimeError.h"
 #include "pages/Product.h"
-#include "platform/CodePage.h"
-#include "platform/RuntimeError.h"
+#include "runtime/CodePage.h"
 
 namespace lumora::pages {
 namespace {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/Font.h"
+#include "lumora/platform/Font.h"
 
 namespace lumora {
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "render/ColumnLooks.h"
 
-#include "platform/Arithmetic.h"
 #include "render/mXPWells.h"
+#include "runtime/Arithmetic.h"
 
 namespace lumora::ColumnLooks {
 namespace {

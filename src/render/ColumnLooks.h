@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "platform/Gdi.h"
-#include "platform/Types.h"
+#include "lumora/platform/Gdi.h"
+#include "lumora/runtime/Types.h"
 
 // The three states a column can show over the plain strip, in a palette of
 // their own that no property changes.

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "platform/Gdi.h"
-#include "platform/Types.h"
+#include "lumora/platform/Gdi.h"
+#include "lumora/runtime/Types.h"
 
 // The plain strip under the columns: its two-tone background, the area
 // right of the last column, the frame and the separators.

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "render/cImageManipulation.h"
 
-#include "platform/GdiScoped.h"
+#include "lumora/platform/GdiScoped.h"
 
 namespace lumora {
 namespace {

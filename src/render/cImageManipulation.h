@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "platform/Gdi.h"
-#include "platform/Picture.h"
-#include "platform/Types.h"
+#include "lumora/platform/Gdi.h"
+#include "lumora/platform/Picture.h"
+#include "lumora/runtime/Types.h"
 
 namespace lumora {
 

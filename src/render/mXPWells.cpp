@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/Arithmetic.h"
-#include "platform/CodePage.h"
-#include "platform/GdiScoped.h"
-#include "platform/RuntimeError.h"
+#include "lumora/platform/GdiScoped.h"
+#include "lumora/runtime/RuntimeError.h"
+#include "runtime/Arithmetic.h"
+#include "runtime/CodePage.h"
 
 namespace lumora::mXPWells {
 namespace {

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "platform/Gdi.h"
-#include "platform/Pointer.h"
-#include "platform/Types.h"
-#include "platform/Variant.h"
+#include "lumora/platform/Gdi.h"
+#include "lumora/platform/Pointer.h"
+#include "lumora/runtime/Types.h"
+#include "lumora/runtime/Variant.h"
 
 // The small routines the strip is drawn with. Each works on a device
 // context its caller owns, creates and deletes its own brush or pen, and

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "support/basTempFile.h"
 
-#include "platform/RuntimeError.h"
+#include "lumora/runtime/RuntimeError.h"
 
 namespace lumora::basTempFile {
 namespace {

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "platform/PictureFiles.h"
-#include "platform/Types.h"
+#include "lumora/platform/PictureFiles.h"
+#include "lumora/runtime/Types.h"
 
 // Temporary files for turning icons into bitmaps.
 namespace lumora::basTempFile {

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <string>
 
-#include "platform/GdiScoped.h"
-#include "platform/RuntimeError.h"
+#include "lumora/platform/GdiScoped.h"
+#include "lumora/runtime/RuntimeError.h"
 
 namespace lumora::basUmrechnung {
 namespace {

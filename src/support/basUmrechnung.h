@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "platform/Dialogs.h"
-#include "platform/Gdi.h"
-#include "platform/Types.h"
+#include "lumora/platform/Dialogs.h"
+#include "lumora/platform/Gdi.h"
+#include "lumora/runtime/Types.h"
 
 // Screen pixels to twips, the unit in which hosts measure a control.
 namespace lumora::basUmrechnung {

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "support/mCommonDialog.h"
 
-#include "platform/CodePage.h"
-#include "platform/RuntimeError.h"
+#include "lumora/runtime/RuntimeError.h"
+#include "runtime/CodePage.h"
 
 namespace lumora::mCommonDialog {
 namespace {

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "platform/FileDialog.h"
-#include "platform/Types.h"
+#include "lumora/platform/FileDialog.h"
+#include "lumora/runtime/Types.h"
 
 // The system's file-open dialog, through which the columns page picks a
 // picture file.

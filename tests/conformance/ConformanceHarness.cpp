@@ -6,8 +6,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/GdiScoped.h"
-#include "platform/soft/SoftGdi.h"
+#include "lumora/platform/GdiScoped.h"
+#include "lumora/platform/soft/SoftGdi.h"
 #include "platform/win32/Win32Gdi.h"
 
 namespace lumora::conformance {

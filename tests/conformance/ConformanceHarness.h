@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Gdi.h"
+#include "lumora/platform/Gdi.h"
 
 namespace lumora::conformance {
 

@@ -8,10 +8,10 @@
 #include <cstdint>
 #include <span>
 
-#include "platform/GdiScoped.h"
-#include "platform/soft/SoftFont.h"
-#include "platform/soft/SoftGdi.h"
-#include "platform/soft/SoftPicture.h"
+#include "lumora/platform/GdiScoped.h"
+#include "lumora/platform/soft/SoftFont.h"
+#include "lumora/platform/soft/SoftGdi.h"
+#include "lumora/platform/soft/SoftPicture.h"
 #include "platform/win32/Win32Gdi.h"
 #include "platform/win32/Win32Picture.h"
 

@@ -5,11 +5,11 @@
 #include <string>
 
 #include "conformance/ConformanceHarness.h"
-#include "control/LumoraListControl.h"
-#include "platform/ControlSite.h"
-#include "platform/Dialogs.h"
-#include "platform/PictureFiles.h"
-#include "platform/Pointer.h"
+#include "lumora/control/LumoraListControl.h"
+#include "lumora/platform/ControlSite.h"
+#include "lumora/platform/Dialogs.h"
+#include "lumora/platform/PictureFiles.h"
+#include "lumora/platform/Pointer.h"
 
 namespace lumora::conformance {
 

@@ -16,7 +16,7 @@
 
 #include "conformance/ConformanceHarness.h"
 #include "conformance/ConformanceSite.h"
-#include "control/LumoraListControl.h"
+#include "lumora/control/LumoraListControl.h"
 
 namespace lumora::conformance {
 namespace {

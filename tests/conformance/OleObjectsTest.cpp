@@ -8,8 +8,8 @@
 #include <ostream>
 #include <string>
 
-#include "platform/RuntimeError.h"
-#include "platform/soft/SoftFont.h"
+#include "lumora/platform/soft/SoftFont.h"
+#include "lumora/runtime/RuntimeError.h"
 #include "platform/win32/Win32Font.h"
 #include "platform/win32/Win32Picture.h"
 

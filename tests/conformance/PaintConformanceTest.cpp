@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "conformance/ConformanceHarness.h"
-#include "platform/GdiScoped.h"
-#include "platform/Picture.h"
+#include "lumora/platform/GdiScoped.h"
+#include "lumora/platform/Picture.h"
 #include "render/ColumnLooks.h"
 #include "render/StripPainter.h"
 #include "render/cImageManipulation.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "conformance/ConformanceHarness.h"
-#include "platform/GdiScoped.h"
+#include "lumora/platform/GdiScoped.h"
 
 namespace lumora::conformance {
 namespace {

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
-#include "platform/CodePage.h"
-#include "platform/soft/HeadlessHost.h"
+#include "lumora/headless/HeadlessHost.h"
 #include "render/mXPWells.h"
+#include "runtime/CodePage.h"
 
 namespace lumora {
 namespace {

@@ -3,9 +3,9 @@
 
 #include <functional>
 
-#include "platform/RuntimeError.h"
-#include "platform/soft/HeadlessHost.h"
-#include "platform/soft/SoftFont.h"
+#include "lumora/headless/HeadlessHost.h"
+#include "lumora/platform/soft/SoftFont.h"
+#include "lumora/runtime/RuntimeError.h"
 #include "testing/TestPicture.h"
 
 namespace lumora {

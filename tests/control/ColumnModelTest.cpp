@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
-#include "platform/NumberFormat.h"
-#include "platform/RuntimeError.h"
-#include "platform/soft/HeadlessHost.h"
+#include "lumora/headless/HeadlessHost.h"
+#include "lumora/runtime/RuntimeError.h"
+#include "runtime/NumberFormat.h"
 #include "testing/ErrorOf.h"
 #include "testing/TestPicture.h"
 

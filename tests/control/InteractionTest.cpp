@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
-#include "platform/soft/HeadlessHost.h"
-#include "platform/soft/MemoryPropertyBag.h"
+#include "lumora/forms/MemoryPropertyBag.h"
+#include "lumora/headless/HeadlessHost.h"
 
 namespace lumora {
 namespace {

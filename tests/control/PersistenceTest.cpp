@@ -3,10 +3,10 @@
 
 #include <chrono>
 
-#include "platform/RuntimeError.h"
-#include "platform/soft/HeadlessHost.h"
-#include "platform/soft/MemoryPropertyBag.h"
-#include "platform/soft/SoftFont.h"
+#include "lumora/forms/MemoryPropertyBag.h"
+#include "lumora/headless/HeadlessHost.h"
+#include "lumora/platform/soft/SoftFont.h"
+#include "lumora/runtime/RuntimeError.h"
 #include "testing/TestPicture.h"
 
 namespace lumora {

@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "platform/RuntimeError.h"
-#include "platform/soft/HeadlessHost.h"
+#include "lumora/headless/HeadlessHost.h"
+#include "lumora/runtime/RuntimeError.h"
 #include "testing/PngOnFailure.h"
 #include "testing/ScratchDirectory.h"
 #include "testing/TestPicture.h"

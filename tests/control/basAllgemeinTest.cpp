@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/RuntimeError.h"
+#include "lumora/runtime/RuntimeError.h"
 
 namespace lumora {
 namespace {

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
-#include "pages/Allgemein.h"
+#include "lumora/pages/Allgemein.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/NumberFormat.h"
-#include "platform/soft/HeadlessHost.h"
-#include "platform/soft/HeadlessPageView.h"
-#include "platform/soft/RecordingDialogs.h"
+#include "lumora/headless/HeadlessHost.h"
+#include "lumora/headless/HeadlessPageView.h"
+#include "lumora/headless/RecordingDialogs.h"
+#include "runtime/NumberFormat.h"
 
 namespace lumora {
 namespace {

@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: MIT
-#include "pages/Register.h"
+#include "lumora/pages/Register.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 
-#include "platform/NumberFormat.h"
-#include "platform/soft/HeadlessHost.h"
-#include "platform/soft/HeadlessPageView.h"
-#include "platform/soft/RecordingDialogs.h"
-#include "platform/soft/ScriptedFileDialog.h"
+#include "lumora/headless/HeadlessHost.h"
+#include "lumora/headless/HeadlessPageView.h"
+#include "lumora/headless/RecordingDialogs.h"
+#include "lumora/headless/ScriptedFileDialog.h"
+#include "runtime/NumberFormat.h"
 #include "testing/ScratchDirectory.h"
 
 namespace lumora {

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
-#include "pages/frmAbout.h"
+#include "lumora/pages/frmAbout.h"
 
 #include <gtest/gtest.h>
 
 #include "lumora/Version.h"
-#include "pages/TabsC.h"
-#include "platform/RuntimeError.h"
-#include "platform/soft/HeadlessHost.h"
-#include "platform/soft/HeadlessPageView.h"
+#include "lumora/headless/HeadlessHost.h"
+#include "lumora/headless/HeadlessPageView.h"
+#include "lumora/pages/TabsC.h"
+#include "lumora/runtime/RuntimeError.h"
 
 namespace lumora {
 namespace {

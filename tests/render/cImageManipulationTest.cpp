@@ -5,9 +5,9 @@
 
 #include <memory>
 
-#include "platform/GdiScoped.h"
-#include "platform/soft/SoftGdi.h"
-#include "platform/soft/SoftPicture.h"
+#include "lumora/platform/GdiScoped.h"
+#include "lumora/platform/soft/SoftGdi.h"
+#include "lumora/platform/soft/SoftPicture.h"
 #include "testing/PngOnFailure.h"
 #include "testing/TestPicture.h"
 

@@ -5,9 +5,9 @@
 
 #include <array>
 
-#include "platform/GdiScoped.h"
-#include "platform/RuntimeError.h"
-#include "platform/soft/SoftGdi.h"
+#include "lumora/platform/GdiScoped.h"
+#include "lumora/platform/soft/SoftGdi.h"
+#include "lumora/runtime/RuntimeError.h"
 #include "testing/PngOnFailure.h"
 
 namespace lumora {

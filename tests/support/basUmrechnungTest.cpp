@@ -6,9 +6,9 @@
 #include <cmath>
 #include <limits>
 
-#include "platform/RuntimeError.h"
-#include "platform/soft/RecordingDialogs.h"
-#include "platform/soft/SoftGdi.h"
+#include "lumora/headless/RecordingDialogs.h"
+#include "lumora/platform/soft/SoftGdi.h"
+#include "lumora/runtime/RuntimeError.h"
 
 namespace lumora {
 namespace {

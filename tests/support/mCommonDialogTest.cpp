@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/RuntimeError.h"
-#include "platform/soft/ScriptedFileDialog.h"
+#include "lumora/headless/ScriptedFileDialog.h"
+#include "lumora/runtime/RuntimeError.h"
 
 namespace lumora {
 namespace {

@@ -8,8 +8,8 @@
 #include <iostream>
 #include <string>
 
-#include "platform/soft/PngWriter.h"
-#include "platform/soft/SoftBitmap.h"
+#include "lumora/platform/soft/PngWriter.h"
+#include "lumora/platform/soft/SoftBitmap.h"
 
 namespace lumora::test {
 

@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "platform/Picture.h"
+#include "lumora/platform/Picture.h"
 
 namespace lumora::test {
 

@@ -6,8 +6,8 @@
 #include <span>
 #include <vector>
 
+#include "lumora/platform/soft/SoftBitmap.h"
 #include "platform/soft/RgbaImage.h"
-#include "platform/soft/SoftBitmap.h"
 
 namespace lumora::soft {
 

@@ -6,7 +6,7 @@
 
 // The project's headers come before windows.h, whose RGB macro would
 // rewrite them.
-#include "platform/Font.h"
+#include "lumora/platform/Font.h"
 #include "platform/soft/FreeTypeLibrary.h"
 
 #ifndef NOMINMAX

@@ -5,9 +5,9 @@
 #include <array>
 #include <string_view>
 
-#include "platform/CodePage.h"
 #include "platform/soft/FaceCatalog.h"
 #include "platform/soft/FreeTypeLibrary.h"
+#include "runtime/CodePage.h"
 
 namespace lumora::soft {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <tuple>
 
-#include "platform/Font.h"
+#include "lumora/platform/Font.h"
 #include "platform/soft/RasterFont.h"
 
 namespace lumora::soft {

@@ -5,7 +5,7 @@
 
 #include <stdexcept>
 
-#include "platform/Font.h"
+#include "lumora/platform/Font.h"
 #include "platform/soft/FaceCatalog.h"
 
 namespace lumora::soft {

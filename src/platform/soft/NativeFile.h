@@ -10,7 +10,7 @@
 #include <system_error>
 #include <utility>
 
-#include "platform/Types.h"
+#include "lumora/runtime/Types.h"
 
 // Files through the system's own calls, the same on Linux and Windows.
 // Failures come back as error codes: std::errc::file_exists and

@@ -6,7 +6,7 @@
 #include <span>
 #include <string>
 
-#include "platform/RuntimeError.h"
+#include "lumora/runtime/RuntimeError.h"
 
 namespace lumora::soft {
 

@@ -5,8 +5,8 @@
 #include <span>
 #include <string>
 
-#include "platform/Picture.h"
-#include "platform/soft/SoftBitmap.h"
+#include "lumora/platform/Picture.h"
+#include "lumora/platform/soft/SoftBitmap.h"
 
 namespace lumora::soft {
 

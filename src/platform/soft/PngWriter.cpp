@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/soft/PngWriter.h"
+#include "lumora/platform/soft/PngWriter.h"
 
 #include <png.h>
 

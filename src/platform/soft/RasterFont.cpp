@@ -11,8 +11,8 @@
 #include <cstdlib>
 #include <stdexcept>
 
-#include "platform/CodePage.h"
 #include "platform/soft/FreeTypeLibrary.h"
+#include "runtime/CodePage.h"
 
 namespace lumora::soft {
 namespace {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/soft/SoftBitmap.h"
+#include "lumora/platform/soft/SoftBitmap.h"
 
 namespace lumora::soft {
 

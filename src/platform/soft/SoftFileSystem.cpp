@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "platform/soft/SoftFileSystem.h"
+#include "lumora/platform/soft/SoftFileSystem.h"
 
 #include <array>
 #include <system_error>
 
-#include "platform/RuntimeError.h"
+#include "lumora/runtime/RuntimeError.h"
 #include "platform/soft/AtomicFile.h"
 #include "platform/soft/NativeFile.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/soft/SoftFont.h"
+#include "lumora/platform/soft/SoftFont.h"
 
 #include <cmath>
 

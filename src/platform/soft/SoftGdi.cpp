@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/soft/SoftGdi.h"
+#include "lumora/platform/soft/SoftGdi.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/soft/SoftPicture.h"
+#include "lumora/platform/soft/SoftPicture.h"
 
 #include <cmath>
 #include <filesystem>
@@ -7,8 +7,8 @@
 #include <iterator>
 #include <vector>
 
-#include "platform/GdiScoped.h"
-#include "platform/RuntimeError.h"
+#include "lumora/platform/GdiScoped.h"
+#include "lumora/runtime/RuntimeError.h"
 #include "platform/soft/AtomicFile.h"
 #include "platform/soft/NativeFile.h"
 #include "platform/soft/PictureCodec.h"

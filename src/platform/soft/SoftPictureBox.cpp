@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "platform/soft/SoftPictureBox.h"
+#include "lumora/platform/soft/SoftPictureBox.h"
 
-#include "platform/RuntimeError.h"
-#include "platform/soft/SoftPicture.h"
+#include "lumora/platform/soft/SoftPicture.h"
+#include "lumora/runtime/RuntimeError.h"
 
 namespace lumora::soft {
 

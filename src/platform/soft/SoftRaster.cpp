@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/soft/SoftRaster.h"
+#include "lumora/platform/soft/SoftRaster.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -6,9 +6,9 @@
 #include <limits>
 #include <string_view>
 
-#include "platform/CodePage.h"
 #include "platform/soft/FontResolver.h"
 #include "platform/soft/TextLayout.h"
+#include "runtime/CodePage.h"
 
 namespace lumora::soft {
 namespace {

@@ -5,8 +5,8 @@
 #include <functional>
 #include <memory>
 
-#include "platform/Font.h"
-#include "platform/Gdi.h"
+#include "lumora/platform/Font.h"
+#include "lumora/platform/Gdi.h"
 #include "platform/soft/RasterFont.h"
 
 namespace lumora::soft {

@@ -3,7 +3,7 @@
 
 #include <array>
 
-#include "platform/Gdi.h"
+#include "lumora/platform/Gdi.h"
 
 namespace lumora::soft {
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "platform/soft/TextLayout.h"
 
-#include "platform/Gdi.h"
+#include "lumora/platform/Gdi.h"
 #include "platform/soft/RasterFont.h"
 
 namespace lumora::soft {

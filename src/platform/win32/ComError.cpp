@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "platform/win32/ComError.h"
 
-#include "platform/RuntimeError.h"
+#include "lumora/runtime/RuntimeError.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX

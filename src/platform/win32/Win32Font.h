@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "platform/Font.h"
+#include "lumora/platform/Font.h"
 #include "platform/win32/ScopedComPtr.h"
 
 // The system's font object, named here without <windows.h>.

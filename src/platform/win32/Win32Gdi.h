@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "platform/Gdi.h"
+#include "lumora/platform/Gdi.h"
 
 namespace lumora::win32 {
 

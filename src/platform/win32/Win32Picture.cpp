@@ -14,7 +14,7 @@
 
 #include <memory>
 
-#include "platform/RuntimeError.h"
+#include "lumora/runtime/RuntimeError.h"
 #include "platform/win32/ComError.h"
 
 namespace lumora::win32 {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/Picture.h"
+#include "lumora/platform/Picture.h"
 #include "platform/win32/ScopedComPtr.h"
 
 // The system's picture object, named here without <windows.h>.

@@ -1,0 +1,225 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <vector>
+
+#include "lumora/control/ColumnList.h"
+#include "lumora/control/ControlEvents.h"
+#include "lumora/platform/ControlSite.h"
+#include "lumora/platform/Font.h"
+#include "lumora/platform/Picture.h"
+#include "lumora/platform/PropertyBag.h"
+#include "lumora/runtime/OptionalRef.h"
+#include "lumora/runtime/Types.h"
+#include "lumora/runtime/Variant.h"
+
+namespace lumora {
+
+class cImageManipulation;
+
+// Where the strip is drawn. Only reg_Top paints; any other value is kept and
+// paints nothing.
+enum eTabAlignment : Long {
+    reg_Top = 0,
+    reg_Bottom = 1,
+};
+
+// A strip of column headers for a list: captions with access keys, widths,
+// pictures, a pressed, a hot and a sorted look, and events that tell the
+// host which column was pressed and in which direction to sort.
+//
+// Members follow the automation interface: a property X is get_X/put_X (an
+// object property putref_X), indexed properties take Index first, and
+// by-reference arguments write back into the caller's variables. A failing
+// member throws RuntimeError with the runtime's error number; what it
+// changed before the error stays changed.
+class LumoraListControl {
+public:
+    explicit LumoraListControl(IControlSite& site);
+    ~LumoraListControl();
+    LumoraListControl(const LumoraListControl&) = delete;
+    LumoraListControl& operator=(const LumoraListControl&) = delete;
+
+    // The host's event sink; null stops events.
+    void Advise(ILumoraListControlEvents* events) noexcept { events_ = events; }
+
+    // Notifications from the host.
+    void InitProperties();
+    void ReadProperties(IPropertyBag& PropBag);
+    void WriteProperties(IPropertyBag& PropBag);
+    void Resize();
+    void Terminate() noexcept;
+    void MouseDown(Integer Button, Integer Shift, Single X, Single Y);
+    void MouseMove(Integer Button, Integer Shift, Single X, Single Y);
+    void MouseUp(Integer Button, Integer Shift, Single X, Single Y);
+    void GotFocus();
+    void LostFocus();
+
+    // Automation interface, in interface order.
+    Long get_HeaderHeight() const noexcept { return headerHeight_; }
+    void put_HeaderHeight(Long NewTabHeight);
+    OLE_COLOR get_BackColor() const noexcept { return backColor_; }
+    void put_BackColor(OLE_COLOR NewBackColor);
+    OLE_COLOR get_ForeColor() const noexcept { return foreColor_; }
+    void put_ForeColor(OLE_COLOR NewForeColor);
+    OLE_COLOR get_ForeColorActive() const noexcept { return foreColorActive_; }
+    void put_ForeColorActive(OLE_COLOR NewForeColorActive);
+    OLE_COLOR get_BackColorForm() const noexcept { return backColorForm_; }
+    void put_BackColorForm(OLE_COLOR NewBackColorForm);
+    OLE_COLOR get_MouseMoveColor0() const noexcept { return mouseMoveColor_[0]; }
+    void put_MouseMoveColor0(OLE_COLOR NewColor);
+    OLE_COLOR get_MouseMoveColor1() const noexcept { return mouseMoveColor_[1]; }
+    void put_MouseMoveColor1(OLE_COLOR NewColor);
+    OLE_COLOR get_MouseMoveColor2() const noexcept { return mouseMoveColor_[2]; }
+    void put_MouseMoveColor2(OLE_COLOR NewColor);
+    void put_RegisterFocusColor0(OLE_COLOR NewColor);
+    OLE_COLOR get_RegisterFocusColor0() const noexcept { return registerFocusColor_[0]; }
+    void put_RegisterFocusColor1(OLE_COLOR NewColor);
+    OLE_COLOR get_RegisterFocusColor1() const noexcept { return registerFocusColor_[1]; }
+    void put_RegisterFocusColor2(OLE_COLOR NewColor);
+    OLE_COLOR get_RegisterFocusColor2() const noexcept { return registerFocusColor_[2]; }
+    OLE_COLOR get_FrameColor() const noexcept { return frameColor_; }
+    void put_FrameColor(OLE_COLOR NewFrameColor);
+    Long get_RowWidth(Long Index);
+    void put_RowWidth(Long Index, Long NewTabWidth);
+    String get_RowCaption(Long Index);
+    void put_RowCaption(Long Index, const String& NewTabCaption);
+    Boolean get_RowSorted(Long Index);
+    void put_RowSorted(Long Index, Boolean NewTabSort);
+    PicturePtr get_RowPicture(Long Index);
+    void putref_RowPicture(Long Index, PicturePtr NewTabPicture);
+    // The drawing font itself, not the object last assigned.
+    FontPtr get_Font() const noexcept { return drawingFont_; }
+    void putref_Font(const FontPtr& New_Font);
+    Boolean get_FontBold() const noexcept { return fontBold_; }
+    void put_FontBold(Boolean vNew);
+    Boolean get_FontItalic() const noexcept { return fontItalic_; }
+    void put_FontItalic(Boolean vNew);
+    Boolean get_FontStrikethru() const noexcept { return fontStrikethru_; }
+    void put_FontStrikethru(Boolean vNew);
+    Boolean get_FontUnderline() const noexcept { return fontUnderline_; }
+    void put_FontUnderline(Boolean vNew);
+    Single get_FontSize() const noexcept { return fontSize_; }
+    void put_FontSize(Single vNew);
+    String get_FontName() const { return fontName_; }
+    void put_FontName(const String& vNew);
+    OLE_COLOR get_MaskColor() const noexcept { return maskColor_; }
+    void put_MaskColor(OLE_COLOR NewMaskColor);
+    Long get_NumberOfRows() const noexcept { return numberOfRows_; }
+    eTabAlignment get_Alignment() const noexcept { return alignment_; }
+    void put_Alignment(eTabAlignment NewAlignment);
+    OLE_COLOR get_ForeColorHot() const noexcept { return foreColorHot_; }
+    void put_ForeColorHot(OLE_COLOR NewForeColorHot);
+    Long get_SortedRow() const noexcept { return sortedRow_; }
+    void put_SortedRow(Long NewSortedRow);
+    Boolean get_ShowFrame() const noexcept { return showFrame_; }
+    void put_ShowFrame(Boolean varNew);
+    Boolean get_ShowSortPic() const noexcept { return showSortPic_; }
+    void put_ShowSortPic(Boolean varNew);
+    String get_ColumnWidths() const { return columnWidths_; }
+    void put_ColumnWidths(const String& varNew) noexcept;
+    Long get_SelectedRow() const noexcept { return selectedRow_; }
+    void put_SelectedRow(Long NewSelectedTab);
+    // The one repaint entry: every change that affects the look ends here.
+    void DrawTab();
+    void DrawTabTop();
+    Long AddRow(OptionalRef<Long> iTabWidth = {}, OptionalRef<String> sTabText = {},
+                OptionalRef<PicturePtr> pTabPicture = {});
+    Variant DeleteRow();
+    // The picture's size in screen pixels, 0 and 0 without a picture.
+    void GetPictureSize(const PicturePtr& pPicture, Single& picX, Single& picY);
+    void SetTabAccessKeys();
+    Long GetTabAccessKey(const Integer& iKey) const noexcept;
+    // Shows the About box; whatever fails while it loads or shows is
+    // ignored, so the call always returns normally.
+    void ShowAboutBox();
+
+    // Interaction state that tests and the painter read.
+    Integer PreviousTab() const noexcept { return previousTab_; }
+    Long HotRow() const noexcept { return hotRow_; }
+    const String& TabAccessKeys() const noexcept { return tabAccessKeys_; }
+    const FontPtr& AssignedFont() const noexcept { return assignedFont_; }
+    const std::vector<Rect>& RowRects() const noexcept { return rowRects_; }
+
+private:
+    // The direction words reported to the host.
+    static constexpr const char16_t* kSortAscending = u"ASC";
+    static constexpr const char16_t* kSortDescending = u"DESC";
+
+    // Stores, notifies the host under name, and repaints: the sequence of
+    // every plain appearance write.
+    template <typename T>
+    void StoreAndRepaint(T& field, T value, const char16_t* name);
+    void NotifyAndRepaint(const char16_t* name);
+    // The same for a font flag, which also reaches the drawing font.
+    void StoreFontFlag(Boolean& field, Boolean value, void (IFont::*put)(bool), const char16_t* name);
+    // Gives the control a drawing font of its own with the attributes of
+    // font, so that later attribute writes never reach the container's
+    // font or a host's object.
+    void AdoptDrawingFont(const FontPtr& font);
+    // Raises RowPressed when events are connected.
+    void RaiseRowPressed(Integer& previousTab, Long& sortRow, String& sort);
+
+    // An icon as a bitmap of its size whose transparent pixels are
+    // RGB(255, 0, 255); any other picture as it is.
+    PicturePtr ConvertIconToBitmap(const PicturePtr& picture);
+
+    // Steps of the paint pass.
+    void LayOutColumns(Gdi& gdi, HDC hdc, Long count);
+    void PaintColumnLooks(Gdi& gdi, HDC hdc, Long count, COLORREF frameColor);
+    // Where a column's caption went, and the picture that goes beside it.
+    struct CaptionPlace {
+        Rect text;
+        PicturePtr picture;
+        Single picX = 0;
+        Single picY = 0;
+    };
+    void PaintCaptions(Gdi& gdi, HDC hdc, Long count, cImageManipulation& pictures);
+    void PaintCaption(Gdi& gdi, HDC hdc, Long index, CaptionPlace& place);
+    void PaintPicture(HDC hdc, Long index, const CaptionPlace& place, cImageManipulation& pictures);
+    // Whether the point, rounded to whole pixels, lies in the column's
+    // rectangle as the last pass laid it out.
+    bool HitTest(Long column, Single X, Single Y);
+
+    void ReadControlKeys(IPropertyBag& bag);
+    void ReadColumns(IPropertyBag& bag);
+    void WriteColumns(IPropertyBag& bag);
+
+    IControlSite& site_;
+    ILumoraListControlEvents* events_ = nullptr;
+
+    ColumnList tabs_;
+    Long numberOfRows_ = 0;
+    Long selectedRow_ = 0;
+    Long sortedRow_ = 0;
+    String columnWidths_;
+    Integer previousTab_ = 0;
+    Long hotRow_ = 0;
+    std::vector<Rect> rowRects_;
+    String tabAccessKeys_;
+
+    Long headerHeight_ = 0;
+    OLE_COLOR backColor_ = 0;
+    OLE_COLOR foreColor_ = 0;
+    OLE_COLOR foreColorActive_ = 0;
+    OLE_COLOR backColorForm_ = 0;
+    OLE_COLOR mouseMoveColor_[3] = {};
+    OLE_COLOR registerFocusColor_[3] = {};
+    OLE_COLOR frameColor_ = 0;
+    OLE_COLOR maskColor_ = 0;
+    OLE_COLOR foreColorHot_ = 0;
+    eTabAlignment alignment_ = reg_Top;
+    Boolean showFrame_ = kFalse;
+    Boolean showSortPic_ = kFalse;
+
+    String fontName_;
+    Single fontSize_ = 0;
+    Boolean fontBold_ = kFalse;
+    Boolean fontItalic_ = kFalse;
+    Boolean fontStrikethru_ = kFalse;
+    Boolean fontUnderline_ = kFalse;
+    FontPtr drawingFont_;
+    FontPtr assignedFont_;
+};
+
+}  // namespace lumora

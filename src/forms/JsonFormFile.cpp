@@ -1,0 +1,320 @@
+// SPDX-License-Identifier: MIT
+#include "lumora/forms/JsonFormFile.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <new>
+#include <string>
+#include <system_error>
+#include <utility>
+
+#include "forms/Base64.h"
+#include "lumora/platform/soft/SoftFont.h"
+#include "lumora/runtime/RuntimeError.h"
+#include "platform/soft/AtomicFile.h"
+#include "platform/soft/NativeFile.h"
+#include "runtime/Arithmetic.h"
+
+namespace lumora::soft {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// A form is a few kilobytes. A file this large is almost surely a wrong
+// path, and reading it whole would only eat memory.
+constexpr std::uintmax_t kMaxFormBytes = std::uintmax_t{64} << 20;
+// Containers inside each other that a form may hold; a real one needs two.
+// The limit keeps a hostile file from exhausting the stack of the recursive
+// code that later copies, compares or writes the JSON.
+constexpr int kMaxNesting = 64;
+// The longest part of the parser's complaint we pass on: it quotes the token
+// it stumbled over, which can be a whole long string.
+constexpr std::size_t kMaxParserMessage = 160;
+
+// ------------------------------------------------------------------ values
+
+// The bag's callers expect only the runtime's errors; running out of memory
+// is one of those too.
+template <typename Step>
+auto RuntimeErrorsOnly(Step&& step) -> decltype(step()) {
+    try {
+        return step();
+    } catch (const std::bad_alloc&) {
+        Raise(err::kOutOfMemory);
+    }
+}
+
+// JSON has no infinity or NaN; storing null instead would lose the value
+// without a word.
+Json FiniteNumber(double value) {
+    if (!std::isfinite(value)) Raise(err::kOverflow);
+    return value;
+}
+
+// The shortest text that reads back as the same Single is what a person
+// would have typed, so 8.1 is stored as 8.1 and not as 8.100000381469727.
+Json SingleToJson(Single value) {
+    if (!std::isfinite(value)) Raise(err::kOverflow);
+    char text[32];
+    const auto written = std::to_chars(std::begin(text), std::end(text), value);
+    double shortest = 0;
+    std::from_chars(text, written.ptr, shortest);
+    return shortest;
+}
+
+// True and False read naturally; any other value a host stored is kept.
+Json BooleanToJson(Boolean value) {
+    if (value == kTrue) return true;
+    if (value == kFalse) return false;
+    return value;
+}
+
+Json FontToJson(const IFont& font) {
+    return Json::object({
+        {"Name", ToUtf8(font.get_Name())},
+        {"Size", FiniteNumber(font.get_Size())},
+        {"Bold", font.get_Bold()},
+        {"Italic", font.get_Italic()},
+        {"Underline", font.get_Underline()},
+        {"Strikethrough", font.get_Strikethrough()},
+        {"Weight", font.get_Weight()},
+        {"Charset", font.get_Charset()},
+    });
+}
+
+// A picture travels as its type and the bytes of its .bmp or .ico file, so a
+// saved form keeps its pictures.
+Json PictureToJson(const IPicture& picture) {
+    return Json::object({
+        {"Type", static_cast<int>(picture.get_Type())},
+        {"Data", EncodeBase64(SoftPictures::ToFileBytes(picture))},
+    });
+}
+
+PicturePtr PictureFromJson(const Json& object, SoftPictures* pictures) {
+    const auto data = object.find("Data");
+    if (!pictures || data == object.end() || !data->is_string()) Raise(err::kInvalidPicture);
+    const auto bytes = DecodeBase64(data->get_ref<const std::string&>());
+    if (!bytes) Raise(err::kInvalidPicture);
+    return pictures->FromFileBytes(*bytes);
+}
+
+template <typename Number>
+Variant WholeNumber(Number number) {
+    // A number beyond a Long stays a Double, so that the member it is meant
+    // for fails with an overflow instead of seeing a wrapped-around value.
+    if (std::in_range<Long>(number)) return Variant::FromLong(static_cast<Long>(number));
+    return Variant::FromDouble(static_cast<double>(number));
+}
+
+double FontNumber(const Json& value) {
+    if (!value.is_number()) Raise(err::kTypeMismatch);
+    return value.get<double>();
+}
+
+String FontText(const Json& value) {
+    if (!value.is_string()) Raise(err::kTypeMismatch);
+    return FromUtf8(value.get_ref<const std::string&>());
+}
+
+// Hand-written forms may say 1 or 0 for a font flag.
+bool FontFlag(const Json& value) { return value.is_boolean() ? value.get<bool>() : FontNumber(value) != 0; }
+
+Integer FontInteger(const Json& value) { return CInt(FontNumber(value)); }
+
+template <typename Put>
+void IfPresent(const Json& font, const char* key, Put put) {
+    if (const auto found = font.find(key); found != font.end()) put(*found);
+}
+
+FontPtr FontFromJson(const Json& object) {
+    const FontPtr font = SoftFont::Create();
+    IfPresent(object, "Name", [&](const Json& v) { font->put_Name(FontText(v)); });
+    IfPresent(object, "Size", [&](const Json& v) { font->put_Size(FontNumber(v)); });
+    IfPresent(object, "Italic", [&](const Json& v) { font->put_Italic(FontFlag(v)); });
+    IfPresent(object, "Underline", [&](const Json& v) { font->put_Underline(FontFlag(v)); });
+    IfPresent(object, "Strikethrough", [&](const Json& v) { font->put_Strikethrough(FontFlag(v)); });
+    IfPresent(object, "Charset", [&](const Json& v) { font->put_Charset(FontInteger(v)); });
+    // Bold and Weight are two views of one value and agree in a saved form.
+    // Where a hand-edited form makes them disagree, the flag is what its
+    // author changed, so it wins.
+    IfPresent(object, "Weight", [&](const Json& v) { font->put_Weight(FontInteger(v)); });
+    IfPresent(object, "Bold", [&](const Json& v) {
+        const bool bold = FontFlag(v);
+        if (bold != font->get_Bold()) font->put_Bold(bold);
+    });
+    return font;
+}
+
+Variant ObjectFromJson(const Json& object, SoftPictures* pictures) {
+    if (object.contains("Name")) return Variant::FromFont(FontFromJson(object));
+    if (object.contains("Type")) return Variant::FromPicture(PictureFromJson(object, pictures));
+    Raise(err::kTypeMismatch);
+}
+
+// ------------------------------------------------------------------- files
+
+std::string Named(const std::filesystem::path& file, const std::string& what) { return file.string() + ": " + what; }
+
+FormFileError SystemError(const std::filesystem::path& file, const char* doing, const std::error_code& error) {
+    return FormFileError(Named(file, std::string(doing) + ": " + error.message()));
+}
+
+// "an array", "a string", "null": what a top level that is no object is.
+std::string KindOf(const Json& value) {
+    const std::string name = value.type_name();
+    if (value.is_null()) return name;
+    return (name.front() == 'a' || name.front() == 'o' ? "an " : "a ") + name;
+}
+
+// The parser's complaint without its exception tag, on one line and short.
+std::string ShortParserMessage(const Json::exception& error) {
+    std::string message = error.what();
+    if (const auto tag = message.find("] "); tag != std::string::npos) message.erase(0, tag + 2);
+    if (message.starts_with("parse error ")) message.erase(0, std::strlen("parse error "));
+    if (message.size() > kMaxParserMessage) {
+        std::size_t cut = kMaxParserMessage;
+        while (cut > 0 && (static_cast<unsigned char>(message[cut]) & 0xC0) == 0x80) --cut;
+        message = message.substr(0, cut) + "...";
+    }
+    std::replace_if(
+        message.begin(), message.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+    return message;
+}
+
+FormFileError TooLarge(const std::filesystem::path& file) {
+    return FormFileError(Named(file, "is larger than 64 MiB, far more than any form"));
+}
+
+std::string ReadAll(const std::filesystem::path& file) {
+    std::error_code error;
+    NativeFile input = NativeFile::OpenForReading(file, AtLink::kFollow, error);
+    if (error) throw SystemError(file, "cannot be read", error);
+    // A regular file is judged by its size before any of it is read; other
+    // files (pipes, devices) by what they deliver.
+    if (const auto size = input.RegularFileSize(); size && *size > kMaxFormBytes) throw TooLarge(file);
+    std::string text;
+    char buffer[64 * 1024];
+    for (;;) {
+        const std::size_t count = input.Read(buffer, error);
+        if (error) throw SystemError(file, "cannot be read", error);
+        if (count == 0) return text;
+        if (text.size() + count > kMaxFormBytes) throw TooLarge(file);
+        text.append(buffer, count);
+    }
+}
+
+Json Parse(const std::string& text, const std::filesystem::path& file) {
+    const auto limitNesting = [&](int depth, Json::parse_event_t event, Json&) {
+        const bool opens = event == Json::parse_event_t::object_start || event == Json::parse_event_t::array_start;
+        if (opens && depth >= kMaxNesting) throw FormFileError(Named(file, "nests deeper than 64 levels"));
+        return true;
+    };
+    try {
+        return Json::parse(text, limitNesting);
+    } catch (const Json::exception& error) {
+        // Besides syntax errors, the parser refuses numbers beyond a double
+        // (1e400).
+        throw FormFileError(Named(file, "not valid JSON: " + ShortParserMessage(error)));
+    }
+}
+
+}  // namespace
+
+// ------------------------------------------------------------------ values
+
+Json VariantToJson(const Variant& value) {
+    switch (value.kind()) {
+        case Variant::Kind::Integer:
+            return value.ToInteger();
+        case Variant::Kind::Long:
+            return value.ToLong();
+        case Variant::Kind::Single:
+            return SingleToJson(value.ToSingle());
+        case Variant::Kind::Double:
+            return FiniteNumber(value.ToDouble());
+        case Variant::Kind::Boolean:
+            return BooleanToJson(value.ToBoolean());
+        case Variant::Kind::String:
+            return ToUtf8(value.ToString());
+        case Variant::Kind::Font: {
+            const FontPtr font = value.ToFont();
+            return font ? FontToJson(*font) : Json(nullptr);
+        }
+        case Variant::Kind::Picture: {
+            const PicturePtr picture = value.ToPicture();
+            return picture ? PictureToJson(*picture) : Json(nullptr);
+        }
+        case Variant::Kind::Empty:
+        case Variant::Kind::Nothing:
+            break;
+    }
+    return nullptr;
+}
+
+Variant VariantFromJson(const Json& value, SoftPictures* pictures) {
+    switch (value.type()) {
+        case Json::value_t::null:
+            return Variant::NothingValue();
+        case Json::value_t::boolean:
+            return Variant::FromBoolean(ToBoolean(value.get<bool>()));
+        case Json::value_t::number_integer:
+            return WholeNumber(value.get<std::int64_t>());
+        case Json::value_t::number_unsigned:
+            return WholeNumber(value.get<std::uint64_t>());
+        case Json::value_t::number_float:
+            return Variant::FromDouble(value.get<double>());
+        case Json::value_t::string:
+            return Variant::FromString(FromUtf8(value.get_ref<const std::string&>()));
+        case Json::value_t::object:
+            return ObjectFromJson(value, pictures);
+        default:
+            Raise(err::kTypeMismatch);
+    }
+}
+
+// -------------------------------------------------------------------- bag
+
+JsonPropertyBag::JsonPropertyBag(Json form) : form_(std::move(form)) {
+    if (!form_.is_object()) throw std::invalid_argument("a form is one JSON object, not " + KindOf(form_));
+}
+
+Variant JsonPropertyBag::ReadProperty(const String& name, const std::optional<Variant>& defaultValue) {
+    return RuntimeErrorsOnly([&] {
+        if (const auto found = form_.find(ToUtf8(name)); found != form_.end())
+            return VariantFromJson(*found, pictures_);
+        if (defaultValue) return *defaultValue;
+        Raise(err::kKeyNotFound, "Property " + ToUtf8(name) + " not found");
+    });
+}
+
+void JsonPropertyBag::WriteProperty(const String& name, const Variant& value,
+                                    const std::optional<Variant>& defaultValue) {
+    RuntimeErrorsOnly([&] {
+        if (defaultValue && value.SameValueAs(*defaultValue)) return;
+        std::string key = ToUtf8(name);
+        if (!form_.contains(key)) form_.emplace(std::move(key), VariantToJson(value));
+    });
+}
+
+// ------------------------------------------------------------------- files
+
+JsonPropertyBag JsonPropertyBag::Load(const std::filesystem::path& file) {
+    Json form = Parse(ReadAll(file), file);
+    if (!form.is_object()) throw FormFileError(Named(file, "top level is " + KindOf(form) + ", not a JSON object"));
+    return JsonPropertyBag(std::move(form));
+}
+
+void JsonPropertyBag::Save(const std::filesystem::path& file) const {
+    const std::string text = form_.dump(2, ' ', false, Json::error_handler_t::replace) + '\n';
+    try {
+        WriteFileAtomically(file, text);
+    } catch (const AtomicFileError& error) {
+        throw FormFileError(Named(file, std::string("cannot be saved: ") + error.what()));
+    }
+}
+
+}  // namespace lumora::soft
