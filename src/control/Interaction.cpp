@@ -10,30 +10,30 @@ namespace lumora {
 
 bool LumoraListControl::HitTest(Long column, Single X, Single Y) {
     // A column the painter has not laid out yet has no rectangle to hit.
-    if (column < 1 || static_cast<std::size_t>(column) >= rowRects_.size()) return false;
+    if (column < 1 || static_cast<std::size_t>(column) >= columnRects_.size()) return false;
     const Long x = CLng(X);
     const Long y = CLng(Y);
     Gdi& gdi = site_.gdi();
-    const ScopedGdiObject<HRGN> region(gdi, gdi.CreateRectRgnIndirect(rowRects_[static_cast<std::size_t>(column)]));
+    const ScopedGdiObject<HRGN> region(gdi, gdi.CreateRectRgnIndirect(columnRects_[static_cast<std::size_t>(column)]));
     return gdi.PtInRegion(region.get(), x, y);
 }
 
 void LumoraListControl::MouseMove(Integer Button, Integer Shift, Single X, Single Y) {
-    Long sortRow = sortedRow_;
+    Long sortColumn = sortedRow_;
     if (!mXPWells::TrackMouseCapture(site_.pointer(), site_.hWnd())) {
-        if (events_) events_->MouseOut(Button, Shift, X, Y, sortRow);
-        hotRow_ = 0;
+        if (events_) events_->MouseOut(Button, Shift, X, Y, sortColumn);
+        hotColumn_ = 0;
         DrawTab();
         return;
     }
     // The handler gets X and Y by reference; where it moves them is where
     // the hot column is looked for.
-    if (events_) events_->MouseIn(Button, Shift, X, Y, sortRow);
+    if (events_) events_->MouseIn(Button, Shift, X, Y, sortColumn);
     bool changed = false;
     const Long count = numberOfRows_;
     for (Long i = 1; i <= count; ++i) {
-        if (HitTest(i, X, Y) && i != hotRow_) {
-            hotRow_ = i;
+        if (HitTest(i, X, Y) && i != hotColumn_) {
+            hotColumn_ = i;
             changed = true;
         }
     }
@@ -49,24 +49,24 @@ void LumoraListControl::MouseDown(Integer Button, Integer Shift, Single X, Singl
         selectedRow_ = i;
         sortedRow_ = i;
         put_SelectedRow(i);
-        cTabs& tab = tabs_.Slot(i);
+        cTabs& column = columns_.Slot(i);
         String sort;
-        if (tab.RowSort == kTrue) {
-            tab.RowSort = kFalse;
+        if (column.RowSort == kTrue) {
+            column.RowSort = kFalse;
             sort = kSortDescending;
         } else {
-            tab.RowSort = kTrue;
+            column.RowSort = kTrue;
             sort = kSortAscending;
         }
-        Long sortRow = sortedRow_;
-        if (events_) events_->MouseDown(Button, Shift, X, Y, sortRow, sort);
+        Long sortColumn = sortedRow_;
+        if (events_) events_->MouseDown(Button, Shift, X, Y, sortColumn, sort);
     }
     DrawTab();
 }
 
 void LumoraListControl::MouseUp(Integer Button, Integer Shift, Single X, Single Y) {
-    Long sortRow = sortedRow_;
-    if (events_) events_->MouseUp(Button, Shift, X, Y, sortRow);
+    Long sortColumn = sortedRow_;
+    if (events_) events_->MouseUp(Button, Shift, X, Y, sortColumn);
     selectedRow_ = 0;
     DrawTab();
 }

@@ -10,7 +10,7 @@ namespace lumora {
 namespace {
 
 // A column added without a width.
-constexpr Long kDefaultTabWidth = 60;
+constexpr Long kDefaultColumnWidth = 60;
 // The caption a column gets when it is added without one.
 constexpr const char16_t* kDefaultCaption = u"Spalte";
 // Separator of the ColumnWidths list.
@@ -68,8 +68,8 @@ void LumoraListControl::InitProperties() {
 void LumoraListControl::Resize() { DrawTab(); }
 
 void LumoraListControl::Terminate() noexcept {
-    tabs_.Release();
-    rowRects_.clear();
+    columns_.Release();
+    columnRects_.clear();
 }
 
 void LumoraListControl::AdoptDrawingFont(const FontPtr& font) {
@@ -82,7 +82,7 @@ void LumoraListControl::AdoptDrawingFont(const FontPtr& font) {
 
 Long LumoraListControl::AddRow(OptionalRef<Long> iTabWidth, OptionalRef<String> sTabText,
                                OptionalRef<PicturePtr> pTabPicture) {
-    const Long width = iTabWidth.OrDefault(kDefaultTabWidth);
+    const Long width = iTabWidth.OrDefault(kDefaultColumnWidth);
     String& text = sTabText.OrDefault(String());
     PicturePtr& picture = pTabPicture.OrDefault(nullptr);
     // The caller's variable holds the converted bitmap afterwards.
@@ -90,21 +90,21 @@ Long LumoraListControl::AddRow(OptionalRef<Long> iTabWidth, OptionalRef<String> 
 
     // The count only grows when the list can grow with it, so the two never
     // disagree.
-    const Long row = CheckedAdd<Long>(numberOfRows_, 1);
-    if (!ColumnList::CanHold(row)) Raise(err::kOutOfMemory);
-    numberOfRows_ = row;
-    tabs_.ResizeKeeping(row);
+    const Long column = CheckedAdd<Long>(numberOfRows_, 1);
+    if (!ColumnList::CanHold(column)) Raise(err::kOutOfMemory);
+    numberOfRows_ = column;
+    columns_.ResizeKeeping(column);
 
-    tabs_.Slot(row).RowWidth = width;
+    columns_.Slot(column).RowWidth = width;
     if (!text.empty()) {
-        tabs_.Slot(row).RowCaption = text;
+        columns_.Slot(column).RowCaption = text;
         SetTabAccessKeys();
     } else {
         text = kDefaultCaption;
-        tabs_.Slot(row).RowCaption = kDefaultCaption;
+        columns_.Slot(column).RowCaption = kDefaultCaption;
     }
-    tabs_.Slot(row).RowSort = kFalse;
-    tabs_.Slot(row).RowPicture = picture;
+    columns_.Slot(column).RowSort = kFalse;
+    columns_.Slot(column).RowPicture = picture;
     NotifyAndRepaint(u"NumberOfRows");
     return numberOfRows_;
 }
@@ -116,35 +116,35 @@ Variant LumoraListControl::DeleteRow() {
     return Variant();
 }
 
-Long LumoraListControl::get_RowWidth(Long Index) { return tabs_.Slot(Index).RowWidth; }
+Long LumoraListControl::get_RowWidth(Long Index) { return columns_.Slot(Index).RowWidth; }
 
 void LumoraListControl::put_RowWidth(Long Index, Long NewTabWidth) {
-    tabs_.Slot(Index).RowWidth = NewTabWidth;
+    columns_.Slot(Index).RowWidth = NewTabWidth;
     DrawTab();
     site_.PropertyChanged(u"RowWidth");
 }
 
-String LumoraListControl::get_RowCaption(Long Index) { return tabs_.Slot(Index).RowCaption; }
+String LumoraListControl::get_RowCaption(Long Index) { return columns_.Slot(Index).RowCaption; }
 
 void LumoraListControl::put_RowCaption(Long Index, const String& NewTabCaption) {
-    tabs_.Slot(Index).RowCaption = NewTabCaption;
+    columns_.Slot(Index).RowCaption = NewTabCaption;
     SetTabAccessKeys();
     DrawTab();
     site_.PropertyChanged(u"RowCaption");
 }
 
-Boolean LumoraListControl::get_RowSorted(Long Index) { return tabs_.Slot(Index).RowSort; }
+Boolean LumoraListControl::get_RowSorted(Long Index) { return columns_.Slot(Index).RowSort; }
 
 void LumoraListControl::put_RowSorted(Long Index, Boolean NewTabSort) {
-    tabs_.Slot(Index).RowSort = NewTabSort;
+    columns_.Slot(Index).RowSort = NewTabSort;
     DrawTab();
     site_.PropertyChanged(u"RowSorted");
 }
 
-PicturePtr LumoraListControl::get_RowPicture(Long Index) { return tabs_.Slot(Index).get_RowIcon(); }
+PicturePtr LumoraListControl::get_RowPicture(Long Index) { return columns_.Slot(Index).get_RowIcon(); }
 
 void LumoraListControl::putref_RowPicture(Long Index, PicturePtr NewTabPicture) {
-    tabs_.Slot(Index).RowPicture = ConvertIconToBitmap(NewTabPicture);
+    columns_.Slot(Index).RowPicture = ConvertIconToBitmap(NewTabPicture);
     DrawTab();
     site_.PropertyChanged(u"RowPicture");
 }
@@ -156,7 +156,7 @@ void LumoraListControl::put_ColumnWidths(const String& varNew) noexcept {
         const Integer count = Narrow<Integer>(numberOfRows_);
         for (int i = 1; i <= count; ++i) {
             const String token = basAllgemein::fnc_GetToken(varNew, static_cast<Integer>(i), kWidthDelimiter);
-            tabs_.Slot(i).RowWidth = CLng(ParseNumber(token));
+            columns_.Slot(i).RowWidth = CLng(ParseNumber(token));
         }
         columnWidths_ = varNew;
         NotifyAndRepaint(u"ColumnWidths");
@@ -166,10 +166,10 @@ void LumoraListControl::put_ColumnWidths(const String& varNew) noexcept {
 void LumoraListControl::put_SelectedRow(Long NewSelectedTab) {
     if (NewSelectedTab > numberOfRows_) return;
     selectedRow_ = NewSelectedTab;
-    String sort = tabs_.Slot(NewSelectedTab).RowSort == kTrue ? kSortDescending : kSortAscending;
-    Long sortRow = sortedRow_;
-    RaiseRowPressed(previousTab_, sortRow, sort);
-    previousTab_ = Narrow<Integer>(selectedRow_);
+    String sort = columns_.Slot(NewSelectedTab).RowSort == kTrue ? kSortDescending : kSortAscending;
+    Long sortColumn = sortedRow_;
+    RaiseRowPressed(previousColumn_, sortColumn, sort);
+    previousColumn_ = Narrow<Integer>(selectedRow_);
     NotifyAndRepaint(u"SelectedRow");
 }
 
@@ -182,8 +182,8 @@ void LumoraListControl::put_SortedRow(Long NewSortedRow) {
     NotifyAndRepaint(u"SortedRow");
 }
 
-void LumoraListControl::RaiseRowPressed(Integer& previousTab, Long& sortRow, String& sort) {
-    if (events_) events_->RowPressed(previousTab, sortRow, sort);
+void LumoraListControl::RaiseRowPressed(Integer& previousColumn, Long& sortColumn, String& sort) {
+    if (events_) events_->RowPressed(previousColumn, sortColumn, sort);
 }
 
 // --------------------------------------------------------------- appearance

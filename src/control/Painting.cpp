@@ -55,7 +55,7 @@ void LumoraListControl::DrawTabTop() {
     const Long count = numberOfRows_;
 
     Long totalWidth = 0;
-    for (Long i = 1; i <= count; ++i) totalWidth = CheckedAdd<Long>(totalWidth, tabs_.Slot(i).RowWidth);
+    for (Long i = 1; i <= count; ++i) totalWidth = CheckedAdd<Long>(totalWidth, columns_.Slot(i).RowWidth);
 
     // Every pass paints its pictures through an instance of its own, so a
     // nested pass leaves this one's in place.
@@ -94,15 +94,15 @@ void LumoraListControl::LayOutColumns(Gdi& gdi, HDC hdc, Long count) {
     // strip every value is a whole number and exact.
     Single x = kFirstColumnLeft;
     for (Long i = 1; i <= count; ++i) {
-        cTabs& tab = tabs_.Slot(i);
-        tab.RowLeft = CLng(x);
-        tab.RowTop = kColumnTop;
-        tab.RowHeight = headerHeight_;
-        const Rect rect{CLng(x), kColumnTop, CLng(static_cast<double>(x) + tab.RowWidth), headerHeight_};
-        rowRects_.resize(static_cast<std::size_t>(i) + 1);
-        rowRects_[static_cast<std::size_t>(i)] = rect;
+        cTabs& column = columns_.Slot(i);
+        column.RowLeft = CLng(x);
+        column.RowTop = kColumnTop;
+        column.RowHeight = headerHeight_;
+        const Rect rect{CLng(x), kColumnTop, CLng(static_cast<double>(x) + column.RowWidth), headerHeight_};
+        columnRects_.resize(static_cast<std::size_t>(i) + 1);
+        columnRects_[static_cast<std::size_t>(i)] = rect;
         StripPainter::PaintSeparator(gdi, hdc, rect);
-        x = static_cast<Single>(static_cast<double>(x) + kColumnGap + tab.RowWidth);
+        x = static_cast<Single>(static_cast<double>(x) + kColumnGap + column.RowWidth);
     }
 }
 
@@ -111,14 +111,14 @@ void LumoraListControl::PaintColumnLooks(Gdi& gdi, HDC hdc, Long count, COLORREF
     // host's SortedRow beyond the strip) shows no look; the stored index
     // stays, so the look returns with the column.
     if (selectedRow_ > 0 && IsColumn(selectedRow_, count))
-        ColumnLooks::PaintPressedLook(gdi, hdc, rowRects_[static_cast<std::size_t>(selectedRow_)], headerHeight_);
-    if (hotRow_ != 0 && hotRow_ != selectedRow_ && IsColumn(hotRow_, count))
-        ColumnLooks::PaintHotLook(gdi, hdc, rowRects_[static_cast<std::size_t>(hotRow_)], headerHeight_, showFrame_,
-                                  frameColor);
+        ColumnLooks::PaintPressedLook(gdi, hdc, columnRects_[static_cast<std::size_t>(selectedRow_)], headerHeight_);
+    if (hotColumn_ != 0 && hotColumn_ != selectedRow_ && IsColumn(hotColumn_, count))
+        ColumnLooks::PaintHotLook(gdi, hdc, columnRects_[static_cast<std::size_t>(hotColumn_)], headerHeight_,
+                                  showFrame_, frameColor);
     if (showSortPic_ != kFalse && sortedRow_ >= 1 && IsColumn(sortedRow_, count)) {
-        const cTabs& tab = tabs_.Slot(sortedRow_);
-        ColumnLooks::PaintSortPicture(gdi, hdc, rowRects_[static_cast<std::size_t>(sortedRow_)], tab.RowWidth,
-                                      tab.RowSort);
+        const cTabs& column = columns_.Slot(sortedRow_);
+        ColumnLooks::PaintSortPicture(gdi, hdc, columnRects_[static_cast<std::size_t>(sortedRow_)], column.RowWidth,
+                                      column.RowSort);
     }
 }
 
@@ -138,13 +138,13 @@ void LumoraListControl::PaintCaptions(Gdi& gdi, HDC hdc, Long count, cImageManip
 
 void LumoraListControl::PaintCaption(Gdi& gdi, HDC hdc, Long index, CaptionPlace& place) {
     Rect& text = place.text;
-    text = rowRects_[static_cast<std::size_t>(index)];
+    text = columnRects_[static_cast<std::size_t>(index)];
     text.top = CheckedAdd<Long>(text.top, kCaptionTopOffset);
-    const String caption = tabs_.Slot(index).RowCaption;
+    const String caption = columns_.Slot(index).RowCaption;
     const auto length = static_cast<Long>(std::min<std::size_t>(caption.size(), 0x7FFFFFFF));
     mXPWells::MeasureCaption(gdi, hdc, caption, length, text);
 
-    place.picture = tabs_.Slot(index).get_RowIcon();
+    place.picture = columns_.Slot(index).get_RowIcon();
     GetPictureSize(place.picture, place.picX, place.picY);
     const Long dy = CLng(CheckedSub<Long>(CheckedAdd<Long>(headerHeight_, text.top), text.bottom) / 2.0);
     const Long dx = CLng(static_cast<double>(place.picX) + kCaptionGap);
@@ -155,7 +155,7 @@ void LumoraListControl::PaintCaption(Gdi& gdi, HDC hdc, Long index, CaptionPlace
         mXPWells::SetDCTextColor(gdi, hdc, Plain(gdi, foreColorActive_));
     } else {
         text.top = CheckedSub<Long>(text.top, kCaptionLift);
-        mXPWells::SetDCTextColor(gdi, hdc, Plain(gdi, index == hotRow_ ? foreColorHot_ : foreColor_));
+        mXPWells::SetDCTextColor(gdi, hdc, Plain(gdi, index == hotColumn_ ? foreColorHot_ : foreColor_));
     }
     mXPWells::DrawCaption(gdi, hdc, caption, length, text, kCaptionFormat);
 }
@@ -164,7 +164,7 @@ void LumoraListControl::PaintPicture(HDC hdc, Long index, const CaptionPlace& pl
     // The picture sits 4 pixels into the column, centred on the caption's
     // lines.
     const Rect& text = place.text;
-    const Long x = CheckedAdd<Long>(rowRects_[static_cast<std::size_t>(index)].left, kPictureInset);
+    const Long x = CheckedAdd<Long>(columnRects_[static_cast<std::size_t>(index)].left, kPictureInset);
     const Long y = CLng(
         CheckedSub<Long>(CheckedAdd<Long>(CheckedAdd<Long>(headerHeight_, text.top), kPictureLift), text.bottom) / 2.0);
     pictures.PaintTransparentPicture(hdc, place.picture, x, y, CLng(place.picX), CLng(place.picY), 0, 0, maskColor_,

@@ -79,11 +79,11 @@ void LumoraListControl::WriteProperties(IPropertyBag& PropBag) {
 void LumoraListControl::WriteColumns(IPropertyBag& bag) {
     const Long count = numberOfRows_;
     for (Long i = 1; i <= count; ++i) {
-        const cTabs& tab = tabs_.Slot(i);
-        bag.WriteProperty(ColumnKey(u"RowWidth", i), Variant::FromLong(tab.RowWidth), std::nullopt);
-        bag.WriteProperty(ColumnKey(u"RowText", i), Variant::FromString(tab.RowCaption), std::nullopt);
-        bag.WriteProperty(ColumnKey(u"RowSorted", i), Variant::FromBoolean(tab.RowSort), std::nullopt);
-        bag.WriteProperty(ColumnKey(u"RowPicture", i), Variant::FromPicture(tab.get_RowIcon()),
+        const cTabs& column = columns_.Slot(i);
+        bag.WriteProperty(ColumnKey(u"RowWidth", i), Variant::FromLong(column.RowWidth), std::nullopt);
+        bag.WriteProperty(ColumnKey(u"RowText", i), Variant::FromString(column.RowCaption), std::nullopt);
+        bag.WriteProperty(ColumnKey(u"RowSorted", i), Variant::FromBoolean(column.RowSort), std::nullopt);
+        bag.WriteProperty(ColumnKey(u"RowPicture", i), Variant::FromPicture(column.get_RowIcon()),
                           Variant::NothingValue());
     }
 }
@@ -143,18 +143,18 @@ void LumoraListControl::ReadColumns(IPropertyBag& bag) {
     // A damaged count (negative, or more columns than a list can hold) would
     // leave a control whose every AddRow fails; it loads with no columns
     // instead.
-    if (!SkipOnError([&] { tabs_.Recreate(numberOfRows_); })) {
+    if (!SkipOnError([&] { columns_.Recreate(numberOfRows_); })) {
         numberOfRows_ = 0;
-        tabs_.Recreate(0);
+        columns_.Recreate(0);
     }
     const Long count = numberOfRows_;
     for (Long i = 1; i <= count; ++i) {
-        cTabs& tab = tabs_.Slot(i);
+        cTabs& column = columns_.Slot(i);
         auto read = [&](const char16_t* base) { return bag.ReadProperty(ColumnKey(base, i), std::nullopt); };
-        SkipOnError([&] { tab.RowWidth = read(u"RowWidth").ToLong(); });
-        SkipOnError([&] { tab.RowCaption = read(u"RowText").ToString(); });
-        SkipOnError([&] { tab.putref_RowIcon(read(u"RowPicture").ToPicture()); });
-        SkipOnError([&] { tab.RowSort = read(u"RowSorted").ToBoolean(); });
+        SkipOnError([&] { column.RowWidth = read(u"RowWidth").ToLong(); });
+        SkipOnError([&] { column.RowCaption = read(u"RowText").ToString(); });
+        SkipOnError([&] { column.putref_RowIcon(read(u"RowPicture").ToPicture()); });
+        SkipOnError([&] { column.RowSort = read(u"RowSorted").ToBoolean(); });
     }
 }
 

@@ -86,8 +86,8 @@ void PaintHotLook(Gdi& gdi, HDC hdc, const Rect& column, Long headerHeight, Bool
     if (showFrame != kFalse) Line(gdi, hdc, 0, 0, Plus(right, 2), 0, frameColor);
 }
 
-void PaintSortPicture(Gdi& gdi, HDC hdc, const Rect& column, Long width, Integer rowSort) {
-    const Long* rows = rowSort == kTrue ? kUpRows : kDownRows;
+void PaintSortPicture(Gdi& gdi, HDC hdc, const Rect& column, Long width, Integer columnSort) {
+    const Long* rows = columnSort == kTrue ? kUpRows : kDownRows;
     const double middle = static_cast<double>(column.right) - width / 2.0;
     Rect shortRow;
     int index = 0;

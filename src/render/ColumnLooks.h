@@ -18,8 +18,8 @@ void PaintPressedLook(Gdi& gdi, HDC hdc, const Rect& column, Long headerHeight);
 void PaintHotLook(Gdi& gdi, HDC hdc, const Rect& column, Long headerHeight, Boolean showFrame, COLORREF frameColor);
 
 // The sort triangle near the column's top, pointing up when the column was
-// last sorted ascending (rowSort True) and down otherwise.
-void PaintSortPicture(Gdi& gdi, HDC hdc, const Rect& column, Long width, Integer rowSort);
+// last sorted ascending (columnSort True) and down otherwise.
+void PaintSortPicture(Gdi& gdi, HDC hdc, const Rect& column, Long width, Integer columnSort);
 
 // Half of HeaderHeight, rounded half to even: where the two tones meet.
 Long HalfHeight(Long headerHeight);

@@ -135,11 +135,11 @@ public:
     void ShowAboutBox();
 
     // Interaction state that tests and the painter read.
-    Integer PreviousTab() const noexcept { return previousTab_; }
-    Long HotRow() const noexcept { return hotRow_; }
+    Integer PreviousTab() const noexcept { return previousColumn_; }
+    Long HotRow() const noexcept { return hotColumn_; }
     const String& TabAccessKeys() const noexcept { return tabAccessKeys_; }
     const FontPtr& AssignedFont() const noexcept { return assignedFont_; }
-    const std::vector<Rect>& RowRects() const noexcept { return rowRects_; }
+    const std::vector<Rect>& RowRects() const noexcept { return columnRects_; }
 
 private:
     // The direction words reported to the host.
@@ -158,7 +158,7 @@ private:
     // font or a host's object.
     void AdoptDrawingFont(const FontPtr& font);
     // Raises RowPressed when events are connected.
-    void RaiseRowPressed(Integer& previousTab, Long& sortRow, String& sort);
+    void RaiseRowPressed(Integer& previousColumn, Long& sortColumn, String& sort);
 
     // An icon as a bitmap of its size whose transparent pixels are
     // RGB(255, 0, 255); any other picture as it is.
@@ -188,14 +188,14 @@ private:
     IControlSite& site_;
     ILumoraListControlEvents* events_ = nullptr;
 
-    ColumnList tabs_;
+    ColumnList columns_;
     Long numberOfRows_ = 0;
     Long selectedRow_ = 0;
     Long sortedRow_ = 0;
     String columnWidths_;
-    Integer previousTab_ = 0;
-    Long hotRow_ = 0;
-    std::vector<Rect> rowRects_;
+    Integer previousColumn_ = 0;
+    Long hotColumn_ = 0;
+    std::vector<Rect> columnRects_;
     String tabAccessKeys_;
 
     Long headerHeight_ = 0;
