@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "RenderCommand.h"
+#include "forms/JsonForm.h"
 #include "lumora/forms/JsonFormFile.h"
 #include "lumora/headless/HeadlessHost.h"
 #include "lumora/platform/soft/PngWriter.h"

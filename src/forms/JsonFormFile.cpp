@@ -6,12 +6,15 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <new>
+#include <stdexcept>
 #include <string>
 #include <system_error>
 #include <utility>
 
 #include "forms/Base64.h"
+#include "forms/JsonForm.h"
 #include "lumora/platform/soft/SoftFont.h"
 #include "lumora/runtime/RuntimeError.h"
 #include "platform/soft/AtomicFile.h"
@@ -278,14 +281,20 @@ Variant VariantFromJson(const Json& value, SoftPictures* pictures) {
 
 // -------------------------------------------------------------------- bag
 
-JsonPropertyBag::JsonPropertyBag(Json form) : form_(std::move(form)) {
-    if (!form_.is_object()) throw std::invalid_argument("a form is one JSON object, not " + KindOf(form_));
+JsonPropertyBag::JsonPropertyBag() : form_(std::make_unique<Form>()) {}
+
+JsonPropertyBag::JsonPropertyBag(Form form) : form_(std::make_unique<Form>(std::move(form))) {
+    if (!form_->json.is_object()) throw std::invalid_argument("a form is one JSON object, not " + KindOf(form_->json));
 }
+
+JsonPropertyBag::~JsonPropertyBag() = default;
+JsonPropertyBag::JsonPropertyBag(JsonPropertyBag&& other) noexcept = default;
+JsonPropertyBag& JsonPropertyBag::operator=(JsonPropertyBag&& other) noexcept = default;
 
 Variant JsonPropertyBag::ReadProperty(const String& name, const std::optional<Variant>& defaultValue) {
     return RuntimeErrorsOnly([&] {
-        if (const auto found = form_.find(ToUtf8(name)); found != form_.end())
-            return VariantFromJson(*found, pictures_);
+        const Json& form = form_->json;
+        if (const auto found = form.find(ToUtf8(name)); found != form.end()) return VariantFromJson(*found, pictures_);
         if (defaultValue) return *defaultValue;
         Raise(err::kKeyNotFound, "Property " + ToUtf8(name) + " not found");
     });
@@ -296,7 +305,8 @@ void JsonPropertyBag::WriteProperty(const String& name, const Variant& value,
     RuntimeErrorsOnly([&] {
         if (defaultValue && value.SameValueAs(*defaultValue)) return;
         std::string key = ToUtf8(name);
-        if (!form_.contains(key)) form_.emplace(std::move(key), VariantToJson(value));
+        Json& form = form_->json;
+        if (!form.contains(key)) form.emplace(std::move(key), VariantToJson(value));
     });
 }
 
@@ -305,11 +315,11 @@ void JsonPropertyBag::WriteProperty(const String& name, const Variant& value,
 JsonPropertyBag JsonPropertyBag::Load(const std::filesystem::path& file) {
     Json form = Parse(ReadAll(file), file);
     if (!form.is_object()) throw FormFileError(Named(file, "top level is " + KindOf(form) + ", not a JSON object"));
-    return JsonPropertyBag(std::move(form));
+    return JsonBag(std::move(form));
 }
 
 void JsonPropertyBag::Save(const std::filesystem::path& file) const {
-    const std::string text = form_.dump(2, ' ', false, Json::error_handler_t::replace) + '\n';
+    const std::string text = form_->json.dump(2, ' ', false, Json::error_handler_t::replace) + '\n';
     try {
         WriteFileAtomically(file, text);
     } catch (const AtomicFileError& error) {

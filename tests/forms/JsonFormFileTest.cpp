@@ -15,6 +15,7 @@
 #include <iostream>
 #include <limits>
 
+#include "forms/JsonForm.h"
 #include "lumora/platform/soft/SoftFont.h"
 #include "lumora/runtime/RuntimeError.h"
 #include "testing/ErrorOf.h"
@@ -31,7 +32,7 @@ namespace fs = std::filesystem;
 using Json = nlohmann::ordered_json;
 
 Variant ReadValue(const std::string& jsonText) {
-    JsonPropertyBag bag(Json::object({{"Value", Json::parse(jsonText)}}));
+    JsonPropertyBag bag = JsonBag(Json::object({{"Value", Json::parse(jsonText)}}));
     return bag.ReadProperty(u"Value", std::nullopt);
 }
 
@@ -123,7 +124,7 @@ TEST_F(JsonFormFileTest, SingleIsStoredWithTheFewestDigitsThatReadBack) {
     for (const auto& [value, text] : cases) {
         JsonPropertyBag bag;
         bag.WriteProperty(u"FontSize", Variant::FromSingle(value), std::nullopt);
-        EXPECT_EQ(bag.json()["FontSize"].dump(), text);
+        EXPECT_EQ(JsonOf(bag)["FontSize"].dump(), text);
     }
 }
 
@@ -131,7 +132,7 @@ TEST_F(JsonFormFileTest, NumberJsonCannotHoldRaisesOverflowAndStoresNothing) {
     JsonPropertyBag bag;
     for (const Variant& value : {Variant::FromSingle(INFINITY), Variant::FromDouble(NAN)})
         EXPECT_EQ(ErrorOf([&] { bag.WriteProperty(u"FontSize", value, std::nullopt); }), err::kOverflow) << value;
-    EXPECT_EQ(bag.json(), Json::object());
+    EXPECT_EQ(JsonOf(bag), Json::object());
 }
 
 TEST_F(JsonFormFileTest, PicturesTravelAsTheirFileBytesAndComeBackWithTheirPixels) {
@@ -141,8 +142,8 @@ TEST_F(JsonFormFileTest, PicturesTravelAsTheirFileBytesAndComeBackWithTheirPixel
     pixels.At(2, 1) = RGB(200, 100, 50);
     JsonPropertyBag bag;
     bag.WriteProperty(u"RowPicture1", Variant::FromPicture(SoftPicture::Bitmap(gdi, pixels)), Variant::NothingValue());
-    EXPECT_EQ(bag.json()["RowPicture1"]["Type"], 1);
-    EXPECT_TRUE(bag.json()["RowPicture1"]["Data"].is_string());
+    EXPECT_EQ(JsonOf(bag)["RowPicture1"]["Type"], 1);
+    EXPECT_TRUE(JsonOf(bag)["RowPicture1"]["Data"].is_string());
 
     EXPECT_EQ(ErrorOf([&] { bag.ReadProperty(u"RowPicture1", std::nullopt); }), err::kInvalidPicture)
         << "without a surface to make it on";
@@ -151,7 +152,8 @@ TEST_F(JsonFormFileTest, PicturesTravelAsTheirFileBytesAndComeBackWithTheirPixel
     ASSERT_TRUE(loaded);
     EXPECT_EQ(dynamic_cast<const SoftPicture&>(*loaded).color().pixels, pixels.pixels);
 
-    JsonPropertyBag broken(Json::parse(R"({"A": {"Type": 1, "Data": "Qk0="}, "B": {"Type": 1, "Data": "!"}})"));
+    JsonPropertyBag broken =
+        JsonBag(Json::parse(R"({"A": {"Type": 1, "Data": "Qk0="}, "B": {"Type": 1, "Data": "!"}})"));
     broken.SetPictureFiles(&pictures);
     EXPECT_EQ(ErrorOf([&] { broken.ReadProperty(u"A", std::nullopt); }), err::kInvalidPicture);
     EXPECT_EQ(ErrorOf([&] { broken.ReadProperty(u"B", std::nullopt); }), err::kInvalidPicture);
@@ -161,13 +163,33 @@ TEST_F(JsonFormFileTest, PicturesTravelAsTheirFileBytesAndComeBackWithTheirPixel
         << "a picture of no surface has no file to store";
 }
 
+TEST_F(JsonFormFileTest, BagTakesOnlyAFormsTopLevelObject) {
+    for (const char* text : {"[]", R"("form")", "null", "25"})
+        EXPECT_THROW(JsonBag(Json::parse(text)), std::invalid_argument) << text;
+}
+
+TEST_F(JsonFormFileTest, MovedBagKeepsItsFormAndItsPictureFiles) {
+    const auto gdi = std::make_shared<SoftGdi>();
+    SoftPictures pictures(gdi);
+    JsonPropertyBag bag;
+    bag.SetPictureFiles(&pictures);
+    bag.WriteProperty(u"RowPicture1", Variant::FromPicture(SoftPicture::Bitmap(gdi, SoftBitmap(2, 2, 32))),
+                      std::nullopt);
+    bag.WriteProperty(u"RowText1", Variant::FromString(u"Name"), std::nullopt);
+    JsonPropertyBag moved(std::move(bag));
+    JsonPropertyBag assigned;
+    assigned = std::move(moved);
+    EXPECT_EQ(assigned.ReadProperty(u"RowText1", std::nullopt), Variant::FromString(u"Name"));
+    EXPECT_TRUE(assigned.ReadProperty(u"RowPicture1", std::nullopt).ToPicture());
+}
+
 TEST_F(JsonFormFileTest, FirstWriteOfAKeyWins) {
     JsonPropertyBag bag;
     bag.WriteProperty(u"Font", Variant::FromFont(SoftFont::Create({.name = u"Drawn"})), std::nullopt);
     bag.WriteProperty(u"Font", Variant::NothingValue(), std::nullopt);
     bag.WriteProperty(u"Font", Variant::FromFont(SoftFont::Create({.name = u"Assigned"})), std::nullopt);
-    EXPECT_EQ(bag.json().size(), 1u);
-    EXPECT_EQ(bag.json()["Font"]["Name"], "Drawn");
+    EXPECT_EQ(JsonOf(bag).size(), 1u);
+    EXPECT_EQ(JsonOf(bag)["Font"]["Name"], "Drawn");
 }
 
 TEST_F(JsonFormFileTest, ValueEqualToItsDefaultIsNotStored) {
@@ -186,7 +208,7 @@ TEST_F(JsonFormFileTest, ValueEqualToItsDefaultIsNotStored) {
     for (const Case& c : cases) {
         JsonPropertyBag bag;
         bag.WriteProperty(u"Key", c.value, c.defaultValue);
-        EXPECT_EQ(bag.json().contains("Key"), c.stored) << c.value;
+        EXPECT_EQ(JsonOf(bag).contains("Key"), c.stored) << c.value;
     }
 }
 

@@ -2,9 +2,8 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <stdexcept>
-
-#include <nlohmann/json.hpp>
 
 #include "lumora/platform/PropertyBag.h"
 #include "lumora/platform/soft/SoftPicture.h"
@@ -19,20 +18,6 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// A value as a form file holds it. Whole numbers stay whole, a Single is
-// written with the fewest digits that read back as the same Single (8.1, not
-// 8.100000381), a Boolean is true/false for -1/0 and its number otherwise, a
-// font is an object of its attributes, Nothing and Empty are null. Raises
-// error 6 for a number JSON cannot hold (infinity, NaN).
-nlohmann::ordered_json VariantToJson(const Variant& value);
-
-// The Variant a form file's value reads as: whole numbers that fit a Long
-// are Longs, other numbers Doubles, a font object a new font. Raises error
-// 13 for a value of no Variant kind and error 481 for a picture.
-// Pictures are made on the surface of `pictures`; without it a picture
-// raises error 481.
-Variant VariantFromJson(const nlohmann::ordered_json& value, SoftPictures* pictures = nullptr);
-
 // A form file as a property bag: one JSON object whose keys keep the order
 // in which they were written.
 //
@@ -41,9 +26,19 @@ Variant VariantFromJson(const nlohmann::ordered_json& value, SoftPictures* pictu
 // with comes first. Use a new bag for each save.
 class JsonPropertyBag final : public IPropertyBag {
 public:
-    JsonPropertyBag() = default;
+    // The form's JSON object. It is defined in the library's private
+    // forms/JsonForm.h, so that programs using the library need no JSON
+    // library; code in this tree makes bags from JSON and reads their JSON
+    // there.
+    struct Form;
+
+    JsonPropertyBag();
     // Takes a form's top-level object; anything else is std::invalid_argument.
-    explicit JsonPropertyBag(nlohmann::ordered_json form);
+    explicit JsonPropertyBag(Form form);
+    ~JsonPropertyBag() override;
+    // A bag moved from may only be assigned to or destroyed.
+    JsonPropertyBag(JsonPropertyBag&& other) noexcept;
+    JsonPropertyBag& operator=(JsonPropertyBag&& other) noexcept;
 
     // Reads and parses a form file. A file that cannot be read, is too large
     // for a form, is not JSON, nests too deeply or is not one JSON object
@@ -54,7 +49,7 @@ public:
     // FormFileError naming the target.
     void Save(const std::filesystem::path& file) const;
 
-    const nlohmann::ordered_json& json() const noexcept { return form_; }
+    const Form& form() const noexcept { return *form_; }
     // Where the pictures this bag reads are made; without it, reading a
     // picture fails with error 481 (and the loading step that wanted it is
     // skipped).
@@ -64,7 +59,7 @@ public:
     void WriteProperty(const String& name, const Variant& value, const std::optional<Variant>& defaultValue) override;
 
 private:
-    nlohmann::ordered_json form_ = nlohmann::ordered_json::object();
+    std::unique_ptr<Form> form_;
     SoftPictures* pictures_ = nullptr;
 };
 

@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <utility>
+
+#include <nlohmann/json.hpp>
+
+#include "lumora/forms/JsonFormFile.h"
+#include "lumora/platform/soft/SoftPicture.h"
+#include "lumora/runtime/Variant.h"
+
+// The JSON side of form files, for the library, its tests and the tools in
+// this tree. The public JsonFormFile.h leaves it out so that programs using
+// the installed library need no JSON library.
+namespace lumora::soft {
+
+struct JsonPropertyBag::Form {
+    // Keys keep the order in which they were written, so a saved form reads
+    // in the order the control saves its properties.
+    nlohmann::ordered_json json = nlohmann::ordered_json::object();
+};
+
+// A bag holding a form's top-level object; anything else is
+// std::invalid_argument.
+inline JsonPropertyBag JsonBag(nlohmann::ordered_json form) {
+    return JsonPropertyBag(JsonPropertyBag::Form{std::move(form)});
+}
+
+// The form a bag holds, as Save writes it.
+inline const nlohmann::ordered_json& JsonOf(const JsonPropertyBag& bag) noexcept { return bag.form().json; }
+
+// A value as a form file holds it. Whole numbers stay whole, a Single is
+// written with the fewest digits that read back as the same Single (8.1, not
+// 8.100000381), a Boolean is true/false for -1/0 and its number otherwise, a
+// font is an object of its attributes, Nothing and Empty are null. Raises
+// error 6 for a number JSON cannot hold (infinity, NaN).
+nlohmann::ordered_json VariantToJson(const Variant& value);
+
+// The Variant a form file's value reads as: whole numbers that fit a Long
+// are Longs, other numbers Doubles, a font object a new font. Raises error
+// 13 for a value of no Variant kind and error 481 for a picture.
+// Pictures are made on the surface of `pictures`; without it a picture
+// raises error 481.
+Variant VariantFromJson(const nlohmann::ordered_json& value, SoftPictures* pictures = nullptr);
+
+}  // namespace lumora::soft
