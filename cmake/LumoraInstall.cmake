@@ -19,7 +19,6 @@ set_target_properties(lumora_headless PROPERTIES EXPORT_NAME headless)
 install(TARGETS lumora lumora_core lumora_pages lumora_soft lumora_forms lumora_headless
   EXPORT LumoraTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
-  INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
 )
 install(TARGETS lumora_cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
