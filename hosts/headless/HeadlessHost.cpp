@@ -6,6 +6,7 @@
 
 #include "lumora/platform/GdiScoped.h"
 #include "lumora/platform/soft/SoftFont.h"
+#include "render/mXPWells.h"
 #include "runtime/Arithmetic.h"
 #include "runtime/NumberFormat.h"
 
@@ -30,14 +31,10 @@ bool Inside(const Rect& rect, Point point) {
 
 }  // namespace
 
-// The hidden picture box's background: the colour an icon's transparent
-// pixels take when it becomes a bitmap.
-constexpr COLORREF kPictureBoxBackground = RGB(255, 0, 255);
-
 HeadlessHost::HeadlessHost(int width, int height)
     : gdi_(std::make_shared<SoftGdi>()),
       pictures_(gdi_),
-      picTemp_(gdi_, kPictureBoxBackground),
+      picTemp_(gdi_, kMaskMagenta),
       ambientFont_(SoftFont::Create()),
       font_(SoftFont::Create()) {
     width_ = std::clamp(width, 0, kMaxWindowSide);
@@ -45,26 +42,22 @@ HeadlessHost::HeadlessHost(int width, int height)
     window_ = gdi_->CreateSoftWindow(width_, height_);
     desktop_ = gdi_->CreateSoftWindow(1, 1);
     const ScopedWindowDC screen(*gdi_, HWND{});
-    imageDc_ = gdi_->CreateCompatibleDC(screen.get());
-    imageBitmap_ = gdi_->CreateCompatibleBitmap(screen.get(), std::max(width_, 1), std::max(height_, 1));
-    stockBitmap_ = gdi_->SelectObject(imageDc_, imageBitmap_);
-    gdi_->SetBkMode(imageDc_, TRANSPARENT);
+    imageDc_.Reset(gdi_->CreateCompatibleDC(screen.get()));
+    imageBitmap_.Reset(gdi_->CreateCompatibleBitmap(screen.get(), std::max(width_, 1), std::max(height_, 1)));
+    imageBitmapSelection_.emplace(*gdi_, imageDc_.get(), imageBitmap_.get());
+    gdi_->SetBkMode(imageDc_.get(), TRANSPARENT);
     imageFontDescription_ = Describe(*font_);
-    imageFontDpi_ = gdi_->GetDeviceCaps(imageDc_, LOGPIXELSY);
-    imageFont_ = gdi_->CreateFontIndirect(imageFontDescription_);
-    stockFont_ = gdi_->SelectObject(imageDc_, imageFont_);
+    imageFontDpi_ = gdi_->GetDeviceCaps(imageDc_.get(), LOGPIXELSY);
+    imageFont_.Reset(gdi_->CreateFontIndirect(imageFontDescription_));
+    imageFontSelection_.emplace(*gdi_, imageDc_.get(), imageFont_.get());
     control_ = std::make_unique<LumoraListControl>(static_cast<IControlSite&>(*this));
     control_->Advise(static_cast<ILumoraListControlEvents*>(this));
 }
 
 HeadlessHost::~HeadlessHost() {
     // The control goes first: it may still release what the host gave it.
+    // The image goes after it, with the members that own it.
     control_.reset();
-    gdi_->SelectObject(imageDc_, stockFont_);
-    gdi_->SelectObject(imageDc_, stockBitmap_);
-    gdi_->DeleteObject(imageFont_);
-    gdi_->DeleteObject(imageBitmap_);
-    gdi_->DeleteDC(imageDc_);
 }
 
 // ------------------------------------------------------------- the window
@@ -78,17 +71,19 @@ void HeadlessHost::ResizeWindow(int width, int height) {
     width = std::clamp(width, 0, kMaxWindowSide);
     height = std::clamp(height, 0, kMaxWindowSide);
     const ScopedWindowDC screen(*gdi_, HWND{});
-    const HBITMAP resized = gdi_->CreateCompatibleBitmap(screen.get(), std::max(width, 1), std::max(height, 1));
+    ScopedGdiObject<HBITMAP> resized(
+        *gdi_, gdi_->CreateCompatibleBitmap(screen.get(), std::max(width, 1), std::max(height, 1)));
     // An image too large for the surface keeps the old one; the window still
     // takes its new size.
     if (resized) {
         const ScopedMemoryDC copy(*gdi_, screen.get());
-        const ScopedSelectObject<HBITMAP> selected(*gdi_, copy.get(), resized);
-        gdi_->BitBlt(copy.get(), 0, 0, std::min(width, width_), std::min(height, height_), imageDc_, 0, 0, SRCCOPY);
+        const ScopedSelectObject<HBITMAP> selected(*gdi_, copy.get(), resized.get());
+        gdi_->BitBlt(copy.get(), 0, 0, std::min(width, width_), std::min(height, height_), imageDc_.get(), 0, 0,
+                     SRCCOPY);
     }
     if (resized) {
-        gdi_->SelectObject(imageDc_, resized);
-        gdi_->DeleteObject(std::exchange(imageBitmap_, resized));
+        imageBitmapSelection_->Replace(resized.get());
+        imageBitmap_.Reset(resized.Release());
     }
     width_ = width;
     height_ = height;
@@ -96,34 +91,34 @@ void HeadlessHost::ResizeWindow(int width, int height) {
     Record("Resize " + std::to_string(width_) + "x" + std::to_string(height_));
 }
 
-const SoftBitmap& HeadlessHost::image() const { return *gdi_->BitmapOf(imageBitmap_); }
+const SoftBitmap& HeadlessHost::image() const { return *gdi_->BitmapOf(imageBitmap_.get()); }
 
 Rect HeadlessHost::clientRect() const { return Rect{0, 0, width_, height_}; }
 
 HDC HeadlessHost::hDC() {
     SyncImageFont();
-    return imageDc_;
+    return imageDc_.get();
 }
 
 void HeadlessHost::SyncImageFont() {
     // A font is made for one resolution: a new one follows a new attribute
     // or a new resolution of the surface.
     const FontDescription wanted = Describe(*font_);
-    const int dpi = gdi_->GetDeviceCaps(imageDc_, LOGPIXELSY);
+    const int dpi = gdi_->GetDeviceCaps(imageDc_.get(), LOGPIXELSY);
     if (wanted == imageFontDescription_ && dpi == imageFontDpi_) return;
-    const HFONT created = gdi_->CreateFontIndirect(wanted);
+    ScopedGdiObject<HFONT> created(*gdi_, gdi_->CreateFontIndirect(wanted));
     if (!created) return;
-    gdi_->SelectObject(imageDc_, created);
-    gdi_->DeleteObject(std::exchange(imageFont_, created));
+    imageFontSelection_->Replace(created.get());
+    imageFont_.Reset(created.Release());
     imageFontDescription_ = wanted;
     imageFontDpi_ = dpi;
 }
 
 void HeadlessHost::Cls() {
-    COLORREF color = backColor_;
-    gdi_->OleTranslateColor(backColor_, HPALETTE{}, &color);
+    // A colour the system does not know clears to its own value.
+    const COLORREF color = mXPWells::TranslateColor(*gdi_, backColor_, HPALETTE{}, backColor_);
     const ScopedGdiObject<HBRUSH> brush(*gdi_, gdi_->CreateSolidBrush(color));
-    gdi_->FillRect(imageDc_, Rect{0, 0, width_, height_}, brush.get());
+    gdi_->FillRect(imageDc_.get(), Rect{0, 0, width_, height_}, brush.get());
 }
 
 void HeadlessHost::Refresh() { Record("Refresh"); }
@@ -134,14 +129,14 @@ void HeadlessHost::ShowAboutBox() {
 }
 
 Single HeadlessHost::get_Height() {
-    const int dpi = gdi_->GetDeviceCaps(imageDc_, LOGPIXELSY);
+    const int dpi = gdi_->GetDeviceCaps(imageDc_.get(), LOGPIXELSY);
     return static_cast<Single>(height_ * (kTwipsPerInch / std::max(dpi, 1)));
 }
 
 void HeadlessHost::put_Height(Single twips) {
     // The window takes whole pixels; a negative or absurd height becomes the
     // nearest height a window can have.
-    const int dpi = std::max(gdi_->GetDeviceCaps(imageDc_, LOGPIXELSY), 1);
+    const int dpi = std::max(gdi_->GetDeviceCaps(imageDc_.get(), LOGPIXELSY), 1);
     const double pixels = std::nearbyint(static_cast<double>(twips) * dpi / kTwipsPerInch);
     const int height = std::isnan(pixels) ? 0 : static_cast<int>(std::clamp(pixels, 0.0, double{kMaxWindowSide}));
     if (height == height_) return;

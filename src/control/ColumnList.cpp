@@ -6,18 +6,11 @@
 
 namespace lumora {
 
-Long ColumnList::UpperBound() const noexcept { return slots_ ? static_cast<Long>(slots_->size()) - 1 : -1; }
-
 cTabs& ColumnList::Slot(Long index) {
     CheckBounds(slots_ && index >= 0 && index < static_cast<Long>(slots_->size()));
     auto& slot = (*slots_)[static_cast<std::size_t>(index)];
     if (!slot) slot = std::make_unique<cTabs>();
     return *slot;
-}
-
-bool ColumnList::HoldsRecord(Long index) const noexcept {
-    return slots_ && index >= 0 && index < static_cast<Long>(slots_->size()) &&
-           (*slots_)[static_cast<std::size_t>(index)] != nullptr;
 }
 
 void ColumnList::CheckSize(Long upper) {

@@ -35,14 +35,9 @@ constexpr Long kPictureLift = 2;
 // Picture sizes arrive in hundredths of a millimetre.
 constexpr double kTwipsPerHimetric = 1440.0 / 2540.0;
 
-// A colour as the drawing calls take it: system colours become their RGB.
-COLORREF Plain(Gdi& gdi, OLE_COLOR color) {
-    COLORREF result = color;
-    gdi.OleTranslateColor(color, HPALETTE{}, &result);
-    return result;
-}
-
-bool IsColumn(Long index, Long count) { return index >= 1 && index <= count; }
+// A colour as the drawing calls take it: system colours become their RGB,
+// and one the system does not know is drawn as its own value.
+COLORREF Plain(Gdi& gdi, OLE_COLOR color) { return mXPWells::TranslateColor(gdi, color, HPALETTE{}, color); }
 
 }  // namespace
 
@@ -83,8 +78,9 @@ void LumoraListControl::DrawTabTop() {
 
     LayOutColumns(gdi, hdc, count);
     if (count >= 1) {
-        PaintColumnLooks(gdi, hdc, count, frameColor);
-        PaintCaptions(gdi, hdc, count, pictures);
+        const std::vector<ColumnState> states = ColumnStates(count);
+        PaintColumnLooks(gdi, hdc, states, frameColor);
+        PaintCaptions(gdi, hdc, states, pictures);
     }
     site_.Refresh();
 }
@@ -106,37 +102,55 @@ void LumoraListControl::LayOutColumns(Gdi& gdi, HDC hdc, Long count) {
     }
 }
 
-void LumoraListControl::PaintColumnLooks(Gdi& gdi, HDC hdc, Long count, COLORREF frameColor) {
+std::vector<LumoraListControl::ColumnState> LumoraListControl::ColumnStates(Long count) const {
     // A pressed, hot or sorted column that is no longer there (deleted, or a
     // host's SortedRow beyond the strip) shows no look; the stored index
-    // stays, so the look returns with the column.
-    if (selectedRow_ > 0 && IsColumn(selectedRow_, count))
-        ColumnLooks::PaintPressedLook(gdi, hdc, columnRects_[static_cast<std::size_t>(selectedRow_)], headerHeight_);
-    if (hotColumn_ != 0 && hotColumn_ != selectedRow_ && IsColumn(hotColumn_, count))
-        ColumnLooks::PaintHotLook(gdi, hdc, columnRects_[static_cast<std::size_t>(hotColumn_)], headerHeight_,
-                                  showFrame_, frameColor);
-    if (showSortPic_ != kFalse && sortedRow_ >= 1 && IsColumn(sortedRow_, count)) {
-        const cTabs& column = columns_.Slot(sortedRow_);
-        ColumnLooks::PaintSortPicture(gdi, hdc, columnRects_[static_cast<std::size_t>(sortedRow_)], column.RowWidth,
-                                      column.RowSort);
+    // stays, so the look returns with the column. The pressed look wins
+    // over the hot one.
+    std::vector<ColumnState> states(static_cast<std::size_t>(count) + 1);
+    for (Long i = 1; i <= count; ++i) {
+        ColumnState& state = states[static_cast<std::size_t>(i)];
+        state.pressed = i == selectedRow_;
+        state.hot = i == hotColumn_ && !state.pressed;
+        state.sorted = i == sortedRow_ && showSortPic_ != kFalse;
+    }
+    return states;
+}
+
+void LumoraListControl::PaintColumnLooks(Gdi& gdi, HDC hdc, const std::vector<ColumnState>& states,
+                                         COLORREF frameColor) {
+    // The looks go down one kind after the other, pressed, hot, sorted, so
+    // that each lies over the kinds before it.
+    const std::size_t end = states.size();
+    for (std::size_t i = 1; i < end; ++i)
+        if (states[i].pressed) ColumnLooks::PaintPressedLook(gdi, hdc, columnRects_[i], headerHeight_);
+    for (std::size_t i = 1; i < end; ++i)
+        if (states[i].hot) ColumnLooks::PaintHotLook(gdi, hdc, columnRects_[i], headerHeight_, showFrame_, frameColor);
+    for (std::size_t i = 1; i < end; ++i) {
+        if (!states[i].sorted) continue;
+        const cTabs& column = columns_.Slot(static_cast<Long>(i));
+        ColumnLooks::PaintSortPicture(gdi, hdc, columnRects_[i], column.RowWidth, column.RowSort);
     }
 }
 
-void LumoraListControl::PaintCaptions(Gdi& gdi, HDC hdc, Long count, cImageManipulation& pictures) {
+void LumoraListControl::PaintCaptions(Gdi& gdi, HDC hdc, const std::vector<ColumnState>& states,
+                                      cImageManipulation& pictures) {
     // The first caption paints unprotected, so a broken strip shows up as an
     // error; from its picture on, a failing step is passed over and the rest
     // of the strip still paints.
+    const auto count = static_cast<Long>(states.size()) - 1;
     for (Long i = 1; i <= count; ++i) {
+        const ColumnState& state = states[static_cast<std::size_t>(i)];
         CaptionPlace place;
         if (i == 1)
-            PaintCaption(gdi, hdc, i, place);
+            PaintCaption(gdi, hdc, i, state, place);
         else
-            SkipOnError([&] { PaintCaption(gdi, hdc, i, place); });
+            SkipOnError([&] { PaintCaption(gdi, hdc, i, state, place); });
         SkipOnError([&] { PaintPicture(hdc, i, place, pictures); });
     }
 }
 
-void LumoraListControl::PaintCaption(Gdi& gdi, HDC hdc, Long index, CaptionPlace& place) {
+void LumoraListControl::PaintCaption(Gdi& gdi, HDC hdc, Long index, const ColumnState& state, CaptionPlace& place) {
     Rect& text = place.text;
     text = columnRects_[static_cast<std::size_t>(index)];
     text.top = CheckedAdd<Long>(text.top, kCaptionTopOffset);
@@ -150,12 +164,12 @@ void LumoraListControl::PaintCaption(Gdi& gdi, HDC hdc, Long index, CaptionPlace
     const Long dx = CLng(static_cast<double>(place.picX) + kCaptionGap);
     mXPWells::OffsetRectangle(text, dx, dy);
 
-    if (index == selectedRow_) {
+    if (state.pressed) {
         text.top = CheckedSub<Long>(text.top, kPressedCaptionLift);
         mXPWells::SetDCTextColor(gdi, hdc, Plain(gdi, foreColorActive_));
     } else {
         text.top = CheckedSub<Long>(text.top, kCaptionLift);
-        mXPWells::SetDCTextColor(gdi, hdc, Plain(gdi, index == hotColumn_ ? foreColorHot_ : foreColor_));
+        mXPWells::SetDCTextColor(gdi, hdc, Plain(gdi, state.hot ? foreColorHot_ : foreColor_));
     }
     mXPWells::DrawCaption(gdi, hdc, caption, length, text, kCaptionFormat);
 }

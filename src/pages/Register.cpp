@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "lumora/pages/Register.h"
 
+#include "control/PictureConversion.h"
 #include "lumora/runtime/RuntimeError.h"
 #include "pages/Product.h"
 #include "runtime/Arithmetic.h"
@@ -23,9 +24,6 @@ constexpr const char16_t* kDefaultWidthText = u"60";
 constexpr Long kNewColumnWidth = 60;
 // A caption field left empty gives the column one blank, never no caption.
 constexpr const char16_t* kBlankCaption = u" ";
-// The background icons are composed over: the colour the control's mask
-// colour makes transparent.
-constexpr OLE_COLOR kPicTempBackground = RGB(255, 0, 255);
 
 constexpr const char16_t* kOpenTitle = u"Lade Spalten Bild";
 constexpr const char16_t* kOpenFilter = u"Alle Bild Dateien|*.bmp;*.ico";
@@ -45,6 +43,20 @@ bool IsIconFile(const String& chosen) {
 // The path in front of the NUL that ShowOpen leaves at the end; the
 // platform's file calls read a name up to its NUL.
 String PathOf(const String& chosen) { return chosen.substr(0, chosen.find(u'\0')); }
+
+// picTemp as the icon conversion sees it. Pictures go through the element,
+// so the page's view sees what picTemp shows.
+class ElementPictureBox final : public IPictureBox {
+public:
+    explicit ElementPictureBox(PictureBox& element) noexcept : element_(element) {}
+
+    void putref_Picture(const PicturePtr& picture) override { element_.putref_Picture(picture); }
+    PicturePtr get_Picture() override { return element_.get_Picture(); }
+    PicturePtr get_Image() override { return element_.get_Image(); }
+
+private:
+    PictureBox& element_;
+};
 
 }  // namespace
 
@@ -86,7 +98,7 @@ void Register::CreateElements() {
     cmdDel.SetArtwork(u"red-cross-16");
     picTemp.put_Visible(false);
     picTemp.AutoSize = true;
-    picTemp.BackColor = kPicTempBackground;
+    picTemp.BackColor = kMaskMagenta;
     picTemp.AttachSurface(&services_.picTempSurface);
 }
 
@@ -197,19 +209,16 @@ PicturePtr Register::LoadChosenPicture(const String& chosen) {
 }
 
 PicturePtr Register::IconAsBitmap(const String& file) {
-    const String bitmapFile = basTempFile::TempBitmapFile(services_.files);
-    if (bitmapFile == basTempFile::kFallbackBitmapFile) {
-        // Without a temporary directory the only file left would have a
-        // fixed name in a shared place; the composed image is the same
-        // bitmap without the detour.
-        picTemp.putref_Picture(services_.pictureFiles.LoadPicture(file));
-        return picTemp.get_Image();
-    }
-    const basTempFile::TemporaryFile temporary(services_.files, bitmapFile);
-    picTemp.putref_Picture(services_.pictureFiles.LoadPicture(file));
-    services_.pictureFiles.SavePicture(picTemp.get_Image(), temporary.path());
-    if (!services_.files.FileExists(temporary.path())) return picTab.get_Picture();
-    return services_.pictureFiles.LoadPicture(temporary.path());
+    ElementPictureBox box(picTemp);
+    IPictureFiles& pictures = services_.pictureFiles;
+    IFileSystem& files = services_.files;
+    return PictureConversion::ComposeIconAsBitmap(
+        box, pictures, files, [&] { return pictures.LoadPicture(file); },
+        [&](const String& bitmapFile) {
+            // A save that wrote no file leaves picTab's picture as it is.
+            if (!files.FileExists(bitmapFile)) return picTab.get_Picture();
+            return pictures.LoadPicture(bitmapFile);
+        });
 }
 
 }  // namespace lumora::pages

@@ -7,6 +7,10 @@
 namespace lumora::ColumnLooks {
 namespace {
 
+using mXPWells::Fill;
+using mXPWells::Frame;
+using mXPWells::Line;
+
 constexpr COLORREF kPressedUpper = RGB(188, 228, 249);
 constexpr COLORREF kPressedLower = RGB(139, 209, 246);
 constexpr COLORREF kPressedTopLine = RGB(134, 163, 178);
@@ -34,22 +38,6 @@ constexpr COLORREF kTipColor = RGB(154, 203, 230);
 // other (pointing down): long, middle and short row, then the tip.
 constexpr Long kUpRows[4] = {6, 5, 4, 3};
 constexpr Long kDownRows[4] = {3, 4, 5, 6};
-
-constexpr Long kSolidWidth = 1;
-
-void Fill(Gdi& gdi, HDC hdc, const Rect& rect, COLORREF color) {
-    OLE_COLOR translated = color;
-    mXPWells::PaintRect(gdi, hdc, rect, translated, kTrue);
-}
-
-void Frame(Gdi& gdi, HDC hdc, const Rect& rect, COLORREF color) {
-    OLE_COLOR translated = color;
-    mXPWells::PaintRect(gdi, hdc, rect, translated, kFalse);
-}
-
-void Line(Gdi& gdi, HDC hdc, Long x1, Long y1, Long x2, Long y2, COLORREF color) {
-    mXPWells::DrawLine(gdi, hdc, x1, y1, x2, y2, color, kSolidWidth);
-}
 
 Long Plus(Long a, Long b) { return CheckedAdd<Long>(a, b); }
 

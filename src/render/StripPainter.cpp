@@ -7,18 +7,14 @@
 namespace lumora::StripPainter {
 namespace {
 
+using mXPWells::Fill;
+using mXPWells::Line;
+
 constexpr COLORREF kUpperBackground = RGB(255, 255, 255);
 constexpr COLORREF kLowerBackground = RGB(243, 244, 246);
 // The bottom line and the middle line of each separator.
 constexpr COLORREF kLineGrey = RGB(213, 213, 213);
 constexpr COLORREF kSeparatorLight = RGB(255, 255, 255);
-constexpr Long kSolidWidth = 1;
-
-void Fill(Gdi& gdi, HDC hdc, const Rect& rect, OLE_COLOR color) { mXPWells::PaintRect(gdi, hdc, rect, color, kTrue); }
-
-void Line(Gdi& gdi, HDC hdc, Long x1, Long y1, Long x2, Long y2, COLORREF color) {
-    mXPWells::DrawLine(gdi, hdc, x1, y1, x2, y2, color, kSolidWidth);
-}
 
 }  // namespace
 

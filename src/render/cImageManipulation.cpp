@@ -1,64 +1,37 @@
 // SPDX-License-Identifier: MIT
 #include "render/cImageManipulation.h"
 
-#include "lumora/platform/GdiScoped.h"
+#include "render/mXPWells.h"
 
 namespace lumora {
 namespace {
 
 constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr COLORREF kBlack = 0x000000;
+// A mask colour the system does not know makes black transparent.
+constexpr COLORREF kUnknownMask = kBlack;
 
-// Selects a palette into a DC, realises it, and on the way out puts the old
-// palette back and realises that again.
-class ScopedPalette {
-public:
-    ScopedPalette(Gdi& gdi, HDC hdc, HPALETTE palette)
-        : gdi_(gdi), hdc_(hdc), previous_(gdi.SelectPalette(hdc, palette, true)) {
-        gdi_.RealizePalette(hdc_);
-    }
-    ~ScopedPalette() {
-        if (!previous_) return;
-        gdi_.SelectPalette(hdc_, previous_, true);
-        gdi_.RealizePalette(hdc_);
-    }
-    ScopedPalette(const ScopedPalette&) = delete;
-    ScopedPalette& operator=(const ScopedPalette&) = delete;
-
-private:
-    Gdi& gdi_;
-    HDC hdc_;
-    HPALETTE previous_;
-};
-
-COLORREF Translate(Gdi& gdi, OLE_COLOR color, HPALETTE palette) {
-    COLORREF result = 0;
-    gdi.OleTranslateColor(color, palette, &result);
-    return result;
+// The halftone palette for the screen, for pictures that bring none.
+HPALETTE CreateScreenHalftonePalette(Gdi& gdi) {
+    const ScopedWindowDC screen(gdi, HWND{});
+    return gdi.CreateHalftonePalette(screen.get());
 }
 
 }  // namespace
 
-cImageManipulation::cImageManipulation(Gdi& gdi) : gdi_(gdi) {
-    const ScopedWindowDC screen(gdi_, HWND{});
-    halftonePalette_ = gdi_.CreateHalftonePalette(screen.get());
-}
-
-cImageManipulation::~cImageManipulation() {
-    if (halftonePalette_) gdi_.DeleteObject(halftonePalette_);
-}
+cImageManipulation::cImageManipulation(Gdi& gdi) : gdi_(gdi), halftonePalette_(gdi, CreateScreenHalftonePalette(gdi)) {}
 
 void cImageManipulation::PaintTransparentDC(HDC hDCDest, Long xDest, Long yDest, Long Width, Long Height, HDC hdcSrc,
                                             Long xSrc, Long ySrc, OLE_COLOR clrMask, HPALETTE hPal) {
     const ScopedWindowDC screen(gdi_, HWND{});
     const HPALETTE palette = PaletteOrHalftone(hPal);
-    const COLORREF mask = Translate(gdi_, clrMask, palette);
+    const COLORREF mask = mXPWells::TranslateColor(gdi_, clrMask, palette, kUnknownMask);
 
     // The destination as it is now.
     const ScopedGdiObject<HBITMAP> bmBack(gdi_, gdi_.CreateCompatibleBitmap(screen.get(), Width, Height));
     const ScopedMemoryDC dcBack(gdi_, screen.get());
     const ScopedSelectObject<HBITMAP> backSelected(gdi_, dcBack.get(), bmBack.get());
-    const ScopedPalette backPalette(gdi_, dcBack.get(), palette);
+    const ScopedSelectPalette backPalette(gdi_, dcBack.get(), palette);
     gdi_.BitBlt(dcBack.get(), 0, 0, Width, Height, hDCDest, xDest, yDest, SRCCOPY);
 
     // The source, with the source DC's colours, which decide how a
@@ -67,7 +40,7 @@ void cImageManipulation::PaintTransparentDC(HDC hDCDest, Long xDest, Long yDest,
     const ScopedGdiObject<HBITMAP> bmMask(gdi_, gdi_.CreateBitmap(Width, Height, 1, 1, nullptr));
     const ScopedMemoryDC dcColour(gdi_, screen.get());
     const ScopedSelectObject<HBITMAP> colourSelected(gdi_, dcColour.get(), bmColour.get());
-    const ScopedPalette colourPalette(gdi_, dcColour.get(), palette);
+    const ScopedSelectPalette colourPalette(gdi_, dcColour.get(), palette);
     gdi_.SetBkColor(dcColour.get(), gdi_.GetBkColor(hdcSrc));
     gdi_.SetTextColor(dcColour.get(), gdi_.GetTextColor(hdcSrc));
     gdi_.BitBlt(dcColour.get(), 0, 0, Width, Height, hdcSrc, xSrc, ySrc, SRCCOPY);
@@ -102,9 +75,11 @@ void cImageManipulation::PaintTransparentPicture(HDC hDCDest, const PicturePtr& 
     const ScopedMemoryDC dcTemp(gdi_, screen.get());
     if (type == PictureType::Bitmap) {
         // The picture's own bitmap is only lent: it is selected out again and
-        // never deleted here.
-        const ScopedSelectObject<HBITMAP> selected(gdi_, dcTemp.get(), HBITMAP{picSource->get_Handle()});
-        const ScopedPalette tempPalette(gdi_, dcTemp.get(), palette);
+        // never deleted here. A bitmap of another surface, or one another DC
+        // holds, cannot be selected; the pass goes on regardless.
+        const ScopedSelectObject<HBITMAP> selected(gdi_, dcTemp.get(), HBITMAP{picSource->get_Handle()},
+                                                   SelectCheck::MayFail);
+        const ScopedSelectPalette tempPalette(gdi_, dcTemp.get(), palette);
         PaintTransparentDC(hDCDest, xDest, yDest, Width, Height, dcTemp.get(), xSrc, ySrc, clrMask, hPal);
         return;
     }
@@ -113,8 +88,8 @@ void cImageManipulation::PaintTransparentPicture(HDC hDCDest, const PicturePtr& 
     // parts vanish through the mask with everything else of that colour.
     const ScopedGdiObject<HBITMAP> bmTemp(gdi_, gdi_.CreateCompatibleBitmap(screen.get(), Width, Height));
     const ScopedSelectObject<HBITMAP> selected(gdi_, dcTemp.get(), bmTemp.get());
-    const ScopedPalette tempPalette(gdi_, dcTemp.get(), palette);
-    const COLORREF mask = Translate(gdi_, clrMask, HPALETTE{});
+    const ScopedSelectPalette tempPalette(gdi_, dcTemp.get(), palette);
+    const COLORREF mask = mXPWells::TranslateColor(gdi_, clrMask, HPALETTE{}, kUnknownMask);
     {
         const ScopedGdiObject<HBRUSH> brush(gdi_, gdi_.CreateSolidBrush(mask));
         gdi_.FillRect(dcTemp.get(), Rect{0, 0, Width, Height}, brush.get());

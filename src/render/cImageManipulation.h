@@ -2,6 +2,7 @@
 #pragma once
 
 #include "lumora/platform/Gdi.h"
+#include "lumora/platform/GdiScoped.h"
 #include "lumora/platform/Picture.h"
 #include "lumora/runtime/Types.h"
 
@@ -13,7 +14,6 @@ namespace lumora {
 class cImageManipulation {
 public:
     explicit cImageManipulation(Gdi& gdi);
-    ~cImageManipulation();
     cImageManipulation(const cImageManipulation&) = delete;
     cImageManipulation& operator=(const cImageManipulation&) = delete;
 
@@ -26,13 +26,13 @@ public:
     void PaintTransparentPicture(HDC hDCDest, const PicturePtr& picSource, Long xDest, Long yDest, Long Width,
                                  Long Height, Long xSrc, Long ySrc, OLE_COLOR clrMask, HPALETTE hPal);
 
-    HPALETTE HalftonePalette() const noexcept { return halftonePalette_; }
+    HPALETTE HalftonePalette() const noexcept { return halftonePalette_.get(); }
 
 private:
-    HPALETTE PaletteOrHalftone(HPALETTE hPal) const noexcept { return hPal ? hPal : halftonePalette_; }
+    HPALETTE PaletteOrHalftone(HPALETTE hPal) const noexcept { return hPal ? hPal : halftonePalette_.get(); }
 
     Gdi& gdi_;
-    HPALETTE halftonePalette_;
+    ScopedGdiObject<HPALETTE> halftonePalette_;
 };
 
 }  // namespace lumora

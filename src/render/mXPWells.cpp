@@ -13,9 +13,13 @@ namespace lumora::mXPWells {
 namespace {
 
 constexpr char16_t kAccessKeyMarker = u'&';
+// The primitives draw a colour the system does not know as black.
+constexpr COLORREF kUnknownColor = 0;
 // Gradient bands stay one pixel wide up to this many pixels per colour
 // step; beyond, they widen so there are about 256 of them.
 constexpr Long kGradientSteps = 255;
+// Every line of the strip's frame, separators and looks is this wide.
+constexpr Long kSolidWidth = 1;
 
 struct Channels {
     Long red = 0;
@@ -27,14 +31,6 @@ Channels Split(COLORREF color) { return {GetRValue(color), GetGValue(color), Get
 
 COLORREF Compose(Long red, Long green, Long blue) {
     return static_cast<COLORREF>(blue) * 65536u + static_cast<COLORREF>(green) * 256u + static_cast<COLORREF>(red);
-}
-
-// The translation's result is not examined: a colour the system does not
-// know leaves the value at black.
-COLORREF Translate(Gdi& gdi, OLE_COLOR color, HPALETTE palette) {
-    COLORREF result = 0;
-    gdi.OleTranslateColor(color, palette, &result);
-    return result;
 }
 
 Long Clamp(Long value) { return std::clamp<Long>(value, 0, 255); }
@@ -56,8 +52,16 @@ int AnsiCount(const std::string& ansi, Long length) {
 
 }  // namespace
 
+COLORREF TranslateColor(Gdi& gdi, OLE_COLOR color, HPALETTE palette, COLORREF fallback) {
+    // The translation's result is not examined: a failed one leaves the
+    // value as it was.
+    COLORREF result = fallback;
+    gdi.OleTranslateColor(color, palette, &result);
+    return result;
+}
+
 COLORREF ShiftColor(Gdi& gdi, OLE_COLOR color, Long& red, Long& green, Long& blue, Long amount, HPALETTE palette) {
-    const Channels channels = Split(Translate(gdi, color, palette));
+    const Channels channels = Split(TranslateColor(gdi, color, palette, kUnknownColor));
     red = CheckedAdd<Long>(channels.red, amount);
     green = CheckedAdd<Long>(channels.green, amount);
     blue = CheckedAdd<Long>(channels.blue, amount);
@@ -70,8 +74,8 @@ COLORREF ShiftColor(Gdi& gdi, OLE_COLOR color, Long& red, Long& green, Long& blu
 void DrawGradient(Gdi& gdi, HDC hdc, OLE_COLOR farColor, OLE_COLOR nearColor, Rect& rect, Long size, Long horizontal) {
     // Every step that fails is passed over and the next one runs, so a
     // degenerate size still paints what it can.
-    const Channels start = Split(Translate(gdi, nearColor, HPALETTE{}));
-    const Channels end = Split(Translate(gdi, farColor, HPALETTE{}));
+    const Channels start = Split(TranslateColor(gdi, nearColor, HPALETTE{}, kUnknownColor));
+    const Channels end = Split(TranslateColor(gdi, farColor, HPALETTE{}, kUnknownColor));
     const double delta[3] = {static_cast<double>(end.red - start.red), static_cast<double>(end.green - start.green),
                              static_cast<double>(end.blue - start.blue)};
     const Long from[3] = {start.red, start.green, start.blue};
@@ -120,6 +124,14 @@ void DrawLine(Gdi& gdi, HDC hdc, Long x1, Long y1, Long x2, Long y2, COLORREF co
     gdi.LineTo(hdc, x2, y2);
 }
 
+void Fill(Gdi& gdi, HDC hdc, const Rect& rect, OLE_COLOR color) { PaintRect(gdi, hdc, rect, color, kTrue); }
+
+void Frame(Gdi& gdi, HDC hdc, const Rect& rect, OLE_COLOR color) { PaintRect(gdi, hdc, rect, color, kFalse); }
+
+void Line(Gdi& gdi, HDC hdc, Long x1, Long y1, Long x2, Long y2, COLORREF color) {
+    DrawLine(gdi, hdc, x1, y1, x2, y2, color, kSolidWidth);
+}
+
 void DrawPixel(Gdi& gdi, HDC hdc, Long x, Long y, COLORREF color) { gdi.SetPixelV(hdc, x, y, color); }
 
 Rect GetClientRectangle(Gdi& gdi, HWND hwnd) {
@@ -150,8 +162,6 @@ Rect InflateRectangle(Rect& rect, const Variant& dx, const Variant& dy) {
 }
 
 void EmptyRectangle(Rect& rect) { SetRectEmpty(&rect); }
-
-void DeleteGdiObject(Gdi& gdi, HGDIOBJ object) { gdi.DeleteObject(object); }
 
 bool IsMouseOverWindow(IPointer& pointer, HWND hwnd) {
     Point cursor;

@@ -11,6 +11,10 @@
 // keeps nothing between calls.
 namespace lumora::mXPWells {
 
+// The RGB value of a plain or system colour, translated through the
+// palette. A colour the system does not know gives fallback.
+COLORREF TranslateColor(Gdi& gdi, OLE_COLOR color, HPALETTE palette, COLORREF fallback);
+
 // The colour as RGB (system colours translated) with each channel moved by
 // amount and clamped to 0..255; red, green and blue receive the clamped
 // channels. Error 6 if a sum overflows 32 bits.
@@ -28,6 +32,12 @@ void PaintRect(Gdi& gdi, HDC hdc, const Rect& rect, OLE_COLOR& color, Boolean fi
 
 // A solid line; the end point itself is not painted.
 void DrawLine(Gdi& gdi, HDC hdc, Long x1, Long y1, Long x2, Long y2, COLORREF color, Long width);
+
+// The strip's own shapes: a filled or framed rectangle in a plain or system
+// colour, and a line one pixel wide.
+void Fill(Gdi& gdi, HDC hdc, const Rect& rect, OLE_COLOR color);
+void Frame(Gdi& gdi, HDC hdc, const Rect& rect, OLE_COLOR color);
+void Line(Gdi& gdi, HDC hdc, Long x1, Long y1, Long x2, Long y2, COLORREF color);
 void DrawPixel(Gdi& gdi, HDC hdc, Long x, Long y, COLORREF color);
 Rect GetClientRectangle(Gdi& gdi, HWND hwnd);
 void SetDCTextColor(Gdi& gdi, HDC hdc, COLORREF color);
@@ -44,7 +54,6 @@ void CopyRectangle(Rect& destination, const Rect& source);
 void OffsetRectangle(Rect& rect, Long dx, Long dy);
 Rect InflateRectangle(Rect& rect, const Variant& dx, const Variant& dy);
 void EmptyRectangle(Rect& rect);
-void DeleteGdiObject(Gdi& gdi, HGDIOBJ object);
 
 // Whether the window the cursor is over is hwnd itself; a child or an
 // overlapping window on top of it counts as not over.

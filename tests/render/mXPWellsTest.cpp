@@ -89,6 +89,37 @@ TEST_F(PrimitivesTest, ShiftColorClampsEachChannel) {
     EXPECT_THROW(mXPWells::ShiftColor(gdi, RGB(250, 10, 0), red, green, blue, 2147483647, HPALETTE{}), RuntimeError);
 }
 
+TEST_F(PrimitivesTest, TranslateColorGivesTheFallbackOnlyForColoursTheSystemDoesNotKnow) {
+    constexpr OLE_COLOR kUnknownSystemColor = 0x80000040;
+    const struct {
+        OLE_COLOR color;
+        COLORREF fallback;
+        COLORREF expected;
+    } cases[] = {
+        {RGB(1, 2, 3), RGB(9, 9, 9), RGB(1, 2, 3)},
+        {0x8000000F, RGB(9, 9, 9), gdi.SystemColor(15)},
+        {kUnknownSystemColor, 0, 0},
+        {kUnknownSystemColor, kUnknownSystemColor, kUnknownSystemColor},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(mXPWells::TranslateColor(gdi, c.color, HPALETTE{}, c.fallback), c.expected)
+            << std::hex << c.color << " falling back to " << c.fallback;
+}
+
+TEST_F(PrimitivesTest, StripShapesAreSolidRectanglesAndOnePixelLines) {
+    mXPWells::Fill(gdi, hdc(), Rect{0, 0, 4, 3}, 0x8000000F);
+    EXPECT_EQ(At(3, 2), gdi.SystemColor(15));
+    EXPECT_EQ(At(4, 2), kWhite);
+    mXPWells::Frame(gdi, hdc(), Rect{10, 0, 15, 5}, RGB(9, 9, 9));
+    EXPECT_EQ(At(14, 4), RGB(9, 9, 9));
+    EXPECT_EQ(At(12, 2), kWhite) << "only the inside edges";
+    mXPWells::Line(gdi, hdc(), 20, 10, 30, 10, RGB(1, 2, 3));
+    EXPECT_EQ(At(29, 10), RGB(1, 2, 3));
+    EXPECT_EQ(At(30, 10), kWhite);
+    EXPECT_EQ(At(25, 9), kWhite) << "one pixel wide";
+    EXPECT_EQ(At(25, 11), kWhite) << "one pixel wide";
+}
+
 TEST_F(PrimitivesTest, PaintRectTranslatesASystemColourAndWritesItBack) {
     OLE_COLOR color = 0x8000000F;  // button face
     mXPWells::PaintRect(gdi, hdc(), Rect{2, 2, 6, 5}, color, kTrue);

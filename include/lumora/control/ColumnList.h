@@ -21,14 +21,9 @@ public:
     // error 7.
     static constexpr Long kMaxUpperBound = 100'000;
 
-    bool Exists() const noexcept { return slots_.has_value(); }
-    // U, the highest slot; -1 while there is no list.
-    Long UpperBound() const noexcept;
-
     // The record in slot index; error 9 outside 0 .. U or while there is no
     // list.
     cTabs& Slot(Long index);
-    bool HoldsRecord(Long index) const noexcept;
 
     // Sizes the list to 0 .. upper, keeping the records that fit; creates the
     // list if there is none.

@@ -17,6 +17,9 @@ namespace lumora {
 
 class cImageManipulation;
 
+// Magenta, a new control's mask colour: icons are composed over it, so their transparent parts stay transparent.
+inline constexpr OLE_COLOR kMaskMagenta = RGB(255, 0, 255);
+
 // Where the strip is drawn. Only reg_Top paints; any other value is kept and
 // paints nothing.
 enum eTabAlignment : Long {
@@ -161,12 +164,22 @@ private:
     void RaiseRowPressed(Integer& previousColumn, Long& sortColumn, String& sort);
 
     // An icon as a bitmap of its size whose transparent pixels are
-    // RGB(255, 0, 255); any other picture as it is.
+    // kMaskMagenta; any other picture as it is.
     PicturePtr ConvertIconToBitmap(const PicturePtr& picture);
 
     // Steps of the paint pass.
     void LayOutColumns(Gdi& gdi, HDC hdc, Long count);
-    void PaintColumnLooks(Gdi& gdi, HDC hdc, Long count, COLORREF frameColor);
+    // How a column shows in this pass, decided once for its look and its
+    // caption alike.
+    struct ColumnState {
+        bool pressed = false;
+        bool hot = false;
+        bool sorted = false;
+    };
+    // The states of columns 1 .. count, at their indexes; element 0 stands
+    // for no column.
+    std::vector<ColumnState> ColumnStates(Long count) const;
+    void PaintColumnLooks(Gdi& gdi, HDC hdc, const std::vector<ColumnState>& states, COLORREF frameColor);
     // Where a column's caption went, and the picture that goes beside it.
     struct CaptionPlace {
         Rect text;
@@ -174,8 +187,8 @@ private:
         Single picX = 0;
         Single picY = 0;
     };
-    void PaintCaptions(Gdi& gdi, HDC hdc, Long count, cImageManipulation& pictures);
-    void PaintCaption(Gdi& gdi, HDC hdc, Long index, CaptionPlace& place);
+    void PaintCaptions(Gdi& gdi, HDC hdc, const std::vector<ColumnState>& states, cImageManipulation& pictures);
+    void PaintCaption(Gdi& gdi, HDC hdc, Long index, const ColumnState& state, CaptionPlace& place);
     void PaintPicture(HDC hdc, Long index, const CaptionPlace& place, cImageManipulation& pictures);
     // Whether the point, rounded to whole pixels, lies in the column's
     // rectangle as the last pass laid it out.

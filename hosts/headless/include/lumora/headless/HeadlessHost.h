@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "lumora/headless/RecordingDialogs.h"
 #include "lumora/headless/RecordingShell.h"
 #include "lumora/platform/ControlSite.h"
+#include "lumora/platform/GdiScoped.h"
 #include "lumora/platform/Pointer.h"
 #include "lumora/platform/soft/SoftFileSystem.h"
 #include "lumora/platform/soft/SoftGdi.h"
@@ -182,11 +184,14 @@ private:
     HWND desktop_;
     int width_ = 0;
     int height_ = 0;
-    HDC imageDc_;
-    HBITMAP imageBitmap_;
-    HBITMAP stockBitmap_;
-    HFONT imageFont_;
-    HFONT stockFont_;
+    // The persistent image: a memory DC with the image's bitmap and the
+    // control's font selected. The selections go first and put the DC's own
+    // objects back, then the font, the bitmap and the DC are deleted.
+    ScopedMemoryDC imageDc_{*gdi_};
+    ScopedGdiObject<HBITMAP> imageBitmap_{*gdi_};
+    ScopedGdiObject<HFONT> imageFont_{*gdi_};
+    std::optional<ScopedSelectObject<HBITMAP>> imageBitmapSelection_;
+    std::optional<ScopedSelectObject<HFONT>> imageFontSelection_;
     FontDescription imageFontDescription_;
     int imageFontDpi_ = 0;
     Point cursor_{-1, -1};
