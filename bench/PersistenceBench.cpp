@@ -15,7 +15,7 @@ namespace {
 constexpr std::size_t kMaxLogLines = 4096;
 
 // A newly placed control widened to the benchmark's column count.
-void PlaceControl(soft::HeadlessHost& host, const benchmark::State& state) {
+void PlaceControl(headless::HeadlessHost& host, const benchmark::State& state) {
     host->InitProperties();
     while (host->get_NumberOfRows() < state.range(0)) host->AddRow();
     host.TakeLog();
@@ -32,10 +32,10 @@ String WidthList(Long count) {
 }
 
 void BM_WriteProperties(benchmark::State& state) {
-    soft::HeadlessHost host;
+    headless::HeadlessHost host;
     PlaceControl(host, state);
     for (auto _ : state) {
-        soft::MemoryPropertyBag bag;
+        forms::MemoryPropertyBag bag;
         host->WriteProperties(bag);
         benchmark::DoNotOptimize(bag);
     }
@@ -43,14 +43,14 @@ void BM_WriteProperties(benchmark::State& state) {
 BENCHMARK(BM_WriteProperties)->Arg(10)->Arg(1000);
 
 void BM_ReadProperties(benchmark::State& state) {
-    soft::MemoryPropertyBag saved;
+    forms::MemoryPropertyBag saved;
     {
-        soft::HeadlessHost original;
+        headless::HeadlessHost original;
         PlaceControl(original, state);
         original->WriteProperties(saved);
     }
     // Creating the host, and dropping the previous one, is not part of the load.
-    std::optional<soft::HeadlessHost> host;
+    std::optional<headless::HeadlessHost> host;
     for (auto _ : state) {
         state.PauseTiming();
         host.emplace();
@@ -61,7 +61,7 @@ void BM_ReadProperties(benchmark::State& state) {
 BENCHMARK(BM_ReadProperties)->Arg(10)->Arg(1000);
 
 void BM_PutColumnWidths(benchmark::State& state) {
-    soft::HeadlessHost host;
+    headless::HeadlessHost host;
     PlaceControl(host, state);
     const String widths = WidthList(static_cast<Long>(state.range(0)));
     for (auto _ : state) {

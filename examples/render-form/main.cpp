@@ -14,8 +14,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        lumora::soft::JsonPropertyBag form = lumora::soft::JsonPropertyBag::Load(argv[1]);
-        lumora::soft::HeadlessHost host;
+        lumora::forms::JsonPropertyBag form = lumora::forms::JsonPropertyBag::Load(argv[1]);
+        lumora::headless::HeadlessHost host;
         // Pictures the form holds are made on the host's drawing surface.
         form.SetPictureFiles(&host.pictureFiles());
         host.control().ReadProperties(form);

@@ -38,8 +38,8 @@ constexpr Command kCommands[] = {
 // Values print as a form file holds them, except that colours show as the
 // unsigned numbers hosts and documentation use (2147483666, not the Long
 // -2147483630 the file stores).
-Json Flag(Boolean value) { return soft::VariantToJson(Variant::FromBoolean(value)); }
-Json Number(Single value) { return soft::VariantToJson(Variant::FromSingle(value)); }
+Json Flag(Boolean value) { return forms::VariantToJson(Variant::FromBoolean(value)); }
+Json Number(Single value) { return forms::VariantToJson(Variant::FromSingle(value)); }
 Json Text(const String& value) { return ToUtf8(value); }
 
 // A value that cannot be shown (a font size JSON cannot hold, a column the
@@ -67,7 +67,7 @@ Json DescribeProperties(const LumoraListControl& control) {
         {"RegisterFocusColor1", control.get_RegisterFocusColor1()},
         {"RegisterFocusColor2", control.get_RegisterFocusColor2()},
         {"FrameColor", control.get_FrameColor()},
-        {"Font", OrNull([&] { return soft::VariantToJson(Variant::FromFont(control.get_Font())); })},
+        {"Font", OrNull([&] { return forms::VariantToJson(Variant::FromFont(control.get_Font())); })},
         {"FontBold", Flag(control.get_FontBold())},
         {"FontItalic", Flag(control.get_FontItalic())},
         {"FontStrikethru", Flag(control.get_FontStrikethru())},
@@ -92,7 +92,7 @@ Json DescribeColumn(LumoraListControl& control, Long index) {
         {"RowWidth", OrNull([&] { return Json(control.get_RowWidth(index)); })},
         {"RowSorted", OrNull([&] { return Flag(control.get_RowSorted(index)); })},
         {"RowPicture",
-         OrNull([&] { return soft::VariantToJson(Variant::FromPicture(control.get_RowPicture(index))); })},
+         OrNull([&] { return forms::VariantToJson(Variant::FromPicture(control.get_RowPicture(index))); })},
     });
 }
 
@@ -117,7 +117,7 @@ template <typename Work>
 int Perform(Work work, std::ostream& out, std::ostream& err) {
     try {
         work();
-    } catch (const soft::FormFileError& error) {
+    } catch (const forms::FormFileError& error) {
         return Fail(err, error.what());
     } catch (const soft::PngError& error) {
         return Fail(err, error.what());
@@ -153,17 +153,17 @@ Json DescribeControl(LumoraListControl& control) {
 }
 
 void NewForm(const std::filesystem::path& form, std::ostream& out) {
-    soft::HeadlessHost host;
+    headless::HeadlessHost host;
     host.control().InitProperties();
-    soft::JsonPropertyBag bag;
+    forms::JsonPropertyBag bag;
     host.control().WriteProperties(bag);
     bag.Save(form);
     out << "lumora: wrote " << form.string() << '\n';
 }
 
 void ShowForm(const std::filesystem::path& form, std::ostream& out) {
-    soft::JsonPropertyBag bag = soft::JsonPropertyBag::Load(form);
-    soft::HeadlessHost host;
+    forms::JsonPropertyBag bag = forms::JsonPropertyBag::Load(form);
+    headless::HeadlessHost host;
     bag.SetPictureFiles(&host.pictureFiles());
     host.control().ReadProperties(bag);
     out << DescribeControl(host.control()).dump(2, ' ', false, Json::error_handler_t::replace) << '\n';

@@ -136,7 +136,7 @@ int DefaultWidth(LumoraListControl& control) {
     return static_cast<int>(std::clamp<std::int64_t>(width, 1, kMaxWidth));
 }
 
-void Replay(soft::HeadlessHost& host, const std::vector<ScriptEvent>& events) {
+void Replay(headless::HeadlessHost& host, const std::vector<ScriptEvent>& events) {
     // A move between a press and its release reports the buttons still
     // held, as the system's mouse messages do.
     Integer held = 0;
@@ -209,8 +209,8 @@ RenderOptions ParseRenderArguments(std::span<const std::string> args) {
 }
 
 void RenderForm(const RenderOptions& options, std::ostream& out) {
-    soft::JsonPropertyBag bag = soft::JsonPropertyBag::Load(options.form);
-    soft::HeadlessHost host(options.width.value_or(kInitialWidth), kInitialHeight);
+    forms::JsonPropertyBag bag = forms::JsonPropertyBag::Load(options.form);
+    headless::HeadlessHost host(options.width.value_or(kInitialWidth), kInitialHeight);
     // Fonts take the resolution of the screen they are made on, so the
     // screen has it before the form brings its font.
     host.surface().SetDpi(options.dpi, options.dpi);

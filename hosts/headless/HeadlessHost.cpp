@@ -10,7 +10,7 @@
 #include "runtime/Arithmetic.h"
 #include "runtime/NumberFormat.h"
 
-namespace lumora::soft {
+namespace lumora::headless {
 namespace {
 
 // The tallest window the host makes; the system limits windows much the
@@ -32,11 +32,11 @@ bool Inside(const Rect& rect, Point point) {
 }  // namespace
 
 HeadlessHost::HeadlessHost(int width, int height)
-    : gdi_(std::make_shared<SoftGdi>()),
+    : gdi_(std::make_shared<soft::SoftGdi>()),
       pictures_(gdi_),
       picTemp_(gdi_, kMaskMagenta),
-      ambientFont_(SoftFont::Create()),
-      font_(SoftFont::Create()) {
+      ambientFont_(soft::SoftFont::Create()),
+      font_(soft::SoftFont::Create()) {
     width_ = std::clamp(width, 0, kMaxWindowSide);
     height_ = std::clamp(height, 0, kMaxWindowSide);
     window_ = gdi_->CreateSoftWindow(width_, height_);
@@ -91,7 +91,7 @@ void HeadlessHost::ResizeWindow(int width, int height) {
     Record("Resize " + std::to_string(width_) + "x" + std::to_string(height_));
 }
 
-const SoftBitmap& HeadlessHost::image() const { return *gdi_->BitmapOf(imageBitmap_.get()); }
+const soft::SoftBitmap& HeadlessHost::image() const { return *gdi_->BitmapOf(imageBitmap_.get()); }
 
 Rect HeadlessHost::clientRect() const { return Rect{0, 0, width_, height_}; }
 
@@ -274,4 +274,4 @@ void HeadlessHost::MouseUp(Integer& Button, Integer& Shift, Single& X, Single& Y
     if (onMouseUp) onMouseUp(Button, Shift, X, Y, SortRow);
 }
 
-}  // namespace lumora::soft
+}  // namespace lumora::headless

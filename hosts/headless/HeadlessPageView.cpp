@@ -3,7 +3,7 @@
 
 #include "lumora/runtime/RuntimeError.h"
 
-namespace lumora::soft {
+namespace lumora::headless {
 namespace {
 
 std::string TrueFalse(bool value) { return value ? "True" : "False"; }
@@ -104,4 +104,4 @@ void HeadlessPageView::ElementUpdated(const pages::Element& element, std::string
 
 void HeadlessPageView::ChangedUpdated(bool changed) { log_.push_back("Changed " + TrueFalse(changed)); }
 
-}  // namespace lumora::soft
+}  // namespace lumora::headless

@@ -3,7 +3,7 @@
 
 #include "runtime/CodePage.h"
 
-namespace lumora::soft {
+namespace lumora::headless {
 
 void ScriptedFileDialog::QueueChoice(const String& path) { answers_.push_back({Answer::Kind::Choice, ToAnsi(path)}); }
 
@@ -31,4 +31,4 @@ bool ScriptedFileDialog::GetOpenFileNameA(OpenFileName& record) {
     return true;
 }
 
-}  // namespace lumora::soft
+}  // namespace lumora::headless

@@ -3,7 +3,7 @@
 
 #include <array>
 
-namespace lumora::soft {
+namespace lumora::forms {
 namespace {
 
 constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
@@ -56,4 +56,4 @@ std::optional<std::vector<std::uint8_t>> DecodeBase64(std::string_view text) {
     return bytes;
 }
 
-}  // namespace lumora::soft
+}  // namespace lumora::forms

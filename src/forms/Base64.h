@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace lumora::soft {
+namespace lumora::forms {
 
 // Standard base64 with padding, as form files carry picture bytes.
 std::string EncodeBase64(std::string_view bytes);
@@ -15,4 +15,4 @@ std::string EncodeBase64(std::string_view bytes);
 // length that is a multiple of four gives nothing.
 std::optional<std::vector<std::uint8_t>> DecodeBase64(std::string_view text);
 
-}  // namespace lumora::soft
+}  // namespace lumora::forms

@@ -12,7 +12,7 @@
 // The JSON side of form files, for the library, its tests and the tools in
 // this tree. The public JsonFormFile.h leaves it out so that programs using
 // the installed library need no JSON library.
-namespace lumora::soft {
+namespace lumora::forms {
 
 struct JsonPropertyBag::Form {
     // Keys keep the order in which they were written, so a saved form reads
@@ -41,6 +41,6 @@ nlohmann::ordered_json VariantToJson(const Variant& value);
 // 13 for a value of no Variant kind and error 481 for a picture.
 // Pictures are made on the surface of `pictures`; without it a picture
 // raises error 481.
-Variant VariantFromJson(const nlohmann::ordered_json& value, SoftPictures* pictures = nullptr);
+Variant VariantFromJson(const nlohmann::ordered_json& value, soft::SoftPictures* pictures = nullptr);
 
-}  // namespace lumora::soft
+}  // namespace lumora::forms

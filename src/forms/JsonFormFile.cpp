@@ -21,7 +21,7 @@
 #include "platform/soft/NativeFile.h"
 #include "runtime/Arithmetic.h"
 
-namespace lumora::soft {
+namespace lumora::forms {
 namespace {
 
 using Json = nlohmann::ordered_json;
@@ -93,11 +93,11 @@ Json FontToJson(const IFont& font) {
 Json PictureToJson(const IPicture& picture) {
     return Json::object({
         {"Type", static_cast<int>(picture.get_Type())},
-        {"Data", EncodeBase64(SoftPictures::ToFileBytes(picture))},
+        {"Data", EncodeBase64(soft::SoftPictures::ToFileBytes(picture))},
     });
 }
 
-PicturePtr PictureFromJson(const Json& object, SoftPictures* pictures) {
+PicturePtr PictureFromJson(const Json& object, soft::SoftPictures* pictures) {
     const auto data = object.find("Data");
     if (!pictures || data == object.end() || !data->is_string()) Raise(err::kInvalidPicture);
     const auto bytes = DecodeBase64(data->get_ref<const std::string&>());
@@ -134,7 +134,7 @@ void IfPresent(const Json& font, const char* key, Put put) {
 }
 
 FontPtr FontFromJson(const Json& object) {
-    const FontPtr font = SoftFont::Create();
+    const FontPtr font = soft::SoftFont::Create();
     IfPresent(object, "Name", [&](const Json& v) { font->put_Name(FontText(v)); });
     IfPresent(object, "Size", [&](const Json& v) { font->put_Size(FontNumber(v)); });
     IfPresent(object, "Italic", [&](const Json& v) { font->put_Italic(FontFlag(v)); });
@@ -152,7 +152,7 @@ FontPtr FontFromJson(const Json& object) {
     return font;
 }
 
-Variant ObjectFromJson(const Json& object, SoftPictures* pictures) {
+Variant ObjectFromJson(const Json& object, soft::SoftPictures* pictures) {
     if (object.contains("Name")) return Variant::FromFont(FontFromJson(object));
     if (object.contains("Type")) return Variant::FromPicture(PictureFromJson(object, pictures));
     Raise(err::kTypeMismatch);
@@ -194,7 +194,7 @@ FormFileError TooLarge(const std::filesystem::path& file) {
 
 std::string ReadAll(const std::filesystem::path& file) {
     std::error_code error;
-    NativeFile input = NativeFile::OpenForReading(file, AtLink::kFollow, error);
+    soft::NativeFile input = soft::NativeFile::OpenForReading(file, soft::AtLink::kFollow, error);
     if (error) throw SystemError(file, "cannot be read", error);
     // A regular file is judged by its size before any of it is read; other
     // files (pipes, devices) by what they deliver.
@@ -258,7 +258,7 @@ Json VariantToJson(const Variant& value) {
     return nullptr;
 }
 
-Variant VariantFromJson(const Json& value, SoftPictures* pictures) {
+Variant VariantFromJson(const Json& value, soft::SoftPictures* pictures) {
     switch (value.type()) {
         case Json::value_t::null:
             return Variant::NothingValue();
@@ -321,10 +321,10 @@ JsonPropertyBag JsonPropertyBag::Load(const std::filesystem::path& file) {
 void JsonPropertyBag::Save(const std::filesystem::path& file) const {
     const std::string text = form_->json.dump(2, ' ', false, Json::error_handler_t::replace) + '\n';
     try {
-        WriteFileAtomically(file, text);
-    } catch (const AtomicFileError& error) {
+        soft::WriteFileAtomically(file, text);
+    } catch (const soft::AtomicFileError& error) {
         throw FormFileError(Named(file, std::string("cannot be saved: ") + error.what()));
     }
 }
 
-}  // namespace lumora::soft
+}  // namespace lumora::forms

@@ -3,7 +3,7 @@
 
 #include "lumora/runtime/RuntimeError.h"
 
-namespace lumora::soft {
+namespace lumora::forms {
 
 Variant MemoryPropertyBag::ReadProperty(const String& name, const std::optional<Variant>& defaultValue) {
     if (const auto found = values_.find(name); found != values_.end()) return found->second;
@@ -33,4 +33,4 @@ std::vector<std::string> MemoryPropertyBag::WrittenKeysUtf8() const {
     return keys;
 }
 
-}  // namespace lumora::soft
+}  // namespace lumora::forms

@@ -36,7 +36,7 @@ protected:
         host->AddRow(60, u"Date");
         host.TakeLog();
     }
-    soft::HeadlessHost host;
+    headless::HeadlessHost host;
 };
 
 TEST_F(AccessKeysTest, CollectsKeysInColumnOrderAndHandsThemToTheWindow) {

@@ -14,7 +14,7 @@ namespace {
 using Log = std::vector<std::string>;
 
 TEST(AppearanceTest, NewControlHasItsDocumentedLook) {
-    soft::HeadlessHost host;
+    headless::HeadlessHost host;
     host->InitProperties();
 
     EXPECT_EQ(host->get_HeaderHeight(), 25);
@@ -45,7 +45,7 @@ TEST(AppearanceTest, NewControlHasItsDocumentedLook) {
 }
 
 TEST(AppearanceTest, InitialisationNotifiesOnlyThroughAddRowAndTheThreeFontWrites) {
-    soft::HeadlessHost host;
+    headless::HeadlessHost host;
     host->InitProperties();
     EXPECT_EQ(host.TakeLog(),
               (Log{// The first column is painted before the height is set: the strip
@@ -57,7 +57,7 @@ TEST(AppearanceTest, InitialisationNotifiesOnlyThroughAddRowAndTheThreeFontWrite
 }
 
 TEST(AppearanceTest, NewControlDrawsWithTheContainersFontButKeepsItsFontProperties) {
-    soft::HeadlessHost host;
+    headless::HeadlessHost host;
     host.SetAmbientFont(soft::SoftFont::Create({.name = u"Tahoma", .size = 10}));
     host->InitProperties();
 
@@ -83,7 +83,7 @@ struct AppearanceWrite {
 class AppearanceWriteTest : public ::testing::TestWithParam<AppearanceWrite> {};
 
 TEST_P(AppearanceWriteTest, StoresThenNotifiesThenRepaints) {
-    soft::HeadlessHost host;
+    headless::HeadlessHost host;
     host->InitProperties();
     host.TakeLog();
 
@@ -120,7 +120,7 @@ INSTANTIATE_TEST_SUITE_P(EveryRepaintingProperty, AppearanceWriteTest,
 #undef LUMORA_WRITE
 
 TEST(AppearanceTest, OwnColoursReachTheWindowBeforeTheNotification) {
-    soft::HeadlessHost host;
+    headless::HeadlessHost host;
     host->InitProperties();
     host.TakeLog();
     host->put_BackColor(0x80000005u);
@@ -130,7 +130,7 @@ TEST(AppearanceTest, OwnColoursReachTheWindowBeforeTheNotification) {
 }
 
 TEST(AppearanceTest, HeaderHeightSetsTheWindowsHeightThroughANestedPass) {
-    soft::HeadlessHost host;
+    headless::HeadlessHost host;
     host->InitProperties();
     host.TakeLog();
     host->put_HeaderHeight(30);
@@ -150,7 +150,7 @@ TEST(AppearanceTest, HeaderHeightSetsTheWindowsHeightThroughANestedPass) {
 }
 
 TEST(AppearanceTest, ForeColorHotWaitsForTheNextRepaint) {
-    soft::HeadlessHost host;
+    headless::HeadlessHost host;
     host->InitProperties();
     host.TakeLog();
     host->put_ForeColorHot(0x0000FFu);
@@ -158,7 +158,7 @@ TEST(AppearanceTest, ForeColorHotWaitsForTheNextRepaint) {
 }
 
 TEST(AppearanceTest, BottomAlignmentIsStoredAndPaintsNothing) {
-    soft::HeadlessHost host;
+    headless::HeadlessHost host;
     host->InitProperties();
     host.TakeLog();
     host->put_Alignment(reg_Bottom);
@@ -170,7 +170,7 @@ TEST(AppearanceTest, BottomAlignmentIsStoredAndPaintsNothing) {
 }
 
 TEST(AppearanceTest, FontFieldWritesReachTheDrawingFont) {
-    soft::HeadlessHost host;
+    headless::HeadlessHost host;
     host->InitProperties();
     host->put_FontBold(kTrue);
     host->put_FontItalic(kTrue);
@@ -189,7 +189,7 @@ TEST(AppearanceTest, FontFieldWritesReachTheDrawingFont) {
 }
 
 TEST(AppearanceTest, AssigningAFontSendsSevenNotificationsInOrder) {
-    soft::HeadlessHost host;
+    headless::HeadlessHost host;
     host->InitProperties();
     host.TakeLog();
     FontPtr chosen = soft::SoftFont::Create({.name = u"Courier New",
@@ -216,7 +216,7 @@ TEST(AppearanceTest, AssigningAFontSendsSevenNotificationsInOrder) {
 }
 
 TEST(AppearanceTest, AssigningNothingAsFontFailsAndKeepsTheDrawingFont) {
-    soft::HeadlessHost host;
+    headless::HeadlessHost host;
     host->InitProperties();
     const FontPtr before = host->get_Font();
     try {
@@ -229,7 +229,7 @@ TEST(AppearanceTest, AssigningNothingAsFontFailsAndKeepsTheDrawingFont) {
 }
 
 TEST(AppearanceTest, ResizeRepaintsAndTerminateReleasesTheColumns) {
-    soft::HeadlessHost host;
+    headless::HeadlessHost host;
     host->InitProperties();
     host.TakeLog();
     host->Resize();

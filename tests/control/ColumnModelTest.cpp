@@ -28,7 +28,7 @@ protected:
         host.TakeLog();
     }
 
-    soft::HeadlessHost host;
+    headless::HeadlessHost host;
 };
 
 TEST_F(ColumnModelTest, NewControlHasOneDefaultColumn) {
@@ -109,7 +109,7 @@ TEST_F(ColumnModelTest, IndexedPropertiesReachSlotZeroButNothingBeyondTheList) {
 }
 
 TEST(ColumnModelBeforeInitTest, EveryIndexFailsWhileThereIsNoList) {
-    soft::HeadlessHost host;
+    headless::HeadlessHost host;
     EXPECT_EQ(ErrorOf([&] { host->get_RowWidth(0); }), err::kSubscriptOutOfRange);
     EXPECT_EQ(ErrorOf([&] { host->put_SelectedRow(0); }), err::kSubscriptOutOfRange);
     EXPECT_EQ(host->get_SelectedRow(), 0);

@@ -19,7 +19,7 @@ protected:
         host.TakeLog();
     }
 
-    soft::HeadlessHost host{300, 25};
+    headless::HeadlessHost host{300, 25};
 };
 
 TEST_F(InteractionTest, RepeatedPressesAlternateTheDirectionInBothEvents) {
@@ -163,8 +163,8 @@ TEST_F(InteractionTest, AThousandMovesLeaveNoRegionBehind) {
 }
 
 TEST(InteractionWithoutColumnsTest, PressesOnlyRepaintAndMovesOnlyReportInAndOut) {
-    soft::HeadlessHost host(300, 25);
-    soft::MemoryPropertyBag empty;
+    headless::HeadlessHost host(300, 25);
+    forms::MemoryPropertyBag empty;
     host->ReadProperties(empty);
     host->Resize();
     host.TakeLog();
@@ -177,7 +177,7 @@ TEST(InteractionWithoutColumnsTest, PressesOnlyRepaintAndMovesOnlyReportInAndOut
 }
 
 TEST(InteractionBeforePaintTest, ColumnsNeverLaidOutAreNeverHit) {
-    soft::HeadlessHost host(300, 25);
+    headless::HeadlessHost host(300, 25);
     host->InitProperties();
     host->put_Alignment(reg_Bottom);
     host->AddRow();

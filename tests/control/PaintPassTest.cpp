@@ -24,7 +24,7 @@
 namespace lumora {
 namespace {
 
-using soft::HeadlessHost;
+using headless::HeadlessHost;
 using soft::SoftBitmap;
 using Log = std::vector<std::string>;
 
@@ -339,7 +339,7 @@ TEST_F(PaintPassTest, WithoutTheFrameRowZeroAndTheSideColumnsKeepTheBackground) 
 
 TEST(PaintPassWithoutColumnsTest, StripShowsTwoTonesUpToXOneAndTheFormColourFromXTwo) {
     HeadlessHost host(kWidth, kHeight);
-    soft::MemoryPropertyBag emptyForm;
+    forms::MemoryPropertyBag emptyForm;
     host->ReadProperties(emptyForm);
     host->put_FrameColor(kFrame);
     host->put_BackColorForm(kForm);
@@ -361,7 +361,7 @@ TEST(PaintPassWithoutColumnsTest, PassKeepsTheRectanglesOfTheLastStripWithColumn
     const std::vector<Rect> painted = host->RowRects();
     ASSERT_EQ(painted, (std::vector<Rect>{{}, {2, 2, 62, 25}}));
 
-    soft::MemoryPropertyBag emptyForm;
+    forms::MemoryPropertyBag emptyForm;
     host->ReadProperties(emptyForm);
     host.TakeLog();
     host->DrawTab();

@@ -13,8 +13,8 @@ namespace lumora {
 namespace {
 
 using Log = std::vector<std::string>;
-using soft::HeadlessHost;
-using soft::MemoryPropertyBag;
+using forms::MemoryPropertyBag;
+using headless::HeadlessHost;
 
 // The control keys of a saved control, in the order they are written, when
 // every defaulted one is at its default.

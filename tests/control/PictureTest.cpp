@@ -48,7 +48,7 @@ protected:
     }
 
     test::ScratchDirectory temp{"lumora-pictures"};
-    soft::HeadlessHost host{300, 25};
+    headless::HeadlessHost host{300, 25};
 };
 
 TEST_F(PictureTest, ABitmapIsStoredAsTheVeryObjectGiven) {

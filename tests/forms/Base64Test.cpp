@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-namespace lumora::soft {
+namespace lumora::forms {
 namespace {
 
 TEST(Base64Test, EncodesAndDecodesEveryPaddingLength) {
@@ -24,4 +24,4 @@ TEST(Base64Test, RejectsWhatIsNotBase64) {
 }
 
 }  // namespace
-}  // namespace lumora::soft
+}  // namespace lumora::forms

@@ -23,7 +23,7 @@
 #include "testing/ScratchDirectory.h"
 #include "testing/TestPicture.h"
 
-namespace lumora::soft {
+namespace lumora::forms {
 namespace {
 
 using test::ErrorOf;
@@ -107,7 +107,7 @@ TEST_F(JsonFormFileTest, EveryKindReadsBackFromASavedFile) {
     const FontDescription font{u"DejaVu Sans", 9.75, true, true, true, true, 700, 238};
     JsonPropertyBag saved;
     for (const Case& c : cases) saved.WriteProperty(c.key, c.written, std::nullopt);
-    saved.WriteProperty(u"Font", Variant::FromFont(SoftFont::Create(font)), std::nullopt);
+    saved.WriteProperty(u"Font", Variant::FromFont(soft::SoftFont::Create(font)), std::nullopt);
     saved.Save(dir_ / "form.json");
 
     JsonPropertyBag loaded = JsonPropertyBag::Load(dir_ / "form.json");
@@ -136,12 +136,13 @@ TEST_F(JsonFormFileTest, NumberJsonCannotHoldRaisesOverflowAndStoresNothing) {
 }
 
 TEST_F(JsonFormFileTest, PicturesTravelAsTheirFileBytesAndComeBackWithTheirPixels) {
-    const auto gdi = std::make_shared<SoftGdi>();
-    SoftPictures pictures(gdi);
-    SoftBitmap pixels(3, 2, 32, RGB(1, 2, 3));
+    const auto gdi = std::make_shared<soft::SoftGdi>();
+    soft::SoftPictures pictures(gdi);
+    soft::SoftBitmap pixels(3, 2, 32, RGB(1, 2, 3));
     pixels.At(2, 1) = RGB(200, 100, 50);
     JsonPropertyBag bag;
-    bag.WriteProperty(u"RowPicture1", Variant::FromPicture(SoftPicture::Bitmap(gdi, pixels)), Variant::NothingValue());
+    bag.WriteProperty(u"RowPicture1", Variant::FromPicture(soft::SoftPicture::Bitmap(gdi, pixels)),
+                      Variant::NothingValue());
     EXPECT_EQ(JsonOf(bag)["RowPicture1"]["Type"], 1);
     EXPECT_TRUE(JsonOf(bag)["RowPicture1"]["Data"].is_string());
 
@@ -150,7 +151,7 @@ TEST_F(JsonFormFileTest, PicturesTravelAsTheirFileBytesAndComeBackWithTheirPixel
     bag.SetPictureFiles(&pictures);
     const PicturePtr loaded = bag.ReadProperty(u"RowPicture1", std::nullopt).ToPicture();
     ASSERT_TRUE(loaded);
-    EXPECT_EQ(dynamic_cast<const SoftPicture&>(*loaded).color().pixels, pixels.pixels);
+    EXPECT_EQ(dynamic_cast<const soft::SoftPicture&>(*loaded).color().pixels, pixels.pixels);
 
     JsonPropertyBag broken =
         JsonBag(Json::parse(R"({"A": {"Type": 1, "Data": "Qk0="}, "B": {"Type": 1, "Data": "!"}})"));
@@ -169,11 +170,11 @@ TEST_F(JsonFormFileTest, BagTakesOnlyAFormsTopLevelObject) {
 }
 
 TEST_F(JsonFormFileTest, MovedBagKeepsItsFormAndItsPictureFiles) {
-    const auto gdi = std::make_shared<SoftGdi>();
-    SoftPictures pictures(gdi);
+    const auto gdi = std::make_shared<soft::SoftGdi>();
+    soft::SoftPictures pictures(gdi);
     JsonPropertyBag bag;
     bag.SetPictureFiles(&pictures);
-    bag.WriteProperty(u"RowPicture1", Variant::FromPicture(SoftPicture::Bitmap(gdi, SoftBitmap(2, 2, 32))),
+    bag.WriteProperty(u"RowPicture1", Variant::FromPicture(soft::SoftPicture::Bitmap(gdi, soft::SoftBitmap(2, 2, 32))),
                       std::nullopt);
     bag.WriteProperty(u"RowText1", Variant::FromString(u"Name"), std::nullopt);
     JsonPropertyBag moved(std::move(bag));
@@ -185,9 +186,9 @@ TEST_F(JsonFormFileTest, MovedBagKeepsItsFormAndItsPictureFiles) {
 
 TEST_F(JsonFormFileTest, FirstWriteOfAKeyWins) {
     JsonPropertyBag bag;
-    bag.WriteProperty(u"Font", Variant::FromFont(SoftFont::Create({.name = u"Drawn"})), std::nullopt);
+    bag.WriteProperty(u"Font", Variant::FromFont(soft::SoftFont::Create({.name = u"Drawn"})), std::nullopt);
     bag.WriteProperty(u"Font", Variant::NothingValue(), std::nullopt);
-    bag.WriteProperty(u"Font", Variant::FromFont(SoftFont::Create({.name = u"Assigned"})), std::nullopt);
+    bag.WriteProperty(u"Font", Variant::FromFont(soft::SoftFont::Create({.name = u"Assigned"})), std::nullopt);
     EXPECT_EQ(JsonOf(bag).size(), 1u);
     EXPECT_EQ(JsonOf(bag)["Font"]["Name"], "Drawn");
 }
@@ -330,4 +331,4 @@ TEST_F(JsonFormFileTest, SaveThatFailsWhileWritingKeepsTheExistingForm) {
 #endif
 
 }  // namespace
-}  // namespace lumora::soft
+}  // namespace lumora::forms

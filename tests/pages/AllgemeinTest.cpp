@@ -16,7 +16,8 @@ using Log = std::vector<std::string>;
 constexpr NumberFormat kDecimalComma{u',', u'.'};
 constexpr NumberFormat kDecimalPoint{u'.', u','};
 
-const soft::MessageBoxRecord kNumbersOnly{u"Bitte geben Sie nur Zahlen ein ohne Komma", u"Quarvex Control", vbCritical};
+const headless::MessageBoxRecord kNumbersOnly{u"Bitte geben Sie nur Zahlen ein ohne Komma", u"Quarvex Control",
+                                              vbCritical};
 
 class AllgemeinTest : public ::testing::Test {
 protected:
@@ -30,15 +31,15 @@ protected:
         host.TakeLog();
     }
 
-    soft::HeadlessHost host;
-    soft::RecordingDialogs dialogs;
-    soft::SheetSelection selection;
+    headless::HeadlessHost host;
+    headless::RecordingDialogs dialogs;
+    headless::SheetSelection selection;
     pages::Allgemein page{selection, dialogs};
-    soft::HeadlessPageView view{page, selection};
+    headless::HeadlessPageView view{page, selection};
 };
 
 TEST_F(AllgemeinTest, ShowingAControlFillsTheFieldsAndEnablesApply) {
-    soft::HeadlessHost other;
+    headless::HeadlessHost other;
     other->InitProperties();
     other->put_ShowSortPic(kFalse);
     other->put_HeaderHeight(31);
@@ -96,7 +97,7 @@ TEST_F(AllgemeinTest, HeightFieldKeepsWholeNumbersOnly) {
         view.Type(u"txtHeight", c.typed);
         EXPECT_EQ(view.TakeLog(), c.shown);
         EXPECT_EQ(dialogs.messageBoxes(),
-                  c.message ? std::vector{kNumbersOnly} : std::vector<soft::MessageBoxRecord>{});
+                  c.message ? std::vector{kNumbersOnly} : std::vector<headless::MessageBoxRecord>{});
     }
 }
 

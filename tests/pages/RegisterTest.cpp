@@ -67,20 +67,20 @@ protected:
 
     test::ScratchDirectory temp{"lumora-register-temp"};
     test::ScratchDirectory pictures{"lumora-register-pictures"};
-    soft::HeadlessHost host{300, 25};
-    soft::RecordingDialogs dialogs;
-    soft::ScriptedFileDialog fileDialog;
+    headless::HeadlessHost host{300, 25};
+    headless::RecordingDialogs dialogs;
+    headless::ScriptedFileDialog fileDialog;
     soft::SoftFileSystem files{temp.path()};
     soft::SoftPictureBox picTempSurface{host.sharedSurface(), kMagenta};
-    soft::SheetSelection selection;
+    headless::SheetSelection selection;
     pages::Register page{selection, {dialogs, fileDialog, host.pictureFiles(), files, picTempSurface}};
-    soft::HeadlessPageView view{page, selection};
+    headless::HeadlessPageView view{page, selection};
 };
 
 TEST_F(RegisterTest, SelectingAControlShowsItsFirstColumn) {
-    soft::SheetSelection fresh;
+    headless::SheetSelection fresh;
     pages::Register other{fresh, {dialogs, fileDialog, host.pictureFiles(), files, picTempSurface}};
-    soft::HeadlessPageView otherView{other, fresh};
+    headless::HeadlessPageView otherView{other, fresh};
     otherView.Select({&host.control()});
     EXPECT_EQ(otherView.TakeLog(),
               (Log{"hsb.Max 3", "txtIndex.Text 1", "txt(0).Text A", "Changed True", "txt(1).Text 10"}));
@@ -141,7 +141,7 @@ TEST_F(RegisterTest, ASelectionChangeNeverWritesPendingEditsIntoTheNewControl) {
     for (const Integer shown : {1, 3}) {
         SCOPED_TRACE(shown);
         ShowColumn(shown);
-        soft::HeadlessHost other;
+        headless::HeadlessHost other;
         other->InitProperties();
         other->put_RowCaption(1, u"X");
         other->AddRow(40, u"Y");
@@ -158,7 +158,7 @@ TEST_F(RegisterTest, ASelectionChangeNeverWritesPendingEditsIntoTheNewControl) {
 }
 
 TEST_F(RegisterTest, SelectingAControlWithoutColumnsLeavesNoColumnToApplyTo) {
-    soft::HeadlessHost empty;
+    headless::HeadlessHost empty;
     view.Type(u"txt(0)", u"Pending");
     view.Select({&empty.control()});
     view.PressApply();
@@ -188,7 +188,7 @@ TEST_F(RegisterTest, AddingWithoutAControlIsReportedToTheHost) {
 }
 
 TEST_F(RegisterTest, DeletingRemovesTheLastColumnButNeverTheOnlyOne) {
-    soft::HeadlessHost single;
+    headless::HeadlessHost single;
     single->InitProperties();
     view.Select({&single.control()});
     view.PressApply();
@@ -251,7 +251,7 @@ TEST_F(RegisterTest, ACancelledOrFailedChoiceChangesNothing) {
     const struct {
         const char* name;
         std::function<void()> answer;
-        std::vector<soft::MessageBoxRecord> messages;
+        std::vector<headless::MessageBoxRecord> messages;
     } cases[] = {
         {"cancelled", [&] { fileDialog.QueueCancel(); }, {}},
         {"not a picture",

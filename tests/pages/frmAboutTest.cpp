@@ -35,7 +35,7 @@ protected:
         host.TakeLog();
     }
 
-    soft::HeadlessHost host;
+    headless::HeadlessHost host;
 };
 
 TEST_F(AboutBoxTest, EachOpeningShowsTheVersionAndTheFeatureListOnce) {
@@ -107,13 +107,13 @@ TEST_F(AboutBoxTest, ErrorsWhileTheBoxIsShownAreIgnored) {
 
 TEST(TabsCTest, InfoOpensTheAboutBox) {
     Log log;
-    soft::RecordingShell shell{log};
-    soft::RecordingScreen screen{log};
-    soft::HeadlessAboutBoxView aboutView{log};
+    headless::RecordingShell shell{log};
+    headless::RecordingScreen screen{log};
+    headless::HeadlessAboutBoxView aboutView{log};
     pages::AboutBox aboutBox{aboutView, shell, screen};
-    soft::SheetSelection selection;
+    headless::SheetSelection selection;
     pages::TabsC page{selection, aboutBox};
-    soft::HeadlessPageView view{page, selection};
+    headless::HeadlessPageView view{page, selection};
 
     EXPECT_EQ(page.Caption(), u"Copyright / Info");
     view.Select({});

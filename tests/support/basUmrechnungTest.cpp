@@ -24,7 +24,7 @@ class PixelToTwipsTest : public ::testing::TestWithParam<Resolution> {};
 
 TEST_P(PixelToTwipsTest, ConvertsWithTheScreensResolutionInEachDirection) {
     soft::SoftGdi gdi;
-    soft::RecordingDialogs dialogs;
+    headless::RecordingDialogs dialogs;
     gdi.SetDpi(GetParam().dpiX, GetParam().dpiY);
 
     EXPECT_EQ(basUmrechnung::fnc_PixelToTwips(gdi, dialogs, 25, 1), GetParam().horizontal);
@@ -45,13 +45,13 @@ INSTANTIATE_TEST_SUITE_P(Screens, PixelToTwipsTest,
 
 TEST(PixelToTwipsTest, NoResolutionShowsOneReportAndGivesZero) {
     soft::SoftGdi gdi;
-    soft::RecordingDialogs dialogs;
+    headless::RecordingDialogs dialogs;
     gdi.SetDpi(0, 0);
 
     EXPECT_EQ(basUmrechnung::fnc_PixelToTwips(gdi, dialogs, 25, 1), 0.0);
 
     ASSERT_EQ(dialogs.messageBoxes().size(), 1u);
-    const soft::MessageBoxRecord& box = dialogs.messageBoxes().front();
+    const headless::MessageBoxRecord& box = dialogs.messageBoxes().front();
     EXPECT_EQ(box.title, u"Fehler in \"fnc_PixelToTwips\"");
     EXPECT_EQ(box.text,
               u"Es ist ein Fehler aufgetreten.\r\n\r\nIn Function:\tfnc_PixelToTwips\r\nFehlernummer:\t11\r\n"
@@ -62,7 +62,7 @@ TEST(PixelToTwipsTest, NoResolutionShowsOneReportAndGivesZero) {
 
 TEST(PixelToTwipsTest, ALengthBeyondAnyScreenIsReportedAndReturnedAsComputed) {
     soft::SoftGdi gdi;
-    soft::RecordingDialogs dialogs;
+    headless::RecordingDialogs dialogs;
     const Double result = basUmrechnung::fnc_PixelToTwips(gdi, dialogs, std::numeric_limits<Double>::max() / 2, 1);
     EXPECT_TRUE(std::isinf(result));
     ASSERT_EQ(dialogs.messageBoxes().size(), 1u);

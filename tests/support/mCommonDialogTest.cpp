@@ -13,12 +13,12 @@ using namespace std::string_literals;
 
 constexpr const char16_t* kFilter = u"Alle Bild Dateien|*.bmp;*.ico";
 
-String Open(soft::ScriptedFileDialog& dialog) {
+String Open(headless::ScriptedFileDialog& dialog) {
     return mCommonDialog::ShowOpen(dialog, u"Lade Spalten Bild", kFilter, u"*.*");
 }
 
 TEST(mCommonDialogTest, TheRequestCarriesTitleFilterAndAnEmptyFileName) {
-    soft::ScriptedFileDialog dialog;
+    headless::ScriptedFileDialog dialog;
     dialog.QueueChoice(u"C:\\Pictures\\first.bmp");
     Open(dialog);
     Open(dialog);
@@ -27,7 +27,7 @@ TEST(mCommonDialogTest, TheRequestCarriesTitleFilterAndAnEmptyFileName) {
     for (const OpenFileName& request : dialog.requests()) {
         EXPECT_EQ(request.lStructSize, 76);
         EXPECT_FALSE(request.hwndOwner);
-        EXPECT_EQ(request.hInstance, soft::ScriptedFileDialog::kComponentInstance);
+        EXPECT_EQ(request.hInstance, headless::ScriptedFileDialog::kComponentInstance);
         EXPECT_EQ(request.lpstrFilter, "Alle Bild Dateien\0*.bmp;*.ico\0\0"s);
         // A second request starts empty again: the previous choice is not
         // offered.
@@ -42,24 +42,24 @@ TEST(mCommonDialogTest, TheRequestCarriesTitleFilterAndAnEmptyFileName) {
 TEST(mCommonDialogTest, ResultIsThePathWithItsNulOrEmpty) {
     const struct {
         const char* name;
-        void (*answer)(soft::ScriptedFileDialog&);
+        void (*answer)(headless::ScriptedFileDialog&);
         String result;
     } cases[] = {
-        {"chosen", [](soft::ScriptedFileDialog& d) { d.QueueChoice(u"C:\\Pictures\\a.ico"); },
+        {"chosen", [](headless::ScriptedFileDialog& d) { d.QueueChoice(u"C:\\Pictures\\a.ico"); },
          u"C:\\Pictures\\a.ico\0"s},
-        {"8-bit text", [](soft::ScriptedFileDialog& d) { d.QueueChoice(u"C:\\Bilder\\Grün.bmp"); },
+        {"8-bit text", [](headless::ScriptedFileDialog& d) { d.QueueChoice(u"C:\\Bilder\\Grün.bmp"); },
          u"C:\\Bilder\\Grün.bmp\0"s},
-        {"cancelled", [](soft::ScriptedFileDialog& d) { d.QueueCancel(); }, u""},
+        {"cancelled", [](headless::ScriptedFileDialog& d) { d.QueueCancel(); }, u""},
         // The size a failed dialog leaves in the buffer is no file name.
-        {"failed", [](soft::ScriptedFileDialog& d) { d.QueueFailure(); }, u""},
-        {"name too long", [](soft::ScriptedFileDialog& d) { d.QueueChoice(String(300, u'a')); }, u""},
+        {"failed", [](headless::ScriptedFileDialog& d) { d.QueueFailure(); }, u""},
+        {"name too long", [](headless::ScriptedFileDialog& d) { d.QueueChoice(String(300, u'a')); }, u""},
     };
     for (const auto& c : cases) {
-        soft::ScriptedFileDialog dialog;
+        headless::ScriptedFileDialog dialog;
         c.answer(dialog);
         EXPECT_EQ(Open(dialog), c.result) << c.name;
     }
-    soft::ScriptedFileDialog dialog;
+    headless::ScriptedFileDialog dialog;
     dialog.QueueChoice(u"C:\\Pictures\\a.ico");
     EXPECT_EQ(Open(dialog).size(), 18u);
 }

@@ -9,7 +9,7 @@
 #include "lumora/platform/soft/SoftPicture.h"
 #include "lumora/runtime/Variant.h"
 
-namespace lumora::soft {
+namespace lumora::forms {
 
 // A form file that cannot be loaded or saved. The message names the file
 // and what is wrong with it, in one line.
@@ -53,14 +53,14 @@ public:
     // Where the pictures this bag reads are made; without it, reading a
     // picture fails with error 481 (and the loading step that wanted it is
     // skipped).
-    void SetPictureFiles(SoftPictures* pictures) noexcept { pictures_ = pictures; }
+    void SetPictureFiles(soft::SoftPictures* pictures) noexcept { pictures_ = pictures; }
 
     Variant ReadProperty(const String& name, const std::optional<Variant>& defaultValue) override;
     void WriteProperty(const String& name, const Variant& value, const std::optional<Variant>& defaultValue) override;
 
 private:
     std::unique_ptr<Form> form_;
-    SoftPictures* pictures_ = nullptr;
+    soft::SoftPictures* pictures_ = nullptr;
 };
 
-}  // namespace lumora::soft
+}  // namespace lumora::forms

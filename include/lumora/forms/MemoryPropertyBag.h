@@ -6,7 +6,7 @@
 
 #include "lumora/platform/PropertyBag.h"
 
-namespace lumora::soft {
+namespace lumora::forms {
 
 // A property bag in memory. It remembers the order of the writes it stored,
 // so a test can compare the sequence of keys a save produced.
@@ -33,4 +33,4 @@ private:
     std::vector<String> writtenKeys_;
 };
 
-}  // namespace lumora::soft
+}  // namespace lumora::forms

@@ -7,7 +7,7 @@
 
 #include "lumora/pages/frmAbout.h"
 
-namespace lumora::soft {
+namespace lumora::headless {
 
 // Shows the About box without a screen: while it is "open" the test's user
 // acts on it (reads it, clicks its links, presses OK); a box the user left
@@ -34,4 +34,4 @@ private:
     std::vector<std::string>& log_;
 };
 
-}  // namespace lumora::soft
+}  // namespace lumora::headless

@@ -20,7 +20,7 @@
 #include "lumora/platform/soft/SoftPicture.h"
 #include "lumora/platform/soft/SoftPictureBox.h"
 
-namespace lumora::soft {
+namespace lumora::headless {
 
 // A host without a screen: it gives one control a window on the software
 // surface with a persistent image, simulates the mouse (cursor, the window
@@ -84,16 +84,16 @@ public:
     std::vector<std::string> PropertyChanges() const;
     int RefreshCount() const;
 
-    SoftGdi& surface() noexcept { return *gdi_; }
-    const std::shared_ptr<SoftGdi>& sharedSurface() const noexcept { return gdi_; }
+    soft::SoftGdi& surface() noexcept { return *gdi_; }
+    const std::shared_ptr<soft::SoftGdi>& sharedSurface() const noexcept { return gdi_; }
     // Pictures of this host's surface, as LoadPicture makes them.
-    SoftPictures& pictureFiles() noexcept { return pictures_; }
+    soft::SoftPictures& pictureFiles() noexcept { return pictures_; }
     // Where temporary files go; tests point it elsewhere or at nothing.
     void SetTempDirectory(std::optional<std::filesystem::path> directory) {
-        files_ = SoftFileSystem(std::move(directory));
+        files_ = soft::SoftFileSystem(std::move(directory));
     }
     // The control's persistent image.
-    const SoftBitmap& image() const;
+    const soft::SoftBitmap& image() const;
     Rect clientRect() const;
     const std::vector<MessageBoxRecord>& messageBoxes() const noexcept { return dialogs_.messageBoxes(); }
     // The About box's view, whose user a test plays, and the shell and
@@ -169,11 +169,11 @@ private:
     RecordingScreen screen_{log_};
     HeadlessAboutBoxView aboutBoxView_{log_};
     pages::AboutBox aboutBox_{aboutBoxView_, shell_, screen_};
-    std::shared_ptr<SoftGdi> gdi_;
+    std::shared_ptr<soft::SoftGdi> gdi_;
     RecordingDialogs dialogs_;
-    SoftPictures pictures_;
-    SoftFileSystem files_;
-    SoftPictureBox picTemp_;
+    soft::SoftPictures pictures_;
+    soft::SoftFileSystem files_;
+    soft::SoftPictureBox picTemp_;
     FontPtr ambientFont_;
     FontPtr font_;
     OLE_COLOR backColor_ = 0x8000000F;
@@ -201,4 +201,4 @@ private:
     std::unique_ptr<LumoraListControl> control_;
 };
 
-}  // namespace lumora::soft
+}  // namespace lumora::headless

@@ -8,7 +8,7 @@
 #include "lumora/control/LumoraListControl.h"
 #include "lumora/pages/PropertyPage.h"
 
-namespace lumora::soft {
+namespace lumora::headless {
 
 // The designer's selection as a property sheet holds it.
 class SheetSelection final : public pages::ISelectedControls {
@@ -75,4 +75,4 @@ private:
     std::vector<std::string> log_;
 };
 
-}  // namespace lumora::soft
+}  // namespace lumora::headless

@@ -6,7 +6,7 @@
 
 #include "lumora/platform/Dialogs.h"
 
-namespace lumora::soft {
+namespace lumora::headless {
 
 // One message box as the user would have seen it.
 struct MessageBoxRecord {
@@ -33,4 +33,4 @@ private:
     std::vector<MessageBoxRecord> messageBoxes_;
 };
 
-}  // namespace lumora::soft
+}  // namespace lumora::headless

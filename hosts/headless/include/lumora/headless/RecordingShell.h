@@ -7,7 +7,7 @@
 #include "lumora/platform/Screen.h"
 #include "lumora/platform/Shell.h"
 
-namespace lumora::soft {
+namespace lumora::headless {
 
 // A shell without a desktop: every request is written into a log shared
 // with the screen, as "ShellExecute Open mailto:support@example.com 1", and
@@ -49,4 +49,4 @@ private:
     Integer pointer_ = vbDefault;
 };
 
-}  // namespace lumora::soft
+}  // namespace lumora::headless

@@ -6,7 +6,7 @@
 
 #include "lumora/platform/FileDialog.h"
 
-namespace lumora::soft {
+namespace lumora::headless {
 
 // A file-open dialog without a screen: it answers every request with the
 // next answer queued by the test (a file, a cancel, a failure) and cancels
@@ -39,4 +39,4 @@ private:
     std::vector<OpenFileName> requests_;
 };
 
-}  // namespace lumora::soft
+}  // namespace lumora::headless
