@@ -76,12 +76,12 @@ void HeadlessHost::ResizeWindow(int width, int height) {
     // An image too large for the surface keeps the old one; the window still
     // takes its new size.
     if (resized) {
-        const ScopedMemoryDC copy(*gdi_, screen.get());
-        const ScopedSelectObject<HBITMAP> selected(*gdi_, copy.get(), resized.get());
-        gdi_->BitBlt(copy.get(), 0, 0, std::min(width, width_), std::min(height, height_), imageDc_.get(), 0, 0,
-                     SRCCOPY);
-    }
-    if (resized) {
+        {
+            const ScopedMemoryDC copy(*gdi_, screen.get());
+            const ScopedSelectObject<HBITMAP> selected(*gdi_, copy.get(), resized.get());
+            gdi_->BitBlt(copy.get(), 0, 0, std::min(width, width_), std::min(height, height_), imageDc_.get(), 0, 0,
+                         SRCCOPY);
+        }
         imageBitmapSelection_->Replace(resized.get());
         imageBitmap_.Reset(resized.Release());
     }
