@@ -19,14 +19,16 @@ set -euo pipefail
 repo_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$repo_root"
 
-build_targets=(mingw-i686 mingw-x86_64)
+# The 64-bit build comes first: its type library tool also writes the
+# 32-bit build's library, so a machine without 32-bit programs builds both.
+build_targets=(mingw-x86_64 mingw-i686)
 read -r -a run_targets <<<"${LUMORA_WINE_RUN_TARGETS:-mingw-i686 mingw-x86_64}"
 # The 32-bit loader, wine32, comes from the i386 architecture. dpkg-dev
 # unpacks Debian's sources; the Windows build takes nlohmann-json's and
 # stb's headers from their Linux packages; the text cases draw with DejaVu
-# Sans.
+# Sans. widl imports the system's interfaces from libwine-dev's .idl files.
 windows_packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 wine32:i386 python3
-    dpkg-dev nlohmann-json3-dev libstb-dev fonts-dejavu-core)
+    dpkg-dev nlohmann-json3-dev libstb-dev fonts-dejavu-core libwine-dev)
 
 export WINEPREFIX="$repo_root/build-wine/wineprefix"
 export WINEDEBUG=-all
@@ -113,8 +115,9 @@ main() {
     check_32bit_loader
     fetch_debian_sources
     local target status=0
-    for target in "${build_targets[@]}"; do build_target "$target"; done
+    # The control library's build runs a tool of its own under Wine.
     prepare_prefix
+    for target in "${build_targets[@]}"; do build_target "$target"; done
     for target in "${run_targets[@]}"; do
         echo "wine-tests: $target"
         run_target "$target" || status=1

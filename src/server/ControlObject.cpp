@@ -1,0 +1,8 @@
+// SPDX-License-Identifier: MIT
+#include "ControlObject.h"
+
+namespace lumora::server {
+
+HRESULT CreateControlObject(REFIID, void**) { return E_NOTIMPL; }
+
+}  // namespace lumora::server

@@ -1,0 +1,11 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <windows.h>
+
+namespace lumora::server {
+
+// Creates a new control object and asks it for riid.
+HRESULT CreateControlObject(REFIID riid, void** object);
+
+}  // namespace lumora::server

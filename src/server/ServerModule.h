@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace lumora::server {
+
+// The library's own instance handle, for its resources and its file name.
+HINSTANCE ModuleInstance() noexcept;
+void SetModuleInstance(HINSTANCE instance) noexcept;
+// The full path of the library file, as registration writes it.
+std::wstring ModulePath();
+
+// Every live object the library handed out holds one of these, so that
+// DllCanUnloadNow never lets the library go while a container still uses
+// one of its objects.
+class ModuleReference {
+public:
+    ModuleReference() noexcept;
+    ~ModuleReference();
+    ModuleReference(const ModuleReference&) noexcept;
+    ModuleReference& operator=(const ModuleReference&) = delete;
+};
+
+// IClassFactory::LockServer keeps the library loaded without any object.
+void LockModule(bool lock) noexcept;
+// Whether no object is alive and no lock is held.
+bool ModuleCanUnload() noexcept;
+
+}  // namespace lumora::server
