@@ -25,6 +25,10 @@ std::string DescribeError(Long number) {
             return "Object variable or With block variable not set";
         case err::kInvalidUseOfNull:
             return "Invalid use of Null";
+        case err::kInvalidPropertyValue:
+            return "Invalid property value";
+        case err::kMemberNotSupported:
+            return "Object doesn't support this property or method";
         case err::kKeyNotFound:
             return "Data value named not found";
         case err::kObjectRequired:

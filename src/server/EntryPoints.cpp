@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The four entry points through which the system registers the library,
 // obtains its class factories and asks whether it may unload it.
-#include <windows.h>
+#include "WindowsHeaders.h"
 
 #include "ClassFactory.h"
 #include "ControlObject.h"

@@ -1,2 +1,352 @@
 // SPDX-License-Identifier: MIT
 #include "WindowlessSite.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <string>
+
+#include "lumora/platform/GdiScoped.h"
+#include "lumora/runtime/RuntimeError.h"
+#include "platform/win32/ScopedComPtr.h"
+#include "platform/win32/Win32Font.h"
+#include "platform/win32/Win32Gdi.h"
+#include "platform/win32/Win32Picture.h"
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include "WindowsHeaders.h"
+
+#undef CreateFontIndirect
+#undef GetTempPath
+#undef GetTempFileName
+
+namespace lumora::server {
+namespace {
+
+constexpr double kTwipsPerInch = 1440.0;
+constexpr double kHimetricPerInch = 2540.0;
+// The system's largest window side, and so the largest image.
+constexpr int kMaxWindowSide = 32767;
+// The width a control has until its container sizes it.
+constexpr int kDefaultWidth = 400;
+
+std::atomic<long> liveGdiObjects{0};
+
+std::wstring Wide(const String& text) { return std::wstring(text.begin(), text.end()); }
+String FromWide(const std::wstring& text) { return String(text.begin(), text.end()); }
+
+}  // namespace
+
+// The system's GDI, counting the objects it creates and deletes, and
+// answering the client rectangle of the window the control does not have
+// from the image's size.
+class WindowlessSite::CountingGdi final : public Gdi {
+public:
+    explicit CountingGdi(const WindowlessSite& site) : site_(site) {}
+
+    HDC GetDC(HWND hwnd) override { return Count(inner_.GetDC(hwnd)); }
+    int ReleaseDC(HWND hwnd, HDC hdc) override { return Uncount(inner_.ReleaseDC(hwnd, hdc)); }
+    HDC CreateCompatibleDC(HDC hdc) override { return Count(inner_.CreateCompatibleDC(hdc)); }
+    bool DeleteDC(HDC hdc) override { return Uncount(inner_.DeleteDC(hdc)); }
+    int GetDeviceCaps(HDC hdc, int index) override { return inner_.GetDeviceCaps(hdc, index); }
+    HBITMAP CreateCompatibleBitmap(HDC hdc, int width, int height) override {
+        return Count(inner_.CreateCompatibleBitmap(hdc, width, height));
+    }
+    HBITMAP CreateBitmap(int width, int height, unsigned planes, unsigned bitsPerPixel, const void* bits) override {
+        return Count(inner_.CreateBitmap(width, height, planes, bitsPerPixel, bits));
+    }
+    HBRUSH CreateSolidBrush(COLORREF color) override { return Count(inner_.CreateSolidBrush(color)); }
+    HPEN CreatePen(int style, int width, COLORREF color) override {
+        return Count(inner_.CreatePen(style, width, color));
+    }
+    HRGN CreateRectRgnIndirect(const Rect& rect) override { return Count(inner_.CreateRectRgnIndirect(rect)); }
+    HPALETTE CreateHalftonePalette(HDC hdc) override { return Count(inner_.CreateHalftonePalette(hdc)); }
+    HFONT CreateFontIndirect(const FontDescription& font) override { return Count(inner_.CreateFontIndirect(font)); }
+    bool DeleteObject(HGDIOBJ object) override { return Uncount(inner_.DeleteObject(object)); }
+    HBITMAP SelectObject(HDC hdc, HBITMAP bitmap) override { return inner_.SelectObject(hdc, bitmap); }
+    HBRUSH SelectObject(HDC hdc, HBRUSH brush) override { return inner_.SelectObject(hdc, brush); }
+    HPEN SelectObject(HDC hdc, HPEN pen) override { return inner_.SelectObject(hdc, pen); }
+    HFONT SelectObject(HDC hdc, HFONT font) override { return inner_.SelectObject(hdc, font); }
+    HPALETTE SelectPalette(HDC hdc, HPALETTE palette, bool forceBackground) override {
+        return inner_.SelectPalette(hdc, palette, forceBackground);
+    }
+    unsigned RealizePalette(HDC hdc) override { return inner_.RealizePalette(hdc); }
+    COLORREF GetBkColor(HDC hdc) override { return inner_.GetBkColor(hdc); }
+    COLORREF SetBkColor(HDC hdc, COLORREF color) override { return inner_.SetBkColor(hdc, color); }
+    COLORREF GetTextColor(HDC hdc) override { return inner_.GetTextColor(hdc); }
+    COLORREF SetTextColor(HDC hdc, COLORREF color) override { return inner_.SetTextColor(hdc, color); }
+    int GetBkMode(HDC hdc) override { return inner_.GetBkMode(hdc); }
+    int SetBkMode(HDC hdc, int mode) override { return inner_.SetBkMode(hdc, mode); }
+    int FillRect(HDC hdc, const Rect& rect, HBRUSH brush) override { return inner_.FillRect(hdc, rect, brush); }
+    int FrameRect(HDC hdc, const Rect& rect, HBRUSH brush) override { return inner_.FrameRect(hdc, rect, brush); }
+    bool MoveToEx(HDC hdc, int x, int y, Point* previous) override { return inner_.MoveToEx(hdc, x, y, previous); }
+    bool LineTo(HDC hdc, int x, int y) override { return inner_.LineTo(hdc, x, y); }
+    bool SetPixelV(HDC hdc, int x, int y, COLORREF color) override { return inner_.SetPixelV(hdc, x, y, color); }
+    COLORREF GetPixel(HDC hdc, int x, int y) override { return inner_.GetPixel(hdc, x, y); }
+    bool BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
+                std::uint32_t rop) override {
+        return inner_.BitBlt(dest, x, y, width, height, source, sourceX, sourceY, rop);
+    }
+    int DrawTextA(HDC hdc, const char* text, int count, Rect* rect, unsigned format) override {
+        return inner_.DrawTextA(hdc, text, count, rect, format);
+    }
+    bool DrawIcon(HDC hdc, int x, int y, HICON icon) override { return inner_.DrawIcon(hdc, x, y, icon); }
+    bool DestroyIcon(HICON icon) override { return inner_.DestroyIcon(icon); }
+    bool PtInRegion(HRGN region, int x, int y) override { return inner_.PtInRegion(region, x, y); }
+    bool GetClientRect(HWND hwnd, Rect* rect) override {
+        if (hwnd != HWND{} || !rect) return inner_.GetClientRect(hwnd, rect);
+        *rect = Rect{0, 0, site_.width_, site_.height_};
+        return true;
+    }
+    long OleTranslateColor(OLE_COLOR color, HPALETTE palette, COLORREF* result) override {
+        return inner_.OleTranslateColor(color, palette, result);
+    }
+
+private:
+    template <typename Handle>
+    static Handle Count(Handle handle) noexcept {
+        if (handle) ++liveGdiObjects;
+        return handle;
+    }
+    template <typename Result>
+    static Result Uncount(Result done) noexcept {
+        if (done) --liveGdiObjects;
+        return done;
+    }
+
+    const WindowlessSite& site_;
+    win32::Win32Gdi inner_;
+};
+
+long WindowlessSite::LiveGdiObjects() noexcept { return liveGdiObjects.load(); }
+
+WindowlessSite::WindowlessSite(ISiteOwner& owner)
+    : owner_(owner),
+      gdi_(std::make_unique<CountingGdi>(*this)),
+      width_(kDefaultWidth),
+      font_(win32::Win32Font::Create()) {
+    Gdi& g = *gdi_;
+    const ScopedWindowDC screen(g, HWND{});
+    imageDc_ = g.CreateCompatibleDC(screen.get());
+    imageBitmap_ = g.CreateCompatibleBitmap(screen.get(), width_, 1);
+    stockBitmap_ = g.SelectObject(imageDc_, imageBitmap_);
+    g.SetBkMode(imageDc_, TRANSPARENT);
+    imageFontDescription_ = Describe(*font_);
+    imageFont_ = g.CreateFontIndirect(imageFontDescription_);
+    stockFont_ = g.SelectObject(imageDc_, imageFont_);
+}
+
+WindowlessSite::~WindowlessSite() {
+    Gdi& g = *gdi_;
+    g.SelectObject(imageDc_, stockFont_);
+    g.DeleteObject(imageFont_);
+    g.SelectObject(imageDc_, stockBitmap_);
+    g.DeleteObject(imageBitmap_);
+    g.DeleteDC(imageDc_);
+}
+
+Gdi& WindowlessSite::gdi() { return *gdi_; }
+
+void WindowlessSite::PropertyChanged(const String& name) { owner_.OnPropertyChanged(name); }
+
+void WindowlessSite::putref_Font(const FontPtr& font) {
+    if (font) font_ = font;
+}
+
+FontPtr WindowlessSite::AmbientFont() {
+    if (FontPtr font = owner_.ContainerFont()) return font;
+    // Without a container font the control starts from the system's usual
+    // form font, one object for the site's whole life.
+    if (!defaultAmbientFont_) defaultAmbientFont_ = win32::Win32Font::Create();
+    return defaultAmbientFont_;
+}
+
+HDC WindowlessSite::hDC() {
+    // The image draws with the control's font as it is now.
+    const FontDescription wanted = Describe(*font_);
+    if (wanted != imageFontDescription_) {
+        Gdi& g = *gdi_;
+        if (const HFONT created = g.CreateFontIndirect(wanted)) {
+            g.SelectObject(imageDc_, created);
+            g.DeleteObject(std::exchange(imageFont_, created));
+            imageFontDescription_ = wanted;
+        }
+    }
+    return imageDc_;
+}
+
+void WindowlessSite::Cls() {
+    Gdi& g = *gdi_;
+    COLORREF color = backColor_;
+    g.OleTranslateColor(backColor_, HPALETTE{}, &color);
+    const ScopedGdiObject<HBRUSH> brush(g, g.CreateSolidBrush(color));
+    g.FillRect(imageDc_, Rect{0, 0, width_, height_}, brush.get());
+}
+
+int WindowlessSite::Dpi() { return std::max(gdi_->GetDeviceCaps(imageDc_, LOGPIXELSY), 1); }
+
+Single WindowlessSite::get_Height() { return static_cast<Single>(height_ * (kTwipsPerInch / Dpi())); }
+
+void WindowlessSite::put_Height(Single twips) {
+    const double pixels = std::nearbyint(static_cast<double>(twips) * Dpi() / kTwipsPerInch);
+    const int height = std::isnan(pixels) ? 0 : static_cast<int>(std::clamp(pixels, 0.0, double{kMaxWindowSide}));
+    if (height == height_) return;
+    height_ = height;
+    ResizeImage();
+    if (control_) control_->Resize();
+}
+
+void WindowlessSite::SetWidth(int pixels) {
+    const int width = std::clamp(pixels, 1, kMaxWindowSide);
+    if (width == width_) return;
+    width_ = width;
+    ResizeImage();
+    if (control_) control_->Resize();
+}
+
+void WindowlessSite::ResizeImage() {
+    // The new image's first content does not matter: the Resize pass clears
+    // it before anything is drawn.
+    Gdi& g = *gdi_;
+    const ScopedWindowDC screen(g, HWND{});
+    const HBITMAP resized = g.CreateCompatibleBitmap(screen.get(), std::max(width_, 1), std::max(height_, 1));
+    if (!resized) return;
+    g.SelectObject(imageDc_, resized);
+    g.DeleteObject(std::exchange(imageBitmap_, resized));
+}
+
+bool WindowlessSite::GetCursorPos(Point* point) {
+    if (!point) return false;
+    POINT system{};
+    if (!::GetCursorPos(&system)) return false;
+    *point = Point{system.x, system.y};
+    return true;
+}
+
+HWND WindowlessSite::WindowFromPoint(Point point) {
+    return HWND{reinterpret_cast<std::uintptr_t>(::WindowFromPoint(POINT{point.x, point.y}))};
+}
+
+HWND WindowlessSite::SetCapture(HWND hwnd) { return std::exchange(capture_, hwnd); }
+
+bool WindowlessSite::ReleaseCapture() {
+    capture_ = HWND{};
+    return true;
+}
+
+int WindowlessSite::MsgBox(const String& prompt, int buttons, const String& title) {
+    return ::MessageBoxW(nullptr, Wide(prompt).c_str(), Wide(title).c_str(), static_cast<UINT>(buttons) | MB_TASKMODAL);
+}
+
+namespace {
+
+// Closes a file handle when it goes.
+struct ScopedFile {
+    HANDLE handle;
+    ~ScopedFile() {
+        if (handle != INVALID_HANDLE_VALUE) ::CloseHandle(handle);
+    }
+};
+
+std::string ReadWholeFile(const String& path) {
+    const ScopedFile file{::CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr)};
+    if (file.handle == INVALID_HANDLE_VALUE) Raise(err::kFileNotFound);
+    LARGE_INTEGER size{};
+    // Picture files beyond a few hundred megabytes are not pictures a
+    // column shows; refusing them keeps memory bounded.
+    constexpr LONGLONG kLargestPictureFile = 256LL << 20;
+    if (!::GetFileSizeEx(file.handle, &size) || size.QuadPart > kLargestPictureFile) Raise(err::kInvalidPicture);
+    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!bytes.empty() && (!::ReadFile(file.handle, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+                           read != bytes.size()))
+        Raise(err::kPathFileAccess);
+    return bytes;
+}
+
+}  // namespace
+
+PicturePtr WindowlessSite::LoadPicture(const String& path) {
+    return win32::Win32Picture::FromFileBytes(ReadWholeFile(path));
+}
+
+void WindowlessSite::SavePicture(const PicturePtr& picture, const String& path) {
+    const auto* system = dynamic_cast<const win32::Win32Picture*>(picture.get());
+    if (!system) Raise(err::kInvalidPicture);
+    const std::string bytes = system->FileBytes();
+    const ScopedFile file{
+        ::CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)};
+    if (file.handle == INVALID_HANDLE_VALUE) Raise(err::kPathFileAccess);
+    DWORD written = 0;
+    if (!::WriteFile(file.handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        written != bytes.size())
+        Raise(err::kPathFileAccess);
+}
+
+PicturePtr WindowlessSite::get_Image() {
+    const auto* system = dynamic_cast<const win32::Win32Picture*>(boxPicture_.get());
+    if (!system) Raise(err::kInvalidPicture);
+    if (system->get_Type() != PictureType::Icon) return boxPicture_;
+    // The icon over the box's background, which is the mask colour: the
+    // painter later draws that colour transparent.
+    const int dpi = Dpi();
+    const int width = static_cast<int>(std::lround(system->get_Width() * dpi / kHimetricPerInch));
+    const int height = static_cast<int>(std::lround(system->get_Height() * dpi / kHimetricPerInch));
+    Gdi& g = *gdi_;
+    const ScopedWindowDC screen(g, HWND{});
+    const ScopedMemoryDC dc(g, screen.get());
+    const HBITMAP bitmap = g.CreateCompatibleBitmap(screen.get(), std::max(width, 1), std::max(height, 1));
+    if (!bitmap) Raise(err::kOutOfMemory);
+    {
+        const ScopedSelectObject selected(g, dc.get(), bitmap);
+        const ScopedGdiObject<HBRUSH> background(g, g.CreateSolidBrush(kMaskMagenta));
+        g.FillRect(dc.get(), Rect{0, 0, width, height}, background.get());
+        g.DrawIcon(dc.get(), 0, 0, HICON{system->get_Handle()});
+    }
+    // The picture object owns the bitmap from here on; the count follows it.
+    PICTDESC description{};
+    description.cbSizeofstruct = sizeof(description);
+    description.picType = PICTYPE_BITMAP;
+    description.bmp.hbitmap = reinterpret_cast<::HBITMAP>(bitmap.value);
+    win32::ScopedComPtr<::IPicture> picture;
+    if (FAILED(::OleCreatePictureIndirect(&description, IID_IPicture, TRUE,
+                                          reinterpret_cast<void**>(picture.Receive())))) {
+        g.DeleteObject(bitmap);
+        Raise(err::kOutOfMemory);
+    }
+    --liveGdiObjects;
+    return std::make_shared<win32::Win32Picture>(std::move(picture));
+}
+
+String WindowlessSite::GetTempPath() {
+    wchar_t buffer[MAX_PATH + 1] = {};
+    const DWORD length = ::GetTempPathW(MAX_PATH + 1, buffer);
+    if (length == 0 || length > MAX_PATH) return String();
+    return FromWide(std::wstring(buffer, length));
+}
+
+String WindowlessSite::GetTempFileName(const String& directory, const String& prefix) {
+    wchar_t buffer[MAX_PATH + 1] = {};
+    if (!::GetTempFileNameW(Wide(directory).c_str(), Wide(prefix).c_str(), 0, buffer)) return String();
+    return FromWide(buffer);
+}
+
+bool WindowlessSite::FileExists(const String& path) {
+    const DWORD attributes = ::GetFileAttributesW(Wide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void WindowlessSite::FileCopy(const String& source, const String& destination) {
+    if (!FileExists(source)) Raise(err::kFileNotFound);
+    if (!::CopyFileW(Wide(source).c_str(), Wide(destination).c_str(), FALSE)) Raise(err::kPathFileAccess);
+}
+
+void WindowlessSite::Kill(const String& path) {
+    if (!FileExists(path)) Raise(err::kFileNotFound);
+    if (!::DeleteFileW(Wide(path).c_str())) Raise(err::kPathFileAccess);
+}
+
+}  // namespace lumora::server

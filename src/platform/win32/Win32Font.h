@@ -36,6 +36,9 @@ public:
     void put_Charset(Integer charset) override;
     FontPtr Clone() const override;
 
+    // The system's object itself, for handing the font to COM callers.
+    ::IFont* ComObject() const noexcept { return font_.get(); }
+
 private:
     ScopedComPtr<::IFont> font_;
 };

@@ -26,6 +26,14 @@ public:
     Long get_Width() const override;
     Long get_Height() const override;
 
+    // The picture as a file's bytes, as SavePicture writes it: a bitmap as
+    // a 24-bit .bmp, anything else as the system saves it. Error 481 when
+    // there is nothing to save.
+    std::string FileBytes() const;
+
+    // The system's object itself, for handing the picture to COM callers.
+    ::IPicture* ComObject() const noexcept { return picture_.get(); }
+
 private:
     ScopedComPtr<::IPicture> picture_;
 };
