@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
-// Writes the seed files of the picture fuzzer into the folder it is given:
-// small valid .bmp files of every depth and row order, and .ico files with
-// DIB and PNG entries, so the fuzzer starts from every path of the reader.
+// Writes the seed files of the fuzzers into the folders it is given: for the
+// picture fuzzer small valid .bmp files of every depth and row order, and
+// .ico files with DIB and PNG entries, so the fuzzer starts from every path
+// of the reader; for the form stream fuzzer real streams that hold every
+// kind of value.
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -10,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "CodecFormObjects.h"
 #include "lumora/platform/soft/PngWriter.h"
 #include "platform/soft/DibFormat.h"
 #include "platform/soft/PictureCodec.h"
@@ -79,6 +82,53 @@ IconImage DibImage(int side) {
     return {side, 32, EncodeIco(Pattern(side, side), Checkers(side, side)).substr(kIconHeadersSize)};
 }
 
+PicturePtr Picture(const std::string& file) {
+    return std::make_shared<fuzz::CodecPicture>(
+        DecodePicture(std::span(reinterpret_cast<const std::uint8_t*>(file.data()), file.size())));
+}
+
+// The keys a control with three columns saves, the second with a picture.
+std::vector<forms::FormEntry> ControlForm() {
+    const auto color = [](OLE_COLOR value) { return Variant::FromColor(value); };
+    const FontPtr font = SoftFont::Create({.name = u"Tahoma", .size = 8.25, .charset = 0});
+    std::vector<forms::FormEntry> form = {
+        {u"Alignment", Variant::FromLong(0)},      {u"HeaderHeight", Variant::FromLong(25)},
+        {u"BackColor", color(0xFDFAF9)},           {u"BackColorForm", color(0xE0F0F0)},
+        {u"ForeColor", color(0x80000012)},         {u"ForeColorActive", color(0x985038)},
+        {u"ForeColorHot", color(0xFF0000)},        {u"FrameColor", color(0)},
+        {u"MaskColor", color(0xFF00FF)},           {u"SelectedRow", Variant::FromLong(0)},
+        {u"SortedRow", Variant::FromLong(2)},      {u"Font", Variant::FromFont(font)},
+        {u"NumberOfTabs", Variant::FromLong(3)},   {u"FontBold", Variant::FromBoolean(-1)},
+        {u"FontSize", Variant::FromSingle(8.25f)}, {u"FontName", Variant::FromString(u"Tahoma")},
+        {u"ShowSortPic", Variant::FromBoolean(0)}, {u"ColumnWidths", Variant::FromString(u"")},
+    };
+    const char16_t* captions[] = {u"&Name", u"Gr\u00f6\u00dfe", u""};
+    for (int i = 1; i <= 3; ++i) {
+        const String n(1, static_cast<char16_t>(u'0' + i));
+        form.push_back({u"RowWidth" + n, Variant::FromLong(60 * i)});
+        form.push_back({u"RowText" + n, Variant::FromString(captions[i - 1])});
+        form.push_back({u"RowSorted" + n, Variant::FromBoolean(i == 2 ? -1 : 0)});
+        if (i == 2) form.push_back({u"RowPicture" + n, Variant::FromPicture(Picture(EncodeBmp(Pattern(5, 3))))});
+    }
+    return form;
+}
+
+// One entry of every kind the stream knows.
+std::vector<forms::FormEntry> EveryKind() {
+    return {
+        {u"Empty", Variant()},
+        {u"Nothing", Variant::NothingValue()},
+        {u"Integer", Variant::FromInteger(-2)},
+        {u"Long", Variant::FromLong(-70000)},
+        {u"Single", Variant::FromSingle(8.1f)},
+        {u"Double", Variant::FromDouble(1e300)},
+        {u"Boolean", Variant::FromBoolean(5)},
+        {u"String", Variant::FromString(u"a\U0001D11Eb")},
+        {u"Font", Variant::FromFont(SoftFont::Create({u"Arial", 12.5, true, true, true, true, 700, 161}))},
+        {u"Icon", Variant::FromPicture(Picture(EncodeIco(Pattern(4, 4), Checkers(4, 4))))},
+    };
+}
+
 void Write(const std::filesystem::path& folder, const std::string& name, const std::string& bytes) {
     std::ofstream(folder / name, std::ios::binary) << bytes;
 }
@@ -88,12 +138,15 @@ void Write(const std::filesystem::path& folder, const std::string& name, const s
 
 int main(int argc, char** argv) {
     using namespace lumora::soft;
-    if (argc != 2) {
-        std::cerr << "usage: lumora_fuzz_seeds FOLDER\n";
+    using lumora::forms::WriteFormStream;
+    if (argc != 3) {
+        std::cerr << "usage: lumora_fuzz_seeds PICTURE_FOLDER FORM_STREAM_FOLDER\n";
         return 2;
     }
     const std::filesystem::path folder = argv[1];
+    const std::filesystem::path streams = argv[2];
     std::filesystem::create_directories(folder);
+    std::filesystem::create_directories(streams);
     Write(folder, "encoded-5x3.bmp", EncodeBmp(Pattern(5, 3)));
     Write(folder, "1bpp-9x3.bmp", Bmp(9, 3, 1));
     Write(folder, "4bpp-5x3-top-down.bmp", Bmp(5, -3, 4));
@@ -106,5 +159,10 @@ int main(int argc, char** argv) {
     Write(folder, "encoded-4x4.ico", EncodeIco(Pattern(4, 4), Checkers(4, 4)));
     Write(folder, "three-sizes.ico", Ico({DibImage(2), DibImage(4), DibImage(6)}));
     Write(folder, "png-entry-4x4.ico", Ico({{4, 32, EncodePng(Pattern(4, 4))}}));
+
+    lumora::fuzz::CodecFormObjects objects;
+    Write(streams, "control-with-picture.lfs", WriteFormStream(ControlForm(), objects));
+    Write(streams, "every-kind.lfs", WriteFormStream(EveryKind(), objects));
+    Write(streams, "empty.lfs", WriteFormStream({}, objects));
     return 0;
 }

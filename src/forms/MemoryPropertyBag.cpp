@@ -15,10 +15,12 @@ void MemoryPropertyBag::WriteProperty(const String& name, const Variant& value,
                                       const std::optional<Variant>& defaultValue) {
     if (defaultValue && value.SameValueAs(*defaultValue)) return;
     writtenKeys_.push_back(name);
-    values_.try_emplace(name, value);
+    if (values_.try_emplace(name, value).second) storedKeys_.push_back(name);
 }
 
-void MemoryPropertyBag::Set(const String& name, Variant value) { values_.insert_or_assign(name, std::move(value)); }
+void MemoryPropertyBag::Set(const String& name, Variant value) {
+    if (values_.insert_or_assign(name, std::move(value)).second) storedKeys_.push_back(name);
+}
 
 const Variant& MemoryPropertyBag::Get(const String& name) const {
     const auto found = values_.find(name);

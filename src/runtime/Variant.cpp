@@ -16,6 +16,9 @@ template <class... Ts>
 struct Overloaded : Ts... {
     using Ts::operator()...;
 };
+// Clang 14 does not yet deduce an aggregate's arguments by itself.
+template <class... Ts>
+Overloaded(Ts...) -> Overloaded<Ts...>;
 
 constexpr double kTwoTo32 = 4294967296.0;
 

@@ -27,10 +27,14 @@ public:
     // Keys in the order they were stored (a key written twice appears twice).
     const std::vector<String>& WrittenKeys() const noexcept { return writtenKeys_; }
     std::vector<std::string> WrittenKeysUtf8() const;
+    // The keys the bag holds, each once, in the order they were first
+    // stored, by a write or by Set.
+    const std::vector<String>& StoredKeys() const noexcept { return storedKeys_; }
 
 private:
     std::map<String, Variant> values_;
     std::vector<String> writtenKeys_;
+    std::vector<String> storedKeys_;
 };
 
 }  // namespace lumora::forms
