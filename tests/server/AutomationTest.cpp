@@ -175,6 +175,20 @@ TEST_F(AutomationTest, AddRowArgumentsLeftOutTakeTheirDefaults) {
     EXPECT_EQ(Read(L"RowCaption", {Var(4L)}), "BSTR &Datum");
 }
 
+TEST_F(AutomationTest, MethodsAreFoundByNameAtTheirDispids) {
+    const struct {
+        const wchar_t* name;
+        DISPID dispid;
+    } methods[] = {{L"DrawTab", 0x6003002C},         {L"DrawTabTop", 0x6003002D},
+                   {L"AddRow", 0x6003002E},          {L"DeleteRow", 0x6003002F},
+                   {L"GetPictureSize", 0x60030030},  {L"SetTabAccessKeys", 0x60030031},
+                   {L"GetTabAccessKey", 0x60030032}, {L"ShowAboutBox", DISPID_ABOUTBOX}};
+    for (const auto& method : methods) EXPECT_EQ(DispidOf(control, method.name), method.dispid);
+    for (const wchar_t* name : {L"DrawTab", L"DrawTabTop", L"SetTabAccessKeys", L"ShowAboutBox", L"DeleteRow"})
+        EXPECT_EQ(Call(control, name).hr, S_OK);
+    EXPECT_EQ(Call(control, L"NoSuchMember").hr, DISP_E_MEMBERNOTFOUND);
+}
+
 TEST_F(AutomationTest, MethodsAnswerByDispid) {
     EXPECT_EQ(Invoke(control, 0x6003002C, DISPATCH_METHOD, {}).hr, S_OK) << "DrawTab";
     EXPECT_EQ(Invoke(control, 0x6003002D, DISPATCH_METHOD, {}).hr, S_OK) << "DrawTabTop";
