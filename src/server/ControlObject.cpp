@@ -372,6 +372,11 @@ private:
     // ISiteOwner
     void OnPropertyChanged(const String& name) override;
     FontPtr ContainerFont() override;
+    // One ambient property of the container's site, when it offers them.
+    bool ReadAmbient(DISPID id, VARIANT* value);
+    // While the container's form is being designed (its UserMode is
+    // False) nobody handles the control's events, so none are raised.
+    void FollowUserMode();
 
     // Runs one member: a control created without InitNew or Load (a script's
     // CreateObject) starts as a new control on its first call, and a
@@ -405,6 +410,7 @@ private:
     LumoraListControl control_;
     bool initialised_ = false;
     bool dirty_ = false;
+    bool designMode_ = false;
 };
 
 ControlObject::~ControlObject() {
@@ -801,7 +807,18 @@ HRESULT STDMETHODCALLTYPE ControlObject::SetClientSite(IOleClientSite* site) {
     if (site) site->AddRef();
     clientSite_.Reset();
     *clientSite_.Receive() = site;
+    FollowUserMode();
     return S_OK;
+}
+
+void ControlObject::FollowUserMode() {
+    ScopedVariant userMode;
+    // Without the ambient property the control is in use, as in a script.
+    const bool design = ReadAmbient(DISPID_AMBIENT_USERMODE, userMode.get()) && V_VT(userMode.get()) == VT_BOOL &&
+                        V_BOOL(userMode.get()) == VARIANT_FALSE;
+    if (design == designMode_) return;
+    designMode_ = design;
+    eventSource_.FreezeEvents(design);
 }
 
 HRESULT STDMETHODCALLTYPE ControlObject::GetClientSite(IOleClientSite** site) {
@@ -847,15 +864,18 @@ DISPID ControlObject::DispidOf(const String& name) {
     return id;
 }
 
-FontPtr ControlObject::ContainerFont() {
-    if (!clientSite_) return nullptr;
+bool ControlObject::ReadAmbient(DISPID id, VARIANT* value) {
+    if (!clientSite_) return false;
     ScopedComPtr<IDispatch> ambient;
-    if (FAILED(clientSite_->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(ambient.Receive())))) return nullptr;
+    if (FAILED(clientSite_->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(ambient.Receive())))) return false;
     DISPPARAMS none{};
+    return SUCCEEDED(
+        ambient->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, value, nullptr, nullptr));
+}
+
+FontPtr ControlObject::ContainerFont() {
     ScopedVariant value;
-    if (FAILED(ambient->Invoke(DISPID_AMBIENT_FONT, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none,
-                               value.get(), nullptr, nullptr)))
-        return nullptr;
+    if (!ReadAmbient(DISPID_AMBIENT_FONT, value.get())) return nullptr;
     if (V_VT(value.get()) != VT_DISPATCH && V_VT(value.get()) != VT_UNKNOWN) return nullptr;
     try {
         return FontFromDispatch(V_UNKNOWN(value.get()));

@@ -12,6 +12,7 @@
 
 #include "DorvaneLumoraStyleList.h"
 #include "server/DispatchCalls.h"
+#include "server/RecordingSink.h"
 
 namespace lumora::server::testing {
 namespace {
@@ -333,7 +334,7 @@ TEST(ControlPersistence, StorageKeepsTheSameStateInItsOwnStream) {
 // A container site that offers an ambient font, as form designers do.
 class AmbientSite final : public IOleClientSite, public IDispatch {
 public:
-    explicit AmbientSite(IFontDisp* font) : font_(font) {}
+    explicit AmbientSite(IFontDisp* font, bool userMode = true) : font_(font), userMode_(userMode) {}
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
         if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IOleClientSite))
             *object = static_cast<IOleClientSite*>(this);
@@ -356,7 +357,13 @@ public:
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
                                      UINT*) override {
-        if (id != DISPID_AMBIENT_FONT || !result) return DISP_E_MEMBERNOTFOUND;
+        if (!result) return E_POINTER;
+        if (id == DISPID_AMBIENT_USERMODE) {
+            V_VT(result) = VT_BOOL;
+            V_BOOL(result) = userMode_ ? VARIANT_TRUE : VARIANT_FALSE;
+            return S_OK;
+        }
+        if (id != DISPID_AMBIENT_FONT || !font_) return DISP_E_MEMBERNOTFOUND;
         V_VT(result) = VT_DISPATCH;
         V_DISPATCH(result) = font_;
         font_->AddRef();
@@ -365,6 +372,7 @@ public:
 
 private:
     IFontDisp* font_;
+    bool userMode_;
 };
 
 // A font object's name, as the system reports it (it names the face it
@@ -426,6 +434,35 @@ TEST(ControlPersistence, NewControlTakesTheContainersAmbientFontOrTheUsualOne) {
     usual->Release();
     created->Release();
     font->Release();
+}
+
+}  // namespace
+}  // namespace lumora::server::testing
+
+namespace lumora::server::testing {
+namespace {
+
+TEST(ControlPersistence, FormBeingDesignedGetsNoEventsButHearsOfChanges) {
+    IDispatch* control = NewControl();
+    IOleObject* object = As<IOleObject>(control, IID_IOleObject);
+    AmbientSite designer(nullptr, false);
+    ASSERT_EQ(object->SetClientSite(&designer), S_OK);
+    RecordingSink sink(control);
+    sink.Connect();
+    Call(control, L"AddRow");
+    sink.TakeLog();
+
+    Put(control, L"SelectedRow", Var(2L));
+    EXPECT_EQ(sink.TakeLog(), (std::vector<std::string>{"OnChanged SelectedRow"}));
+
+    AmbientSite running(nullptr, true);
+    ASSERT_EQ(object->SetClientSite(&running), S_OK);
+    Put(control, L"SelectedRow", Var(1L));
+    EXPECT_EQ(sink.TakeLog(), (std::vector<std::string>{"RowPressed 2 0 ASC", "OnChanged SelectedRow"}));
+    sink.Disconnect();
+    object->SetClientSite(nullptr);
+    object->Release();
+    control->Release();
 }
 
 }  // namespace
