@@ -4,9 +4,11 @@
 # Usage: wine-tests.sh
 #
 # Cross-builds the Windows tests with mingw-w64 (32-bit and 64-bit) into
-# build-wine/ and runs them under Wine in a private prefix there, headless:
-# the conformance suite draws every case through our surface and the
-# system's GDI and compares the pixels. The strip both backends painted is
+# build-wine/ and runs them under Wine in a private prefix there, on a
+# virtual display (Xvfb): the conformance suite draws every case through our
+# surface and the system's GDI and compares the pixels, and the control
+# library's tests host the control in a real container window and drive it
+# with real pointer and keyboard input. The strip both backends painted is
 # left as PNG in build-wine/<target>/images/. Exits non-zero when anything
 # fails.
 #
@@ -28,14 +30,17 @@ read -r -a run_targets <<<"${LUMORA_WINE_RUN_TARGETS:-mingw-i686 mingw-x86_64}"
 # stb's headers from their Linux packages; the text cases draw with DejaVu
 # Sans. widl imports the system's interfaces from libwine-dev's .idl files.
 windows_packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 wine32:i386 python3
-    dpkg-dev nlohmann-json3-dev libstb-dev fonts-dejavu-core libwine-dev)
+    dpkg-dev nlohmann-json3-dev libstb-dev fonts-dejavu-core libwine-dev xvfb xauth)
 
 export WINEPREFIX="$repo_root/build-wine/wineprefix"
 export WINEDEBUG=-all
 # No .NET or HTML engine installers in the prefix.
 export WINEDLLOVERRIDES="mscoree,mshtml="
-# Memory DCs and the screen DC need no display; an inherited one is not used.
-unset DISPLAY
+# The build needs no display; the tests get Xvfb's. An inherited display is
+# never used: a desktop's window manager would move the test windows.
+[[ "${1:-}" == --run-on-display ]] || unset DISPLAY
+# A true-colour screen, so that windows show the control's pixels exactly.
+xvfb_screen="-screen 0 1280x1024x24"
 
 # Debian builds FreeType, zlib and libpng for Linux only, so the software
 # platform's Windows build compiles them from Debian's source packages, with
@@ -82,6 +87,9 @@ prepare_prefix() {
     # A wineserver left from another run may hold a different environment.
     wineserver -k 2>/dev/null || true
     /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
+    # Without a window manager, Wine's managed top-level windows wait for
+    # one on every DestroyWindow; unmanaged ones go at once.
+    /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wineserver -w
 }
 
@@ -110,6 +118,18 @@ check_32bit_loader() {
     run_targets=(mingw-x86_64)
 }
 
+# Both word sizes' tests, inside one Xvfb display, with a wineserver that
+# starts on that display and stops before it closes.
+run_on_display() {
+    local target status=0
+    for target in "$@"; do
+        echo "wine-tests: $target"
+        run_target "$target" || status=1
+    done
+    wineserver -k 2>/dev/null || true
+    return "$status"
+}
+
 main() {
     bash scripts/ensure-packages.sh "${windows_packages[@]}"
     check_32bit_loader
@@ -118,12 +138,15 @@ main() {
     # The control library's build runs a tool of its own under Wine.
     prepare_prefix
     for target in "${build_targets[@]}"; do build_target "$target"; done
-    for target in "${run_targets[@]}"; do
-        echo "wine-tests: $target"
-        run_target "$target" || status=1
-    done
+    # The build's wineserver has no display: windowed tests need a new one.
     wineserver -k 2>/dev/null || true
+    xvfb-run -a -s "$xvfb_screen" bash "${BASH_SOURCE[0]}" --run-on-display "${run_targets[@]}" || status=1
     return "$status"
 }
 
-main "$@"
+if [[ "${1:-}" == --run-on-display ]]; then
+    shift
+    run_on_display "$@"
+else
+    main "$@"
+fi

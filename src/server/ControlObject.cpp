@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <new>
+#include <vector>
 
 #include "lumora/control/LumoraListControl.h"
 #include "lumora/runtime/RuntimeError.h"
@@ -18,7 +19,7 @@
 #include "DorvaneLumoraStyleList.h"
 #include "ServerModule.h"
 #include "ServerRegistration.h"
-#include "WindowlessSite.h"
+#include "WindowSite.h"
 #include "platform/win32/ScopedComPtr.h"
 
 namespace lumora::server {
@@ -60,13 +61,18 @@ class ControlObject final : public _LumoraListControl,
                             public IPersistPropertyBag,
                             public IPersistStorage,
                             public IOleObject,
-                            private ISiteOwner {
+                            public IOleInPlaceObject,
+                            public IOleInPlaceActiveObject,
+                            public IOleControl,
+                            public IViewObject2,
+                            private ISiteOwner,
+                            private IContainerLink {
 public:
     ControlObject()
         : events_(Identity(), *this, DIID___LumoraListControl),
           propertyNotify_(Identity(), *this, IID_IPropertyNotifySink),
           eventSource_(events_),
-          site_(*this),
+          site_(*this, *this),
           control_(site_) {
         site_.Attach(&control_);
         control_.Advise(&eventSource_);
@@ -345,12 +351,13 @@ public:
     HRESULT STDMETHODCALLTYPE SetClientSite(IOleClientSite* site) override;
     HRESULT STDMETHODCALLTYPE GetClientSite(IOleClientSite** site) override;
     HRESULT STDMETHODCALLTYPE SetHostNames(LPCOLESTR, LPCOLESTR) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE Close(DWORD) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Close(DWORD saveOption) override;
     HRESULT STDMETHODCALLTYPE SetMoniker(DWORD, IMoniker*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE InitFromData(IDataObject*, BOOL, DWORD) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetClipboardData(DWORD, IDataObject**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE DoVerb(LONG, LPMSG, IOleClientSite*, LONG, ::HWND, LPCRECT) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite, LONG, ::HWND parent,
+                                     LPCRECT position) override;
     HRESULT STDMETHODCALLTYPE EnumVerbs(IEnumOLEVERB**) override { return OLE_S_USEREG; }
     HRESULT STDMETHODCALLTYPE Update() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE IsUpToDate() override { return S_OK; }
@@ -363,6 +370,48 @@ public:
     HRESULT STDMETHODCALLTYPE EnumAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
     HRESULT STDMETHODCALLTYPE GetMiscStatus(DWORD aspect, DWORD* status) override;
     HRESULT STDMETHODCALLTYPE SetColorScheme(LOGPALETTE*) override { return E_NOTIMPL; }
+
+    // In-place activation: the control's own child window in the
+    // container's, through IOleInPlaceObject and IOleInPlaceActiveObject.
+    // IOleWindow, through both.
+    HRESULT STDMETHODCALLTYPE GetWindow(::HWND* window) override;
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+    // IOleInPlaceObject
+    HRESULT STDMETHODCALLTYPE InPlaceDeactivate() override;
+    HRESULT STDMETHODCALLTYPE UIDeactivate() override;
+    HRESULT STDMETHODCALLTYPE SetObjectRects(LPCRECT position, LPCRECT clip) override;
+    HRESULT STDMETHODCALLTYPE ReactivateAndUndo() override { return E_NOTIMPL; }
+    // IOleInPlaceActiveObject: the control has no accelerators of its own
+    // while it has the focus, no menus and no tool bars.
+    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG) override { return S_FALSE; }
+    HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnDocWindowActivate(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) override { return S_OK; }
+
+    // IOleControl: the captions' access keys as the container's mnemonics.
+    HRESULT STDMETHODCALLTYPE GetControlInfo(CONTROLINFO* info) override;
+    HRESULT STDMETHODCALLTYPE OnMnemonic(MSG* message) override;
+    HRESULT STDMETHODCALLTYPE OnAmbientPropertyChange(DISPID id) override;
+    HRESULT STDMETHODCALLTYPE FreezeEvents(BOOL freeze) override {
+        eventSource_.FreezeEvents(freeze != FALSE);
+        return S_OK;
+    }
+
+    // IViewObject2: the strip drawn into any DC, for a designer's form or a
+    // printout, from the same image the window shows.
+    HRESULT STDMETHODCALLTYPE Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, ::HDC, ::HDC target, LPCRECTL bounds,
+                                   LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) override;
+    HRESULT STDMETHODCALLTYPE GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, ::HDC, LOGPALETTE**) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Freeze(DWORD, LONG, void*, DWORD*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Unfreeze(DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetAdvise(DWORD, DWORD, IAdviseSink*) override { return OLE_E_ADVISENOTSUPPORTED; }
+    HRESULT STDMETHODCALLTYPE GetAdvise(DWORD*, DWORD*, IAdviseSink**) override { return OLE_E_ADVISENOTSUPPORTED; }
+    HRESULT STDMETHODCALLTYPE GetExtent(DWORD aspect, LONG, DVTARGETDEVICE*, LPSIZEL size) override {
+        return GetExtent(aspect, size);
+    }
 
 private:
     ~ControlObject();
@@ -397,6 +446,20 @@ private:
     // does not have.
     DISPID DispidOf(const String& name);
 
+    // IContainerLink
+    void RequestPosition(const ::RECT& position) override;
+    void FocusChanged(bool gotFocus) override;
+    void AccessKeysChanged() override;
+    // Activates the control in place in the container's site (creating its
+    // window) and, when ui is set, makes it the UI-active object with the
+    // focus.
+    HRESULT ActivateInPlace(IOleClientSite* activeSite, ::HWND parent, LPCRECT position, bool ui);
+    HRESULT ShowPropertyPages(::HWND parent);
+    // The container's IOleControlSite, when it has one.
+    ScopedComPtr<IOleControlSite> ControlSite();
+    // Builds the accelerator table of the captions' access keys anew.
+    void BuildAccelerators();
+
     ModuleReference module_;
     LONG references_ = 1;
     ScopedComPtr<ITypeLib> library_;
@@ -406,14 +469,25 @@ private:
     ConnectionPoint propertyNotify_;
     ControlEventSource eventSource_;
     ScopedComPtr<IOleClientSite> clientSite_;
-    WindowlessSite site_;
+    WindowSite site_;
     LumoraListControl control_;
+    ScopedComPtr<IOleInPlaceSite> inPlaceSite_;
+    ScopedComPtr<IOleInPlaceFrame> frame_;
+    ScopedComPtr<IOleInPlaceUIWindow> document_;
+    bool uiActive_ = false;
+    // The access keys as Alt+key accelerators, for GetControlInfo.
+    ::HACCEL accelerators_ = nullptr;
+    USHORT acceleratorCount_ = 0;
     bool initialised_ = false;
     bool dirty_ = false;
     bool designMode_ = false;
 };
 
 ControlObject::~ControlObject() {
+    // The window's last messages must not reach a control that is going.
+    site_.DestroyChildWindow();
+    site_.Attach(nullptr);
+    if (accelerators_) ::DestroyAcceleratorTable(accelerators_);
     control_.Advise(nullptr);
     control_.Terminate();
     events_.DisconnectAll();
@@ -452,6 +526,14 @@ HRESULT STDMETHODCALLTYPE ControlObject::QueryInterface(REFIID riid, void** obje
         result = static_cast<IPersistStorage*>(this);
     else if (IsEqualIID(riid, IID_IOleObject))
         result = static_cast<IOleObject*>(this);
+    else if (IsEqualIID(riid, IID_IOleWindow) || IsEqualIID(riid, IID_IOleInPlaceObject))
+        result = static_cast<IOleInPlaceObject*>(this);
+    else if (IsEqualIID(riid, IID_IOleInPlaceActiveObject))
+        result = static_cast<IOleInPlaceActiveObject*>(this);
+    else if (IsEqualIID(riid, IID_IOleControl))
+        result = static_cast<IOleControl*>(this);
+    else if (IsEqualIID(riid, IID_IViewObject) || IsEqualIID(riid, IID_IViewObject2))
+        result = static_cast<IViewObject2*>(this);
     *object = result;
     if (!result) return E_NOINTERFACE;
     AddRef();
@@ -831,6 +913,8 @@ HRESULT STDMETHODCALLTYPE ControlObject::GetClientSite(IOleClientSite** site) {
 HRESULT STDMETHODCALLTYPE ControlObject::SetExtent(DWORD aspect, SIZEL* size) {
     if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
     if (!size) return E_POINTER;
+    // An active control's size is its window's, which SetObjectRects sets.
+    if (site_.Window()) return S_OK;
     // Only the width is the container's: the control keeps its own height.
     const long long pixels =
         static_cast<long long>(size->cx) * ScreenDpi(LOGPIXELSX) / static_cast<long long>(kHimetricPerInch);
@@ -849,6 +933,232 @@ HRESULT STDMETHODCALLTYPE ControlObject::GetMiscStatus(DWORD aspect, DWORD* stat
     if (!status) return E_POINTER;
     *status = aspect == DVASPECT_CONTENT ? kControlMiscStatus : 0;
     return S_OK;
+}
+
+// In-place activation ---------------------------------------------------
+
+HRESULT STDMETHODCALLTYPE ControlObject::DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite, LONG, ::HWND parent,
+                                                LPCRECT position) {
+    switch (verb) {
+        case OLEIVERB_INPLACEACTIVATE:
+            return ActivateInPlace(activeSite, parent, position, false);
+        case OLEIVERB_PRIMARY:
+        case OLEIVERB_SHOW:
+        case OLEIVERB_UIACTIVATE:
+            return ActivateInPlace(activeSite, parent, position, true);
+        case OLEIVERB_HIDE:
+            UIDeactivate();
+            if (site_.Window()) ::ShowWindow(site_.Window(), SW_HIDE);
+            return S_OK;
+        case OLEIVERB_PROPERTIES:
+            return ShowPropertyPages(parent);
+        default:
+            return verb > 0 ? OLEOBJ_S_INVALIDVERB : E_NOTIMPL;
+    }
+}
+
+HRESULT ControlObject::ActivateInPlace(IOleClientSite* activeSite, ::HWND parent, LPCRECT position, bool ui) {
+    // A new control gets its properties before anything shows it.
+    HRESULT hr = Run([] {});
+    if (FAILED(hr)) return hr;
+    if (!site_.Window()) {
+        IOleClientSite* client = activeSite ? activeSite : clientSite_.get();
+        if (!client) return E_UNEXPECTED;
+        ScopedComPtr<IOleInPlaceSite> inPlace;
+        hr = client->QueryInterface(IID_IOleInPlaceSite, reinterpret_cast<void**>(inPlace.Receive()));
+        if (FAILED(hr)) return hr;
+        if (inPlace->CanInPlaceActivate() != S_OK) return OLEOBJ_S_CANNOT_DOVERB_NOW;
+        inPlace->OnInPlaceActivate();
+        ::HWND container = parent;
+        if (FAILED(inPlace->GetWindow(&container)) && !parent) return E_FAIL;
+        OLEINPLACEFRAMEINFO frameInfo{};
+        frameInfo.cb = sizeof(frameInfo);
+        ::RECT place = position ? *position : ::RECT{};
+        ::RECT clip{};
+        frame_.Reset();
+        document_.Reset();
+        if (FAILED(inPlace->GetWindowContext(frame_.Receive(), document_.Receive(), &place, &clip, &frameInfo)) &&
+            position)
+            place = *position;
+        // The window's first Resize may already ask the container for the
+        // strip's height.
+        inPlace->AddRef();
+        *inPlaceSite_.Receive() = inPlace.get();
+        if (!site_.CreateChildWindow(container, place)) {
+            inPlaceSite_.Reset();
+            inPlace->OnInPlaceDeactivate();
+            return E_FAIL;
+        }
+    }
+    ::ShowWindow(site_.Window(), SW_SHOWNA);
+    if (!ui || uiActive_) return S_OK;
+    uiActive_ = true;
+    inPlaceSite_->OnUIActivate();
+    if (frame_) frame_->SetActiveObject(this, nullptr);
+    if (document_) document_->SetActiveObject(this, nullptr);
+    if (::GetFocus() != site_.Window()) ::SetFocus(site_.Window());
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ControlObject::UIDeactivate() {
+    if (!uiActive_) return S_OK;
+    uiActive_ = false;
+    if (frame_) frame_->SetActiveObject(nullptr, nullptr);
+    if (document_) document_->SetActiveObject(nullptr, nullptr);
+    if (inPlaceSite_) inPlaceSite_->OnUIDeactivate(FALSE);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ControlObject::InPlaceDeactivate() {
+    if (!site_.Window()) return S_OK;
+    UIDeactivate();
+    site_.DestroyChildWindow();
+    frame_.Reset();
+    document_.Reset();
+    if (inPlaceSite_) {
+        // The site may let the control go from inside the call.
+        AddRef();
+        IOleInPlaceSite* site = inPlaceSite_.get();
+        site->AddRef();
+        inPlaceSite_.Reset();
+        site->OnInPlaceDeactivate();
+        site->Release();
+        Release();
+    }
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ControlObject::Close(DWORD saveOption) {
+    AddRef();
+    InPlaceDeactivate();
+    if (saveOption == OLECLOSE_SAVEIFDIRTY && dirty_ && clientSite_) clientSite_->SaveObject();
+    Release();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ControlObject::SetObjectRects(LPCRECT position, LPCRECT) {
+    if (!position) return E_POINTER;
+    if (!site_.Window()) return OLE_E_NOT_INPLACEACTIVE;
+    site_.Place(*position);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ControlObject::GetWindow(::HWND* window) {
+    if (!window) return E_POINTER;
+    *window = site_.Window();
+    return *window ? S_OK : E_FAIL;
+}
+
+void ControlObject::RequestPosition(const ::RECT& position) {
+    if (inPlaceSite_) inPlaceSite_->OnPosRectChange(&position);
+}
+
+ScopedComPtr<IOleControlSite> ControlObject::ControlSite() {
+    ScopedComPtr<IOleControlSite> site;
+    if (clientSite_) clientSite_->QueryInterface(IID_IOleControlSite, reinterpret_cast<void**>(site.Receive()));
+    return site;
+}
+
+void ControlObject::FocusChanged(bool gotFocus) {
+    if (const ScopedComPtr<IOleControlSite> site = ControlSite()) site->OnFocus(gotFocus ? TRUE : FALSE);
+}
+
+HRESULT ControlObject::ShowPropertyPages(::HWND parent) {
+    ScopedComPtr<ISpecifyPropertyPages> specify;
+    if (FAILED(QueryInterface(IID_ISpecifyPropertyPages, reinterpret_cast<void**>(specify.Receive()))))
+        return E_NOTIMPL;
+    CAUUID pages{};
+    HRESULT hr = specify->GetPages(&pages);
+    if (FAILED(hr)) return hr;
+    IUnknown* objects[] = {static_cast<IOleObject*>(this)};
+    hr = ::OleCreatePropertyFrame(parent ? parent : site_.Window(), 0, 0, L"LumoraListControl", 1, objects,
+                                  pages.cElems, pages.pElems, LOCALE_USER_DEFAULT, 0, nullptr);
+    ::CoTaskMemFree(pages.pElems);
+    return hr;
+}
+
+// Access keys as mnemonics ------------------------------------------------
+
+namespace {
+
+// The virtual key that types character, or 0 when no key of the keyboard
+// does.
+WORD VirtualKeyOf(char16_t character) {
+    if ((character >= u'a' && character <= u'z') || (character >= u'A' && character <= u'Z'))
+        return static_cast<WORD>(character & ~0x20);
+    if (character >= u'0' && character <= u'9') return static_cast<WORD>(character);
+    const SHORT scan = ::VkKeyScanW(static_cast<WCHAR>(character));
+    return scan == -1 ? 0 : static_cast<WORD>(scan & 0xFF);
+}
+
+}  // namespace
+
+void ControlObject::BuildAccelerators() {
+    std::vector<ACCEL> table;
+    for (const char16_t key : control_.TabAccessKeys()) {
+        const WORD virtualKey = VirtualKeyOf(key);
+        if (virtualKey == 0) continue;
+        const bool known = std::any_of(table.begin(), table.end(), [&](const ACCEL& a) { return a.key == virtualKey; });
+        if (!known) table.push_back(ACCEL{FALT | FVIRTKEY, virtualKey, static_cast<WORD>(table.size() + 1)});
+    }
+    if (accelerators_) ::DestroyAcceleratorTable(std::exchange(accelerators_, nullptr));
+    acceleratorCount_ = 0;
+    if (table.empty()) return;
+    accelerators_ = ::CreateAcceleratorTableW(table.data(), static_cast<int>(table.size()));
+    if (accelerators_) acceleratorCount_ = static_cast<USHORT>(table.size());
+}
+
+void ControlObject::AccessKeysChanged() {
+    BuildAccelerators();
+    if (const ScopedComPtr<IOleControlSite> site = ControlSite()) site->OnControlInfoChanged();
+}
+
+HRESULT STDMETHODCALLTYPE ControlObject::GetControlInfo(CONTROLINFO* info) {
+    if (!info) return E_POINTER;
+    if (info->cb < sizeof(CONTROLINFO)) return E_INVALIDARG;
+    // The table follows the keys; a control that never set them yet still
+    // answers the keys its captions have.
+    if (!accelerators_) BuildAccelerators();
+    info->hAccel = accelerators_;
+    info->cAccel = acceleratorCount_;
+    info->dwFlags = 0;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ControlObject::OnMnemonic(MSG*) {
+    if (!site_.Window()) return E_UNEXPECTED;
+    ::SetFocus(site_.Window());
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ControlObject::OnAmbientPropertyChange(DISPID id) {
+    // The ambient font matters only when a new control adopts it, and the
+    // site reads it then; a placed control keeps the font it has.
+    if (id == DISPID_AMBIENT_USERMODE || id == DISPID_UNKNOWN) FollowUserMode();
+    return S_OK;
+}
+
+// Drawing into a container's DC -------------------------------------------
+
+HRESULT STDMETHODCALLTYPE ControlObject::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, ::HDC, ::HDC target,
+                                              LPCRECTL bounds, LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR),
+                                              ULONG_PTR) {
+    if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
+    if (!target || !bounds) return E_INVALIDARG;
+    const HRESULT hr = Run([] {});
+    if (FAILED(hr)) return hr;
+    // The image holds the strip as the last paint pass left it, the same
+    // pixels the window shows.
+    const ::HDC image = reinterpret_cast<::HDC>(site_.hDC().value);
+    const int width = static_cast<int>(bounds->right - bounds->left);
+    const int height = static_cast<int>(bounds->bottom - bounds->top);
+    const int oldMode = ::SetStretchBltMode(target, COLORONCOLOR);
+    const BOOL drawn = width == site_.Width() && height == site_.Height()
+                           ? ::BitBlt(target, bounds->left, bounds->top, width, height, image, 0, 0, SRCCOPY)
+                           : ::StretchBlt(target, bounds->left, bounds->top, width, height, image, 0, 0, site_.Width(),
+                                          site_.Height(), SRCCOPY);
+    ::SetStretchBltMode(target, oldMode);
+    return drawn ? S_OK : E_FAIL;
 }
 
 void ControlObject::OnPropertyChanged(const String& name) {

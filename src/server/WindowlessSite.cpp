@@ -189,19 +189,19 @@ int WindowlessSite::Dpi() { return std::max(gdi_->GetDeviceCaps(imageDc_, LOGPIX
 
 Single WindowlessSite::get_Height() { return static_cast<Single>(height_ * (kTwipsPerInch / Dpi())); }
 
-void WindowlessSite::put_Height(Single twips) {
+int WindowlessSite::HeightInPixels(Single twips) {
     const double pixels = std::nearbyint(static_cast<double>(twips) * Dpi() / kTwipsPerInch);
-    const int height = std::isnan(pixels) ? 0 : static_cast<int>(std::clamp(pixels, 0.0, double{kMaxWindowSide}));
-    if (height == height_) return;
-    height_ = height;
-    ResizeImage();
-    if (control_) control_->Resize();
+    return std::isnan(pixels) ? 0 : static_cast<int>(std::clamp(pixels, 0.0, double{kMaxWindowSide}));
 }
 
-void WindowlessSite::SetWidth(int pixels) {
-    const int width = std::clamp(pixels, 1, kMaxWindowSide);
-    if (width == width_) return;
+void WindowlessSite::RequestHeight(int pixels) { SetImageSize(width_, pixels); }
+
+void WindowlessSite::SetWidth(int pixels) { SetImageSize(std::clamp(pixels, 1, kMaxWindowSide), height_); }
+
+void WindowlessSite::SetImageSize(int width, int height) {
+    if (width == width_ && height == height_) return;
     width_ = width;
+    height_ = height;
     ResizeImage();
     if (control_) control_->Resize();
 }

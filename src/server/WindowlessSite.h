@@ -26,12 +26,14 @@ public:
 // control's font, and the platform is the system's own (GDI, OLE pictures
 // and fonts, files). The height the control sets resizes the image and
 // delivers Resize before it returns; the width is the container's.
-class WindowlessSite final : public IControlSite,
-                             private IPointer,
-                             private IDialogs,
-                             private IPictureFiles,
-                             private IPictureBox,
-                             private IFileSystem {
+// WindowSite builds the windowed site on this one: the image, pictures and
+// files stay the same, only the window's services differ.
+class WindowlessSite : public IControlSite,
+                       private IPointer,
+                       private IDialogs,
+                       private IPictureFiles,
+                       private IPictureBox,
+                       private IFileSystem {
 public:
     explicit WindowlessSite(ISiteOwner& owner);
     ~WindowlessSite() override;
@@ -69,18 +71,31 @@ public:
     void Cls() override;
     void Refresh() override {}
     Single get_Height() override;
-    void put_Height(Single twips) override;
+    void put_Height(Single twips) override { RequestHeight(HeightInPixels(twips)); }
     void ShowAboutBox() override {}
 
     const String& AccessKeys() const noexcept { return accessKeys_; }
 
-private:
+protected:
+    // The height the control asked for, in whole pixels of the screen.
+    int HeightInPixels(Single twips);
+    // Makes the strip pixels high. Without a window the image simply takes
+    // that height.
+    virtual void RequestHeight(int pixels);
+    // Gives the image this size and delivers Resize when it changed.
+    void SetImageSize(int width, int height);
+    HDC ImageDc() const noexcept { return imageDc_; }
+    ISiteOwner& Owner() const noexcept { return owner_; }
+    LumoraListControl* Control() const noexcept { return control_; }
+
     // IPointer: without a window the pointer is never over the control.
     bool GetCursorPos(Point* point) override;
     HWND WindowFromPoint(Point point) override;
     HWND SetCapture(HWND hwnd) override;
     HWND GetCapture() override { return capture_; }
     bool ReleaseCapture() override;
+
+private:
     // IDialogs
     int MsgBox(const String& prompt, int buttons, const String& title) override;
     // IPictureFiles

@@ -1,0 +1,261 @@
+// SPDX-License-Identifier: MIT
+#include "WindowSite.h"
+
+#include <new>
+#include <utility>
+
+#include "lumora/runtime/RuntimeError.h"
+
+#include "ServerModule.h"
+
+namespace lumora::server {
+namespace {
+
+// The window class of the control's in-place window.
+constexpr wchar_t kWindowClass[] = L"LumoraListControlWindow";
+// The control's mouse buttons and shift keys, as its events report them.
+constexpr Integer kLeftButton = 1;
+constexpr Integer kRightButton = 2;
+constexpr Integer kMiddleButton = 4;
+constexpr Integer kShiftMask = 1;
+constexpr Integer kCtrlMask = 2;
+constexpr Integer kAltMask = 4;
+
+// Windows of the class alive in this module. The class goes with the last
+// one, so a library unloaded and loaded again never finds a class whose
+// window procedure lies in the old copy.
+int liveWindows = 0;
+
+HINSTANCE WindowInstance() {
+    const HINSTANCE module = ModuleInstance();
+    return module ? module : ::GetModuleHandleW(nullptr);
+}
+
+}  // namespace
+
+bool WindowSite::RegisterWindowClass() {
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof(existing);
+    if (::GetClassInfoExW(WindowInstance(), kWindowClass, &existing)) return true;
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = CS_DBLCLKS;
+    windowClass.lpfnWndProc = &WindowSite::WindowProcedure;
+    windowClass.hInstance = WindowInstance();
+    windowClass.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    windowClass.lpszClassName = kWindowClass;
+    return ::RegisterClassExW(&windowClass) != 0;
+}
+
+namespace {
+
+Integer ShiftState(WPARAM keys) {
+    Integer shift = 0;
+    if (keys & MK_SHIFT) shift |= kShiftMask;
+    if (keys & MK_CONTROL) shift |= kCtrlMask;
+    if (::GetKeyState(VK_MENU) < 0) shift |= kAltMask;
+    return shift;
+}
+
+// The buttons held during a move.
+Integer HeldButtons(WPARAM keys) {
+    Integer buttons = 0;
+    if (keys & MK_LBUTTON) buttons |= kLeftButton;
+    if (keys & MK_RBUTTON) buttons |= kRightButton;
+    if (keys & MK_MBUTTON) buttons |= kMiddleButton;
+    return buttons;
+}
+
+// The button a press or release message is about.
+Integer ChangedButton(UINT message) {
+    switch (message) {
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+        case WM_LBUTTONDBLCLK:
+            return kLeftButton;
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONUP:
+        case WM_RBUTTONDBLCLK:
+            return kRightButton;
+        default:
+            return kMiddleButton;
+    }
+}
+
+::HWND SystemWindow(HWND hwnd) { return reinterpret_cast<::HWND>(hwnd.value); }
+HWND PortableWindow(::HWND hwnd) { return HWND{reinterpret_cast<std::uintptr_t>(hwnd)}; }
+
+}  // namespace
+
+WindowSite::WindowSite(ISiteOwner& owner, IContainerLink& container) : WindowlessSite(owner), container_(container) {}
+
+WindowSite::~WindowSite() { DestroyChildWindow(); }
+
+bool WindowSite::CreateChildWindow(::HWND parent, const ::RECT& position) {
+    if (window_) return true;
+    if (!RegisterWindowClass()) return false;
+    // The window starts empty: messages sent while it is created go to the
+    // system, and the first WM_SIZE, from Place, gives the image its size
+    // once the control can be told.
+    window_ = ::CreateWindowExW(0, kWindowClass, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP, 0, 0, 0, 0, parent,
+                                nullptr, WindowInstance(), nullptr);
+    if (!window_) return false;
+    ++liveWindows;
+    ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    Place(position);
+    return true;
+}
+
+void WindowSite::DestroyChildWindow() noexcept {
+    if (!window_) return;
+    const ::HWND closing = std::exchange(window_, nullptr);
+    // Focus and capture messages sent while the window goes find no site.
+    ::SetWindowLongPtrW(closing, GWLP_USERDATA, 0);
+    ::DestroyWindow(closing);
+    if (--liveWindows == 0) ::UnregisterClassW(kWindowClass, WindowInstance());
+}
+
+void WindowSite::Place(const ::RECT& position) {
+    if (!window_) return;
+    ::SetWindowPos(window_, nullptr, position.left, position.top, position.right - position.left,
+                   position.bottom - position.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HWND WindowSite::hWnd() { return PortableWindow(window_); }
+
+void WindowSite::Refresh() {
+    if (!window_) return;
+    ::InvalidateRect(window_, nullptr, FALSE);
+    ::UpdateWindow(window_);
+}
+
+void WindowSite::put_AccessKeys(const String& keys) {
+    WindowlessSite::put_AccessKeys(keys);
+    container_.AccessKeysChanged();
+}
+
+void WindowSite::RequestHeight(int pixels) {
+    if (!window_) {
+        WindowlessSite::RequestHeight(pixels);
+        return;
+    }
+    ::RECT client{};
+    ::GetClientRect(window_, &client);
+    if (client.bottom == pixels || askingContainer_) return;
+    ::RECT position{};
+    ::GetWindowRect(window_, &position);
+    ::MapWindowPoints(nullptr, ::GetParent(window_), reinterpret_cast<::POINT*>(&position), 2);
+    position.bottom = position.top + pixels;
+    askingContainer_ = true;
+    container_.RequestPosition(position);
+    askingContainer_ = false;
+    // A container that did not place the window (or placed it otherwise)
+    // still gets a strip of the height asked for: the control's height is
+    // its own. Resizing the window delivers Resize before this returns.
+    ::GetClientRect(window_, &client);
+    if (client.bottom != pixels)
+        ::SetWindowPos(window_, nullptr, 0, 0, client.right, pixels, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HWND WindowSite::SetCapture(HWND hwnd) {
+    if (!window_) return WindowlessSite::SetCapture(hwnd);
+    return PortableWindow(::SetCapture(SystemWindow(hwnd)));
+}
+
+HWND WindowSite::GetCapture() { return window_ ? PortableWindow(::GetCapture()) : WindowlessSite::GetCapture(); }
+
+bool WindowSite::ReleaseCapture() { return window_ ? ::ReleaseCapture() != FALSE : WindowlessSite::ReleaseCapture(); }
+
+LRESULT CALLBACK WindowSite::WindowProcedure(::HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* site = reinterpret_cast<WindowSite*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!site || site->window_ != window) return ::DefWindowProcW(window, message, wParam, lParam);
+    return site->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT WindowSite::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_PAINT:
+            Paint();
+            return 0;
+        case WM_ERASEBKGND:
+            // The image covers the whole window.
+            return 1;
+        case WM_SIZE:
+            Notify([&] { SetImageSize(LOWORD(lParam), HIWORD(lParam)); });
+            return 0;
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+        case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONUP:
+        case WM_RBUTTONDBLCLK:
+        case WM_MBUTTONDOWN:
+        case WM_MBUTTONUP:
+        case WM_MBUTTONDBLCLK:
+            DeliverMouse(message, wParam, lParam);
+            return 0;
+        case WM_SETFOCUS:
+            container_.FocusChanged(true);
+            Notify([&] {
+                if (Control()) Control()->GotFocus();
+            });
+            return 0;
+        case WM_KILLFOCUS:
+            Notify([&] {
+                if (Control()) Control()->LostFocus();
+            });
+            container_.FocusChanged(false);
+            return 0;
+        default:
+            return ::DefWindowProcW(window_, message, wParam, lParam);
+    }
+}
+
+void WindowSite::Paint() {
+    ::PAINTSTRUCT paint{};
+    const ::HDC screen = ::BeginPaint(window_, &paint);
+    const ::HDC image = reinterpret_cast<::HDC>(ImageDc().value);
+    ::BitBlt(screen, paint.rcPaint.left, paint.rcPaint.top, paint.rcPaint.right - paint.rcPaint.left,
+             paint.rcPaint.bottom - paint.rcPaint.top, image, paint.rcPaint.left, paint.rcPaint.top, SRCCOPY);
+    ::EndPaint(window_, &paint);
+}
+
+void WindowSite::DeliverMouse(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!Control()) return;
+    // Coordinates are signed: with the capture held, the pointer can be left
+    // of or above the window.
+    const Single x = static_cast<Single>(static_cast<short>(LOWORD(lParam)));
+    const Single y = static_cast<Single>(static_cast<short>(HIWORD(lParam)));
+    const Integer shift = ShiftState(wParam);
+    switch (message) {
+        case WM_MOUSEMOVE:
+            Notify([&] { Control()->MouseMove(HeldButtons(wParam), shift, x, y); });
+            break;
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDBLCLK:
+        case WM_MBUTTONDBLCLK:
+            // A pressed control takes the focus, as any control of a form.
+            if (::GetFocus() != window_) ::SetFocus(window_);
+            Notify([&] { Control()->MouseDown(ChangedButton(message), shift, x, y); });
+            break;
+        default:
+            Notify([&] { Control()->MouseUp(ChangedButton(message), shift, x, y); });
+            break;
+    }
+}
+
+template <typename Body>
+void WindowSite::Notify(Body&& body) noexcept {
+    try {
+        body();
+    } catch (const RuntimeError&) {
+        // The control's own errors end its notification; the window goes on.
+    } catch (const std::bad_alloc&) {
+    }
+}
+
+}  // namespace lumora::server

@@ -1,0 +1,79 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "WindowlessSite.h"
+#include "WindowsHeaders.h"
+
+namespace lumora::server {
+
+// What the windowed site asks of the container, through the COM object
+// that knows it.
+class IContainerLink {
+public:
+    virtual ~IContainerLink() = default;
+    // Asks the container to give the control's window this rectangle (in
+    // the parent window's coordinates). The container may answer by
+    // placing the window at once, or not at all.
+    virtual void RequestPosition(const ::RECT& position) = 0;
+    // The control's window got or lost the keyboard focus.
+    virtual void FocusChanged(bool gotFocus) = 0;
+    // The keys that move the focus to the control changed.
+    virtual void AccessKeysChanged() = 0;
+};
+
+// The control's host services once a container activates it in place: the
+// same persistent image as the windowless site, now shown in a child window
+// of the container's, with the window's mouse and focus messages delivered
+// to the control and the pointer services answered for the real window.
+// Without a window (before activation, after deactivation) it is the
+// windowless site. One object for the control's whole life keeps the
+// control's font, colours and image across activations, and lets the
+// control hold one site reference.
+class WindowSite final : public WindowlessSite {
+public:
+    WindowSite(ISiteOwner& owner, IContainerLink& container);
+    ~WindowSite() override;
+
+    // Creates the child window of parent at position, showing the image.
+    // Returns false when the system refused the window.
+    bool CreateChildWindow(::HWND parent, const ::RECT& position);
+    // Closes the window; the image and everything else stay.
+    void DestroyChildWindow() noexcept;
+    ::HWND Window() const noexcept { return window_; }
+    // Moves the window to the rectangle the container gives it.
+    void Place(const ::RECT& position);
+
+    // IControlSite
+    HWND hWnd() override;
+    void Refresh() override;
+    void put_AccessKeys(const String& keys) override;
+
+private:
+    void RequestHeight(int pixels) override;
+    // IPointer, on the real window.
+    HWND SetCapture(HWND hwnd) override;
+    HWND GetCapture() override;
+    bool ReleaseCapture() override;
+
+    // The class of the control's window, registered with the module's
+    // instance the first time a window is made.
+    static bool RegisterWindowClass();
+    static LRESULT CALLBACK WindowProcedure(::HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void Paint();
+    // Hands one mouse message to the control as MouseDown, MouseMove or
+    // MouseUp with its button and shift states.
+    void DeliverMouse(UINT message, WPARAM wParam, LPARAM lParam);
+    // Runs one notification into the control; its runtime errors stay here,
+    // since nothing may unwind through the system's message dispatch.
+    template <typename Body>
+    void Notify(Body&& body) noexcept;
+
+    IContainerLink& container_;
+    ::HWND window_ = nullptr;
+    // Set while the container is asked for a new height, so that the Resize
+    // its answer delivers cannot ask again.
+    bool askingContainer_ = false;
+};
+
+}  // namespace lumora::server

@@ -1,0 +1,333 @@
+// SPDX-License-Identifier: MIT
+// The control in the system's ATL container window, driven with real input:
+// the pointer and the keyboard go through the system's input queue, the
+// control's window gets them as any window would, and the events reach a
+// connected sink. Needs a display (the test command runs these under Xvfb).
+#include "WindowsHeaders.h"
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "DorvaneLumoraStyleList.h"
+#include "platform/win32/ScopedComPtr.h"
+#include "server/DispatchCalls.h"
+#include "server/RecordingSink.h"
+
+namespace lumora::server::testing {
+namespace {
+
+using Log = std::vector<std::string>;
+using win32::ScopedComPtr;
+
+constexpr wchar_t kProgId[] = L"DorvaneLumoraStyleList.LumoraListControl";
+// Where the container window sits in the form, and its first size.
+constexpr int kHostLeft = 10;
+constexpr int kHostTop = 10;
+constexpr int kHostWidth = 300;
+constexpr int kHostHeight = 40;
+// A new control's strip height.
+constexpr int kHeaderHeight = 25;
+
+// The ATL library and container window class of one version.
+struct AtlVersion {
+    const wchar_t* library;
+    const wchar_t* windowClass;
+};
+constexpr AtlVersion kAtlVersions[] = {{L"atl100.dll", L"AtlAxWin100"}, {L"atl.dll", L"AtlAxWin"}};
+
+// Runs the thread's messages until done() says so or a second passes.
+bool PumpUntil(
+    const std::function<bool()>& done, const std::function<void(MSG&)>& filter = [](MSG&) {}) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    while (std::chrono::steady_clock::now() < deadline) {
+        MSG message{};
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            filter(message);
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+        if (done()) return true;
+        ::Sleep(10);
+    }
+    return done();
+}
+
+void PumpFor(int milliseconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (std::chrono::steady_clock::now() < deadline) {
+        MSG message{};
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+        ::Sleep(5);
+    }
+}
+
+void SendMouse(DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    ::SendInput(1, &input, sizeof(input));
+}
+
+// Moves the pointer through the input queue, as a mouse would.
+void MovePointerTo(POINT screen) {
+    const int width = ::GetSystemMetrics(SM_CXSCREEN);
+    const int height = ::GetSystemMetrics(SM_CYSCREEN);
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = ::MulDiv(screen.x, 65536, width) + 1;
+    input.mi.dy = ::MulDiv(screen.y, 65536, height) + 1;
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    ::SendInput(1, &input, sizeof(input));
+}
+
+void SendKey(WORD key, bool release) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = release ? KEYEVENTF_KEYUP : 0;
+    ::SendInput(1, &input, sizeof(input));
+}
+
+// The window's pixels, read back through a memory bitmap.
+std::vector<COLORREF> Pixels(::HDC source, int width, int height) {
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) pixels.push_back(::GetPixel(source, x, y));
+    return pixels;
+}
+
+class ContainerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const AtlVersion& version : kAtlVersions) {
+            atl_ = ::LoadLibraryW(version.library);
+            if (!atl_) continue;
+            windowClass_ = version.windowClass;
+            break;
+        }
+        ASSERT_NE(atl_, nullptr) << "no ATL library in the prefix";
+        const auto init =
+            reinterpret_cast<BOOL(WINAPI*)()>(reinterpret_cast<void*>(::GetProcAddress(atl_, "AtlAxWinInit")));
+        getControl_ = reinterpret_cast<HRESULT(WINAPI*)(::HWND, IUnknown**)>(
+            reinterpret_cast<void*>(::GetProcAddress(atl_, "AtlAxGetControl")));
+        ASSERT_TRUE(init && getControl_);
+        // The library registers its window class once per process.
+        WNDCLASSEXW registered{};
+        registered.cbSize = sizeof(registered);
+        if (!::GetClassInfoExW(::GetModuleHandleW(nullptr), windowClass_, &registered)) {
+            ASSERT_TRUE(init());
+        }
+
+        form_ = ::CreateWindowExW(0, L"STATIC", L"form", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 400, 200,
+                                  nullptr, nullptr, nullptr, nullptr);
+        if (!form_) GTEST_SKIP() << "no display to create windows on (error " << ::GetLastError() << ")";
+        host_ = ::CreateWindowExW(0, windowClass_, kProgId, WS_CHILD | WS_VISIBLE, kHostLeft, kHostTop, kHostWidth,
+                                  kHostHeight, form_, nullptr, nullptr, nullptr);
+        ASSERT_NE(host_, nullptr);
+        ScopedComPtr<IUnknown> unknown;
+        ASSERT_EQ(getControl_(host_, unknown.Receive()), S_OK);
+        ASSERT_EQ(unknown->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&control_)), S_OK);
+        ASSERT_EQ(unknown->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(window_.Receive())), S_OK);
+        ASSERT_EQ(window_->GetWindow(&controlWindow_), S_OK) << "the container activates the control in place";
+        // Three columns of 60 pixels: x = 2..61, 64..123 and 126..185.
+        ASSERT_EQ(Call(control_, L"AddRow").hr, S_OK);
+        ASSERT_EQ(Call(control_, L"AddRow").hr, S_OK);
+        ::SetForegroundWindow(form_);
+        PumpFor(50);
+        sink_ = std::make_unique<RecordingSink>(control_);
+        sink_->Connect();
+    }
+
+    void TearDown() override {
+        if (sink_) sink_->Disconnect();
+        window_.Reset();
+        if (control_) control_->Release();
+        if (form_) ::DestroyWindow(form_);
+        PumpFor(10);
+    }
+
+    // A point of the control's client area on the screen.
+    POINT OnScreen(int x, int y) const {
+        POINT point{x, y};
+        ::ClientToScreen(controlWindow_, &point);
+        return point;
+    }
+    // The events logged so far, without the property notifications.
+    Log TakeEvents() {
+        Log events;
+        for (std::string& line : sink_->TakeLog())
+            if (line.rfind("OnChanged", 0) != 0) events.push_back(std::move(line));
+        return events;
+    }
+    // The events of the next count distinct steps, after the input settled.
+    // The system may deliver one pointer move twice at the same point (under
+    // Wine, the display's own copy of the move follows the queued one), and
+    // the control reports every move it gets: repeats in a row count once.
+    Log PumpForEvents(std::size_t count) {
+        Log events;
+        PumpUntil([&] {
+            for (std::string& line : TakeEvents())
+                if (events.empty() || events.back() != line) events.push_back(std::move(line));
+            return events.size() >= count;
+        });
+        PumpFor(50);
+        for (std::string& line : TakeEvents())
+            if (events.empty() || events.back() != line) events.push_back(std::move(line));
+        return events;
+    }
+    int ControlHeight() const {
+        RECT client{};
+        ::GetClientRect(controlWindow_, &client);
+        return client.bottom;
+    }
+
+    HMODULE atl_ = nullptr;
+    const wchar_t* windowClass_ = nullptr;
+    HRESULT(WINAPI* getControl_)(::HWND, IUnknown**) = nullptr;
+    ::HWND form_ = nullptr;
+    ::HWND host_ = nullptr;
+    ::HWND controlWindow_ = nullptr;
+    IDispatch* control_ = nullptr;
+    ScopedComPtr<IOleWindow> window_;
+    std::unique_ptr<RecordingSink> sink_;
+};
+
+TEST_F(ContainerTest, ActivationGivesTheStripItsHeaderHeightInTheContainersWidth) {
+    RECT client{};
+    ::GetClientRect(controlWindow_, &client);
+    EXPECT_EQ(client.right, kHostWidth);
+    EXPECT_EQ(client.bottom, kHeaderHeight) << "the container made it " << kHostHeight << " high";
+    EXPECT_EQ(::GetParent(controlWindow_), host_);
+    EXPECT_TRUE(::IsWindowVisible(controlWindow_));
+}
+
+TEST_F(ContainerTest, RealPointerInputRaisesTheEventsOfAPressOnColumnTwo) {
+    MovePointerTo(OnScreen(90, 10));
+    EXPECT_EQ(PumpForEvents(1), (Log{"MouseIn 0 0 90 10 0"}));
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    EXPECT_EQ(PumpForEvents(2), (Log{"RowPressed 0 2 ASC", "MouseDown 1 0 90 10 2 ASC"}));
+    SendMouse(MOUSEEVENTF_LEFTUP);
+    EXPECT_EQ(PumpForEvents(1), (Log{"MouseUp 1 0 90 10 2"}));
+    EXPECT_EQ(Get(control_, L"SortedRow").value.Describe(), "I4 2");
+}
+
+TEST_F(ContainerTest, LeavingTheWindowRaisesMouseOutOnce) {
+    MovePointerTo(OnScreen(90, 10));
+    ASSERT_EQ(PumpForEvents(1), (Log{"MouseIn 0 0 90 10 0"}));
+    MovePointerTo(OnScreen(90, 120));
+    EXPECT_EQ(PumpForEvents(1), (Log{"MouseOut 0 0 90 120 0"}));
+    MovePointerTo(OnScreen(150, 130));
+    PumpFor(100);
+    EXPECT_EQ(TakeEvents(), Log{}) << "the control let the capture go";
+    EXPECT_EQ(::GetCapture(), nullptr);
+}
+
+TEST_F(ContainerTest, AWindowCoveringThePointerRaisesMouseOut) {
+    MovePointerTo(OnScreen(90, 10));
+    ASSERT_EQ(PumpForEvents(1), (Log{"MouseIn 0 0 90 10 0"}));
+    const POINT corner = OnScreen(0, 0);
+    const ::HWND cover = ::CreateWindowExW(WS_EX_TOPMOST, L"BUTTON", L"cover", WS_POPUP | WS_VISIBLE, corner.x,
+                                           corner.y, 200, 25, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(cover, nullptr);
+    PumpFor(50);
+    MovePointerTo(OnScreen(91, 10));
+    EXPECT_EQ(PumpForEvents(1), (Log{"MouseOut 0 0 91 10 0"}));
+    ::DestroyWindow(cover);
+}
+
+TEST_F(ContainerTest, AContainerThatMakesItSixtyHighGetsTheHeaderHeightBack) {
+    // The container's own resize: the host window passes it on as the
+    // control's new rectangle.
+    ::MoveWindow(host_, kHostLeft, kHostTop, kHostWidth, 60, TRUE);
+    EXPECT_EQ(ControlHeight(), kHeaderHeight);
+    ASSERT_EQ(Put(control_, L"HeaderHeight", Var(40L)).hr, S_OK);
+    EXPECT_EQ(ControlHeight(), 40) << "the strip follows its own height at once";
+}
+
+TEST_F(ContainerTest, AltAndAnAccessKeyMoveTheFocusToTheControl) {
+    ASSERT_EQ(Put(control_, L"RowCaption", Var(L"&Beta"), {Var(2L)}).hr, S_OK);
+    ASSERT_EQ(Call(control_, L"SetTabAccessKeys").hr, S_OK);
+    ScopedComPtr<IOleControl> oleControl;
+    ASSERT_EQ(control_->QueryInterface(IID_IOleControl, reinterpret_cast<void**>(oleControl.Receive())), S_OK);
+    CONTROLINFO info{};
+    info.cb = sizeof(info);
+    ASSERT_EQ(oleControl->GetControlInfo(&info), S_OK);
+    ASSERT_EQ(info.cAccel, 1);
+    ACCEL table[1]{};
+    ASSERT_EQ(::CopyAcceleratorTableW(info.hAccel, table, 1), 1);
+    EXPECT_EQ(table[0].fVirt & (FALT | FVIRTKEY), FALT | FVIRTKEY);
+    EXPECT_EQ(table[0].key, 'B');
+
+    // Wine's ATL host window neither asks for the control's mnemonics nor
+    // filters the form's keys, so the test does what a form does: it
+    // watches its message loop for the control's accelerators and calls
+    // OnMnemonic on a match.
+    ::SetFocus(form_);
+    ASSERT_NE(::GetFocus(), controlWindow_);
+    bool matched = false;
+    const auto container = [&](MSG& message) {
+        WORD command = 0;
+        if (!matched && ::IsAccelerator(info.hAccel, info.cAccel, &message, &command)) {
+            matched = true;
+            oleControl->OnMnemonic(&message);
+        }
+    };
+    SendKey(VK_MENU, false);
+    SendKey('B', false);
+    SendKey('B', true);
+    SendKey(VK_MENU, true);
+    EXPECT_TRUE(PumpUntil([&] { return matched; }, container)) << "Alt+B reached the form's message loop";
+    EXPECT_EQ(::GetFocus(), controlWindow_);
+}
+
+TEST_F(ContainerTest, DrawingIntoAMemoryDcGivesTheWindowsPixels) {
+    MovePointerTo(OnScreen(90, 10));
+    ASSERT_EQ(PumpForEvents(1).size(), 1u) << "the hot look, so that the strip is not plain";
+    ::UpdateWindow(controlWindow_);
+    RECT client{};
+    ::GetClientRect(controlWindow_, &client);
+    const int width = client.right;
+    const int height = client.bottom;
+
+    const ::HDC screen = ::GetDC(controlWindow_);
+    const ::HDC shown = ::CreateCompatibleDC(screen);
+    const ::HBITMAP shownBitmap = ::CreateCompatibleBitmap(screen, width, height);
+    const ::HGDIOBJ shownOld = ::SelectObject(shown, shownBitmap);
+    ::BitBlt(shown, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+
+    ScopedComPtr<IViewObject2> view;
+    ASSERT_EQ(control_->QueryInterface(IID_IViewObject2, reinterpret_cast<void**>(view.Receive())), S_OK);
+    const ::HDC drawn = ::CreateCompatibleDC(screen);
+    const ::HBITMAP drawnBitmap = ::CreateCompatibleBitmap(screen, width, height);
+    const ::HGDIOBJ drawnOld = ::SelectObject(drawn, drawnBitmap);
+    const RECTL bounds{0, 0, width, height};
+    EXPECT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, drawn, &bounds, nullptr, nullptr, 0), S_OK);
+    SIZEL extent{};
+    EXPECT_EQ(view->GetExtent(DVASPECT_CONTENT, -1, nullptr, &extent), S_OK);
+    EXPECT_GT(extent.cx, 0);
+
+    const std::vector<COLORREF> window = Pixels(shown, width, height);
+    const std::vector<COLORREF> memory = Pixels(drawn, width, height);
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < window.size(); ++i) differing += window[i] != memory[i];
+    EXPECT_EQ(differing, 0u) << "of " << window.size() << " pixels";
+
+    ::SelectObject(drawn, drawnOld);
+    ::DeleteObject(drawnBitmap);
+    ::DeleteDC(drawn);
+    ::SelectObject(shown, shownOld);
+    ::DeleteObject(shownBitmap);
+    ::DeleteDC(shown);
+    ::ReleaseDC(controlWindow_, screen);
+}
+
+}  // namespace
+}  // namespace lumora::server::testing

@@ -1,0 +1,360 @@
+// SPDX-License-Identifier: MIT
+// The demo container: its window hosts the registered control in the
+// system's ATL container window, and the list below follows the strip's
+// RowPressed event. The window needs a display (run under xvfb-run).
+#include "WindowsHeaders.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "AtlContainer.h"
+#include "DemoCommandLine.h"
+#include "DemoWindow.h"
+#include "DorvaneLumoraStyleList.h"
+#include "PointerReplay.h"
+#include "SampleRows.h"
+
+namespace lumora::windemo {
+namespace {
+
+// The strip's columns as the demo sets them up: their horizontal middles.
+constexpr int kColumnMiddles[] = {85, 240, 360};
+constexpr int kStripMiddleY = 12;
+
+std::string Narrow(const std::wstring& text) {
+    std::string result;
+    for (const wchar_t letter : text) result += letter < 0x80 ? static_cast<char>(letter) : '?';
+    return result;
+}
+
+std::wstring CellText(::HWND list, int row, int column) {
+    wchar_t text[128] = L"";
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = static_cast<int>(std::size(text));
+    ::SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+// One column of the list as it shows now, top to bottom.
+std::vector<std::wstring> ListColumn(::HWND list, SampleColumn column) {
+    std::vector<std::wstring> texts;
+    const int rows = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < rows; ++row) texts.push_back(CellText(list, row, static_cast<int>(column) - 1));
+    return texts;
+}
+
+// Every row as "name|place|date", in list order.
+std::vector<std::wstring> ListRows(::HWND list) {
+    const auto names = ListColumn(list, SampleColumn::Name);
+    const auto places = ListColumn(list, SampleColumn::Place);
+    const auto dates = ListColumn(list, SampleColumn::Date);
+    std::vector<std::wstring> rows;
+    for (size_t i = 0; i < names.size(); ++i) rows.push_back(names[i] + L"|" + places[i] + L"|" + dates[i]);
+    return rows;
+}
+
+std::vector<std::wstring> SortedCopy(std::vector<std::wstring> rows) {
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+// The event's arguments as the control passes them: by reference, last
+// first.
+struct RowPressedArguments {
+    short previous = 0;
+    long column = 0;
+    BSTR sort = nullptr;
+    VARIANT arguments[3];
+    DISPPARAMS params{arguments, nullptr, 3, 0};
+
+    RowPressedArguments(long sortColumn, const wchar_t* word) : column(sortColumn), sort(::SysAllocString(word)) {
+        V_VT(&arguments[2]) = VT_I2 | VT_BYREF;
+        V_I2REF(&arguments[2]) = &previous;
+        V_VT(&arguments[1]) = VT_I4 | VT_BYREF;
+        V_I4REF(&arguments[1]) = &column;
+        V_VT(&arguments[0]) = VT_BSTR | VT_BYREF;
+        V_BSTRREF(&arguments[0]) = &sort;
+    }
+    ~RowPressedArguments() { ::SysFreeString(sort); }
+    RowPressedArguments(const RowPressedArguments&) = delete;
+    RowPressedArguments& operator=(const RowPressedArguments&) = delete;
+};
+
+HRESULT InvokeEvent(IDispatch& sink, DISPID id, DISPPARAMS& params) {
+    return sink.Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+}
+
+std::wstring TemporaryFolder() {
+    wchar_t folder[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, folder);
+    return folder;
+}
+
+class DemoTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
+        INITCOMMONCONTROLSEX controls{};
+        controls.dwSize = sizeof(controls);
+        controls.dwICC = ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES;
+        ::InitCommonControlsEx(&controls);
+        const ::HWND probe =
+            ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+        if (!probe) GTEST_SKIP() << "no display: the demo's window needs one (run under xvfb-run)";
+        ::DestroyWindow(probe);
+        std::wstring error;
+        ASSERT_TRUE(atl_.Load(&error));
+        window_ = std::make_unique<DemoWindow>(atl_);
+        ASSERT_TRUE(window_->Create(::GetModuleHandleW(nullptr), &error)) << Narrow(error);
+        window_->Show(SW_SHOWNORMAL);
+        PumpMessagesFor(100);
+    }
+    void TearDown() override {
+        window_.reset();
+        PumpMessagesFor(50);
+        ::OleUninitialize();
+    }
+
+    IDispatch& Sink() { return window_->Sink(); }
+    ::HWND List() const { return window_->List(); }
+    _LumoraListControl* Strip() {
+        strip_.Reset();
+        window_->Control()->QueryInterface(IID__LumoraListControl, ReceiveVoid(strip_));
+        return strip_.get();
+    }
+
+    AtlContainer atl_;
+    std::unique_ptr<DemoWindow> window_;
+    ScopedComPtr<_LumoraListControl> strip_;
+};
+
+TEST_F(DemoTest, HostsTheControlAboveAListOfEveryRow) {
+    ASSERT_NE(window_->Control(), nullptr);
+    LONG columns = 0;
+    ASSERT_EQ(Strip()->get_NumberOfRows(&columns), S_OK);
+    EXPECT_EQ(columns, 3);
+    const wchar_t* captions[] = {L"&Name", L"&Ort", L"&Datum"};
+    for (LONG index = 1; index <= 3; ++index) {
+        BSTR caption = nullptr;
+        ASSERT_EQ(Strip()->get_RowCaption(index, &caption), S_OK);
+        EXPECT_STREQ(caption, captions[index - 1]);
+        ::SysFreeString(caption);
+        LONG width = 0;
+        Strip()->get_RowWidth(index, &width);
+        EXPECT_EQ(::SendMessageW(List(), LVM_GETCOLUMNWIDTH, index - 1, 0), width) << "column " << index;
+    }
+    EXPECT_EQ(ListRows(List()).size(), SampleRows().size());
+}
+
+// One press per row: the column and direction the event reports, and the
+// cell that must then be first and last.
+struct SortCase {
+    long column;
+    const wchar_t* sort;
+    const wchar_t* first;
+    const wchar_t* last;
+};
+const SortCase kSortCases[] = {
+    {1, L"ASC", L"Becker, Paul", L"Zimmermann, Noah"},
+    {1, L"DESC", L"Zimmermann, Noah", L"Becker, Paul"},
+    {2, L"ASC", L"Aachen", L"Wiesbaden"},
+    {2, L"DESC", L"Wiesbaden", L"Aachen"},
+    // Dates sort as dates, not as their text ("01.04.1973" would come first).
+    {3, L"ASC", L"22.03.1958", L"07.07.2003"},
+    {3, L"DESC", L"07.07.2003", L"22.03.1958"},
+};
+
+TEST_F(DemoTest, RowPressedSortsTheListByTheColumnInTheReportedDirection) {
+    const auto before = SortedCopy(ListRows(List()));
+    for (const SortCase& sort : kSortCases) {
+        SCOPED_TRACE(::testing::Message() << "column " << sort.column << " " << Narrow(sort.sort));
+        RowPressedArguments arguments(sort.column, sort.sort);
+        ASSERT_EQ(InvokeEvent(Sink(), 1, arguments.params), S_OK);
+        const auto column = ListColumn(List(), static_cast<SampleColumn>(sort.column));
+        ASSERT_FALSE(column.empty());
+        EXPECT_EQ(column.front(), sort.first);
+        EXPECT_EQ(column.back(), sort.last);
+        // Sorting moves whole rows and loses none.
+        EXPECT_EQ(SortedCopy(ListRows(List())), before);
+    }
+}
+
+TEST_F(DemoTest, TownsSortWithUmlautsBesideTheirBaseLetter) {
+    RowPressedArguments arguments(2, L"ASC");
+    ASSERT_EQ(InvokeEvent(Sink(), 1, arguments.params), S_OK);
+    const auto towns = ListColumn(List(), SampleColumn::Place);
+    const auto at = [&](const wchar_t* town) { return std::find(towns.begin(), towns.end(), town) - towns.begin(); };
+    EXPECT_LT(at(L"K\u00F6ln"), at(L"Konstanz"));
+    EXPECT_LT(at(L"D\u00FCsseldorf"), at(L"Erfurt"));
+}
+
+TEST_F(DemoTest, DatesInEveryDirectionFollowTheCalendar) {
+    for (const wchar_t* sort : {L"ASC", L"DESC"}) {
+        RowPressedArguments arguments(3, sort);
+        ASSERT_EQ(InvokeEvent(Sink(), 1, arguments.params), S_OK);
+        std::vector<long> keys;
+        for (const auto& date : ListColumn(List(), SampleColumn::Date)) keys.push_back(DateKey(date).value_or(-1));
+        if (std::wstring(sort) == L"ASC")
+            EXPECT_TRUE(std::is_sorted(keys.begin(), keys.end()));
+        else
+            EXPECT_TRUE(std::is_sorted(keys.rbegin(), keys.rend()));
+    }
+}
+
+TEST_F(DemoTest, EventsTheListCannotUseLeaveItAsItIs) {
+    const auto before = ListRows(List());
+    {
+        RowPressedArguments arguments(4, L"ASC");  // a column the list does not have
+        EXPECT_EQ(InvokeEvent(Sink(), 1, arguments.params), S_OK);
+    }
+    {
+        RowPressedArguments arguments(0, L"ASC");  // no column pressed
+        EXPECT_EQ(InvokeEvent(Sink(), 1, arguments.params), S_OK);
+    }
+    {
+        RowPressedArguments arguments(2, L"UP");  // no direction word
+        EXPECT_EQ(InvokeEvent(Sink(), 1, arguments.params), S_OK);
+    }
+    {
+        RowPressedArguments arguments(2, L"ASC");  // MouseIn carries no sort request
+        DISPPARAMS params{arguments.arguments, nullptr, 3, 0};
+        EXPECT_EQ(InvokeEvent(Sink(), 2, params), S_OK);
+    }
+    {
+        RowPressedArguments arguments(2, L"ASC");
+        arguments.params.cArgs = 2;
+        EXPECT_EQ(InvokeEvent(Sink(), 1, arguments.params), DISP_E_BADPARAMCOUNT);
+    }
+    {
+        RowPressedArguments arguments(2, L"ASC");
+        V_VT(&arguments.arguments[1]) = VT_I2 | VT_BYREF;  // SortRow must be a Long
+        V_I2REF(&arguments.arguments[1]) = &arguments.previous;
+        UINT argumentError = 99;
+        EXPECT_EQ(Sink().Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &arguments.params, nullptr, nullptr, &argumentError),
+                  DISP_E_TYPEMISMATCH);
+        EXPECT_EQ(argumentError, 1u);
+    }
+    EXPECT_EQ(ListRows(List()), before);
+}
+
+TEST_F(DemoTest, TheControlsOwnRowPressedReachesTheListThroughItsConnectionPoint) {
+    // A host's SelectedRow write raises RowPressed with SortedRow and the
+    // column's sort flag, as a press does.
+    ASSERT_EQ(Strip()->put_SortedRow(3), S_OK);
+    ASSERT_EQ(Strip()->put_SelectedRow(3), S_OK);
+    EXPECT_EQ(ListColumn(List(), SampleColumn::Date).front(), L"22.03.1958");
+    ASSERT_EQ(Strip()->put_RowSorted(3, VARIANT_TRUE), S_OK);
+    ASSERT_EQ(Strip()->put_SelectedRow(3), S_OK);
+    EXPECT_EQ(ListColumn(List(), SampleColumn::Date).front(), L"07.07.2003");
+}
+
+TEST_F(DemoTest, AClickOnTheStripSortsTheList) {
+    ScopedComPtr<IOleWindow> inPlace;
+    ::HWND controlWindow = nullptr;
+    if (FAILED(window_->Control()->QueryInterface(IID_IOleWindow, ReceiveVoid(inPlace))) ||
+        FAILED(inPlace->GetWindow(&controlWindow)) || !controlWindow)
+        GTEST_SKIP() << "the control does not activate in place with a window of its own yet";
+    ::SetForegroundWindow(window_->Window());
+    PumpMessagesFor(200);
+    const int x = kColumnMiddles[1];
+    const std::vector<PointerStep> click = {{PointerStep::Kind::Move, x, kStripMiddleY},
+                                            {PointerStep::Kind::Down, x, kStripMiddleY},
+                                            {PointerStep::Kind::Up, x, kStripMiddleY}};
+    ASSERT_TRUE(ReplayPointerSteps(window_->Strip(), click));
+    EXPECT_EQ(ListColumn(List(), SampleColumn::Place).front(), L"Aachen");
+    ASSERT_TRUE(ReplayPointerSteps(window_->Strip(), click));
+    EXPECT_EQ(ListColumn(List(), SampleColumn::Place).front(), L"Wiesbaden");
+}
+
+TEST_F(DemoTest, ASavedFormLoadsIntoANewStripAndTheListFollowsItsWidths) {
+    ASSERT_EQ(Strip()->put_RowWidth(2, 90), S_OK);
+    const BSTR caption = ::SysAllocString(L"&Stadt");
+    ASSERT_EQ(Strip()->put_RowCaption(2, caption), S_OK);
+    ::SysFreeString(caption);
+    const std::wstring folder = TemporaryFolder() + L"lumora-demo-test\\";
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring path = folder + L"form.lumora";
+    ASSERT_EQ(window_->SaveFormFile(path), S_OK);
+    // The save went through a temporary file that is gone now.
+    WIN32_FIND_DATAW found;
+    const HANDLE search = ::FindFirstFileW((folder + L"*.tmp").c_str(), &found);
+    EXPECT_EQ(search, INVALID_HANDLE_VALUE);
+    if (search != INVALID_HANDLE_VALUE) ::FindClose(search);
+
+    ::SendMessageW(List(), LVM_SETCOLUMNWIDTH, 1, 50);
+    const IUnknown* saved = window_->Control();
+    ASSERT_EQ(window_->LoadFormFile(path), S_OK);
+    EXPECT_NE(window_->Control(), saved);
+    BSTR loaded = nullptr;
+    ASSERT_EQ(Strip()->get_RowCaption(2, &loaded), S_OK);
+    EXPECT_STREQ(loaded, L"&Stadt");
+    ::SysFreeString(loaded);
+    EXPECT_EQ(::SendMessageW(List(), LVM_GETCOLUMNWIDTH, 1, 0), 90);
+
+    // The new strip's events reach the list.
+    RowPressedArguments arguments(1, L"DESC");
+    ASSERT_EQ(Strip()->put_SortedRow(1), S_OK);
+    ASSERT_EQ(Strip()->put_RowSorted(1, VARIANT_TRUE), S_OK);
+    ASSERT_EQ(Strip()->put_SelectedRow(1), S_OK);
+    EXPECT_EQ(ListColumn(List(), SampleColumn::Name).front(), L"Zimmermann, Noah");
+    ::DeleteFileW(path.c_str());
+    ::RemoveDirectoryW(folder.c_str());
+}
+
+TEST_F(DemoTest, AFormThatIsNoSavedStateLeavesTheStripInPlace) {
+    const std::wstring path = TemporaryFolder() + L"lumora-demo-bad.lumora";
+    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    ::WriteFile(file, "not a form", 10, &written, nullptr);
+    ::CloseHandle(file);
+    const IUnknown* before = window_->Control();
+    const ::HWND host = window_->Strip();
+    EXPECT_TRUE(FAILED(window_->LoadFormFile(path)));
+    EXPECT_TRUE(FAILED(window_->LoadFormFile(path + L".missing")));
+    EXPECT_EQ(window_->Control(), before);
+    EXPECT_EQ(window_->Strip(), host);
+    ::DeleteFileW(path.c_str());
+}
+
+// The command line, which a wrong call must reject with a reason.
+struct ArgumentsCase {
+    std::vector<std::wstring> arguments;
+    bool accepted;
+};
+
+TEST(DemoCommandLineTest, AcceptsTheDocumentedFormsAndRejectsTheRest) {
+    const ArgumentsCase cases[] = {
+        {{}, true},
+        {{L"--form", L"a.lumora"}, true},
+        {{L"--form", L"a", L"--screenshot", L"b.bmp", L"--events", L"move 1 2; down 1 2; up 1 2;"}, true},
+        {{L"--screenshot"}, false},
+        {{L"--form", L""}, false},
+        {{L"--events", L"move 1 2"}, false},
+        {{L"--screenshot", L"b.bmp", L"--events", L"click 1 2"}, false},
+        {{L"--screenshot", L"b.bmp", L"--events", L"move 1"}, false},
+        {{L"--screenshot", L"b.bmp", L"--events", L"move 1 2 3"}, false},
+        {{L"--screenshot", L"b.bmp", L"--events", L"move 1 99999"}, false},
+        {{L"--window", L"x"}, false},
+    };
+    for (const ArgumentsCase& sample : cases) {
+        std::wstring error;
+        const auto options = ParseDemoArguments(sample.arguments, &error);
+        EXPECT_EQ(options.has_value(), sample.accepted) << "case with " << sample.arguments.size() << " words";
+        EXPECT_EQ(error.empty(), sample.accepted);
+    }
+    std::wstring error;
+    const auto steps = ParsePointerSteps(L" move 10 5 ;down 10 5; up -3 7", &error);
+    ASSERT_TRUE(steps.has_value());
+    const std::vector<PointerStep> expected = {
+        {PointerStep::Kind::Move, 10, 5}, {PointerStep::Kind::Down, 10, 5}, {PointerStep::Kind::Up, -3, 7}};
+    EXPECT_EQ(*steps, expected);
+}
+
+}  // namespace
+}  // namespace lumora::windemo
