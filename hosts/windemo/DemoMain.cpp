@@ -1,0 +1,137 @@
+// SPDX-License-Identifier: MIT
+// lumora-demo.exe: the strip hosted in the system's ActiveX container above
+// a list it sorts. With --screenshot it runs unattended: loads a form,
+// replays pointer input on the strip, captures the window and exits.
+#include "DemoWindows.h"
+
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+#include "AtlContainer.h"
+#include "DemoCommandLine.h"
+#include "DemoWindow.h"
+#include "FormFile.h"
+#include "PointerReplay.h"
+#include "WindowCapture.h"
+
+namespace {
+
+using namespace lumora::windemo;
+
+// Exit codes: the run failed, or it was called wrongly.
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+// How long a fresh window is given to appear and paint before input or a
+// capture.
+constexpr DWORD kSettleMilliseconds = 400;
+
+std::string Utf8(const std::wstring& text) {
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string result(size > 0 ? size - 1 : 0, '\0');
+    if (size > 1) ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, result.data(), size, nullptr, nullptr);
+    return result;
+}
+
+// Tells the user on the console when there is one, else in a message box.
+void Report(const std::wstring& text) {
+    const HANDLE error = ::GetStdHandle(STD_ERROR_HANDLE);
+    const std::string bytes = Utf8(L"lumora-demo: " + text + L"\n");
+    DWORD written = 0;
+    if (error && error != INVALID_HANDLE_VALUE &&
+        ::WriteFile(error, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
+        return;
+    ::MessageBoxW(nullptr, text.c_str(), L"lumora-demo", MB_OK | MB_ICONWARNING);
+}
+
+std::vector<std::wstring> Arguments() {
+    int count = 0;
+    wchar_t** words = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    std::vector<std::wstring> arguments;
+    for (int i = 1; words && i < count; ++i) arguments.emplace_back(words[i]);
+    if (words) ::LocalFree(words);
+    return arguments;
+}
+
+// Owns the thread's OLE initialisation.
+class OleSession {
+public:
+    OleSession() : hr_(::OleInitialize(nullptr)) {}
+    ~OleSession() {
+        if (SUCCEEDED(hr_)) ::OleUninitialize();
+    }
+    OleSession(const OleSession&) = delete;
+    OleSession& operator=(const OleSession&) = delete;
+    HRESULT result() const noexcept { return hr_; }
+
+private:
+    HRESULT hr_;
+};
+
+int RunUnattended(DemoWindow& window, const DemoOptions& options) {
+    ::SetForegroundWindow(window.Window());
+    PumpMessagesFor(kSettleMilliseconds);
+    if (!ReplayPointerSteps(window.Strip(), options.events)) {
+        Report(L"the system refused the replayed input");
+        return kExitFailure;
+    }
+    PumpMessagesFor(kSettleMilliseconds);
+    const HRESULT hr = CaptureWindowToBmp(window.Window(), options.screenshot);
+    if (FAILED(hr)) {
+        Report(L"cannot write " + options.screenshot + L": " + DescribeFormResult(hr));
+        return kExitFailure;
+    }
+    return 0;
+}
+
+int RunInteractive(DemoWindow& window) {
+    window.QuitWhenClosed();
+    MSG message;
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (::IsDialogMessageW(window.Window(), &message)) continue;
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+    std::wstring error;
+    const auto options = ParseDemoArguments(Arguments(), &error);
+    if (!options) {
+        Report(error + L"\n" + kDemoUsage);
+        return kExitUsage;
+    }
+    const OleSession ole;
+    if (FAILED(ole.result())) {
+        Report(L"OLE cannot start: " + DescribeFormResult(ole.result()));
+        return kExitFailure;
+    }
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof(controls);
+    controls.dwICC = ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES;
+    ::InitCommonControlsEx(&controls);
+
+    AtlContainer atl;
+    if (!atl.Load(&error)) {
+        Report(error);
+        return kExitFailure;
+    }
+    DemoWindow window(atl);
+    if (!window.Create(instance, &error)) {
+        Report(error);
+        return kExitFailure;
+    }
+    if (!options->form.empty()) {
+        const HRESULT hr = window.LoadFormFile(options->form);
+        if (FAILED(hr)) {
+            Report(L"cannot load " + options->form + L": " + DescribeFormResult(hr));
+            return kExitFailure;
+        }
+    }
+    window.Show(options->screenshot.empty() ? show : SW_SHOWNORMAL);
+    return options->screenshot.empty() ? RunInteractive(window) : RunUnattended(window, *options);
+}

@@ -1,0 +1,89 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "DemoWindows.h"
+
+#include <string>
+#include <vector>
+
+#include "AtlContainer.h"
+#include "RowPressedSink.h"
+#include "SampleRows.h"
+
+struct _LumoraListControl;
+
+namespace lumora::windemo {
+
+// The demo's top-level window: the strip in the system's container window
+// on top, the list it heads below, and a button row. Pressing a column of
+// the strip sorts the list by that column in the direction the strip
+// reports; the list's columns follow the strip's widths.
+class DemoWindow {
+public:
+    explicit DemoWindow(const AtlContainer& atl);
+    ~DemoWindow();
+    DemoWindow(const DemoWindow&) = delete;
+    DemoWindow& operator=(const DemoWindow&) = delete;
+
+    // Creates the window, hidden, with a new strip set up for the list;
+    // false with a reason when the control cannot be created.
+    bool Create(HINSTANCE instance, std::wstring* error);
+    void Show(int how);
+    // Ends the thread's message loop when the window closes.
+    void QuitWhenClosed() noexcept { quitWhenClosed_ = true; }
+
+    ::HWND Window() const noexcept { return window_; }
+    // The container window that holds the strip.
+    ::HWND Strip() const noexcept { return host_; }
+    ::HWND List() const noexcept { return list_; }
+    // The hosted control, or null (not referenced for the caller).
+    IUnknown* Control() const noexcept { return control_.get(); }
+    RowPressedSink& Sink() noexcept { return sink_; }
+    const std::vector<SampleRow>& Rows() const noexcept { return rows_; }
+
+    // Replaces the strip with one loaded from a saved form; on failure the
+    // current strip stays.
+    HRESULT LoadFormFile(const std::wstring& path);
+    HRESULT SaveFormFile(const std::wstring& path) const;
+    // Sorts the list by a column of the strip; other columns are ignored.
+    void SortList(long stripColumn, SortDirection direction);
+    // Opens the control's property pages over it.
+    void ShowProperties();
+
+private:
+    static bool RegisterWindowClass(HINSTANCE instance);
+    static LRESULT CALLBACK WindowProcedure(::HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void HandleCommand(int command);
+
+    // A container window with the given text (a ProgID creates that
+    // control; an empty text makes an empty container).
+    ::HWND CreateHost(const wchar_t* text);
+    // Takes the control in host_ as the demo's: connects the sink and
+    // matches the list's columns to it.
+    bool AdoptControl(IUnknown* control);
+    // Gives a new strip the list's three columns, widths and captions.
+    void SetUpNewStrip();
+    void CreateList();
+    void FillList();
+    // The list's column widths from the strip's.
+    void MatchListColumns();
+    void LayOut();
+    int StripHeight() const;
+    void AskAndLoad();
+    void AskAndSave();
+    void ShowError(const wchar_t* what, HRESULT hr);
+
+    const AtlContainer& atl_;
+    ::HWND window_ = nullptr;
+    ::HWND host_ = nullptr;
+    ::HWND list_ = nullptr;
+    ::HWND propertiesButton_ = nullptr;
+    ScopedComPtr<IUnknown> control_;
+    ScopedComPtr<_LumoraListControl> strip_;
+    RowPressedSink sink_;
+    std::vector<SampleRow> rows_;
+    bool quitWhenClosed_ = false;
+};
+
+}  // namespace lumora::windemo

@@ -1,0 +1,311 @@
+// SPDX-License-Identifier: MIT
+// Times a full repaint of the strip against the system's own header control
+// with the same columns, in one process, at 5, 20 and 100 columns: 60
+// pixels each, captioned "Spalte N", 25 pixels high, column 3 sorted.
+//
+// The strip is the control library's object, windowless, repainted through
+// DrawTab on its vtable into its memory image. The system's header control
+// (classic look: this program has no manifest) is repainted two ways: with
+// WM_PRINTCLIENT into a memory DC of the same size, which is the like for
+// like figure, and with InvalidateRect + UpdateWindow on a shown window.
+// Each figure is the median over repetitions of the mean of a batch.
+//
+// Usage: lumora_repaint_benchmark.exe [--repaints N] [--repetitions R] [--ocx PATH]
+#include "DemoWindows.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cwchar>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "DorvaneLumoraStyleList.h"
+
+namespace {
+
+using lumora::windemo::ReceiveVoid;
+using lumora::windemo::ScopedComPtr;
+
+constexpr int kColumnCounts[] = {5, 20, 100};
+constexpr int kColumnWidth = 60;
+constexpr int kStripHeight = 25;
+constexpr int kSortedColumn = 3;
+constexpr int kDefaultRepaints = 200;
+constexpr int kDefaultRepetitions = 5;
+constexpr double kHimetricPerInch = 2540.0;
+constexpr wchar_t kHeaderParentClass[] = L"LumoraBenchmarkParent";
+
+struct Settings {
+    int repaints = kDefaultRepaints;
+    int repetitions = kDefaultRepetitions;
+    std::wstring ocx;
+};
+
+// The built library, as Wine names the Linux path it was built at.
+std::wstring DefaultOcxPath() {
+    std::wstring path = L"Z:";
+    for (const wchar_t* letter = LUMORA_SERVER_PATH; *letter; ++letter) path += *letter == L'/' ? L'\\' : *letter;
+    return path;
+}
+
+bool ParseSettings(int count, wchar_t** words, Settings* settings) {
+    settings->ocx = DefaultOcxPath();
+    for (int i = 1; i < count; ++i) {
+        const std::wstring name = words[i];
+        if (i + 1 >= count) return false;
+        const wchar_t* value = words[++i];
+        if (name == L"--ocx") {
+            settings->ocx = value;
+            continue;
+        }
+        const int number = _wtoi(value);
+        if (number < 1 || number > 100000) return false;
+        if (name == L"--repaints")
+            settings->repaints = number;
+        else if (name == L"--repetitions")
+            settings->repetitions = number;
+        else
+            return false;
+    }
+    return true;
+}
+
+// Microseconds per call of repaint: the median over repetitions of the
+// mean of a batch of calls.
+double MedianMicroseconds(const Settings& settings, const std::function<void()>& repaint) {
+    LARGE_INTEGER frequency;
+    ::QueryPerformanceFrequency(&frequency);
+    repaint();  // the first pass creates fonts and caches; it is not timed
+    std::vector<double> means;
+    for (int repetition = 0; repetition < settings.repetitions; ++repetition) {
+        LARGE_INTEGER start, end;
+        ::QueryPerformanceCounter(&start);
+        for (int i = 0; i < settings.repaints; ++i) repaint();
+        ::QueryPerformanceCounter(&end);
+        means.push_back(1e6 * static_cast<double>(end.QuadPart - start.QuadPart) /
+                        static_cast<double>(frequency.QuadPart) / settings.repaints);
+    }
+    std::sort(means.begin(), means.end());
+    return means[means.size() / 2];
+}
+
+// The control library loaded from its file, its class object asked
+// directly: the benchmark needs no registration.
+class ControlLibrary {
+public:
+    explicit ControlLibrary(const std::wstring& path) : module_(::LoadLibraryW(path.c_str())) {}
+    ~ControlLibrary() {
+        factory_.Reset();
+        if (module_) ::FreeLibrary(module_);
+    }
+    ControlLibrary(const ControlLibrary&) = delete;
+    ControlLibrary& operator=(const ControlLibrary&) = delete;
+
+    HRESULT Load() {
+        if (!module_) return HRESULT_FROM_WIN32(::GetLastError());
+        using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+        const auto get =
+            reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(::GetProcAddress(module_, "DllGetClassObject")));
+        if (!get) return HRESULT_FROM_WIN32(::GetLastError());
+        return get(CLSID_LumoraListControl, IID_IClassFactory, ReceiveVoid(factory_));
+    }
+    HRESULT Create(_LumoraListControl** control) {
+        return factory_->CreateInstance(nullptr, IID__LumoraListControl, reinterpret_cast<void**>(control));
+    }
+
+private:
+    HMODULE module_;
+    ScopedComPtr<IClassFactory> factory_;
+};
+
+// A new strip with count columns as the benchmark wants them.
+HRESULT SetUpStrip(_LumoraListControl* strip, int count) {
+    ScopedComPtr<IPersistStreamInit> persist;
+    HRESULT hr = strip->QueryInterface(IID_IPersistStreamInit, ReceiveVoid(persist));
+    if (SUCCEEDED(hr)) hr = persist->InitNew();
+    ScopedComPtr<IOleObject> object;
+    if (SUCCEEDED(hr)) hr = strip->QueryInterface(IID_IOleObject, ReceiveVoid(object));
+    if (FAILED(hr)) return hr;
+    const HDC screen = ::GetDC(nullptr);
+    SIZEL extent{static_cast<LONG>(count * kColumnWidth * kHimetricPerInch / ::GetDeviceCaps(screen, LOGPIXELSX)),
+                 static_cast<LONG>(kStripHeight * kHimetricPerInch / ::GetDeviceCaps(screen, LOGPIXELSY))};
+    ::ReleaseDC(nullptr, screen);
+    hr = object->SetExtent(DVASPECT_CONTENT, &extent);
+    LONG columns = 0;
+    if (SUCCEEDED(hr)) hr = strip->get_NumberOfRows(&columns);
+    for (; SUCCEEDED(hr) && columns < count; ++columns) {
+        LONG added = 0;
+        hr = strip->AddRow(nullptr, nullptr, nullptr, &added);
+    }
+    for (LONG index = 1; SUCCEEDED(hr) && index <= count; ++index) {
+        const std::wstring text = L"Spalte " + std::to_wstring(index);
+        const BSTR caption = ::SysAllocString(text.c_str());
+        hr = strip->put_RowWidth(index, kColumnWidth);
+        if (SUCCEEDED(hr)) hr = strip->put_RowCaption(index, caption);
+        ::SysFreeString(caption);
+    }
+    if (SUCCEEDED(hr)) hr = strip->put_HeaderHeight(kStripHeight);
+    if (SUCCEEDED(hr)) hr = strip->put_RowSorted(kSortedColumn, VARIANT_TRUE);
+    if (SUCCEEDED(hr)) hr = strip->put_SortedRow(kSortedColumn);
+    return hr;
+}
+
+double TimeStrip(ControlLibrary& library, int count, const Settings& settings) {
+    ScopedComPtr<_LumoraListControl> strip;
+    HRESULT hr = library.Create(strip.Receive());
+    if (SUCCEEDED(hr)) hr = SetUpStrip(strip.get(), count);
+    if (FAILED(hr)) {
+        std::fprintf(stderr, "cannot set up the strip with %d columns: 0x%08lX\n", count, static_cast<long>(hr));
+        return -1;
+    }
+    return MedianMicroseconds(settings, [&] { strip->DrawTab(); });
+}
+
+// The system's header control with the same columns, in a shown top-level
+// window of its own.
+class SystemHeader {
+public:
+    explicit SystemHeader(int count) {
+        const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+        const int width = count * kColumnWidth;
+        RECT frame{0, 0, width, kStripHeight};
+        ::AdjustWindowRectEx(&frame, WS_POPUP, FALSE, 0);
+        parent_ = ::CreateWindowExW(0, kHeaderParentClass, L"", WS_POPUP | WS_VISIBLE, 0, 0, frame.right - frame.left,
+                                    frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
+        if (!parent_) return;
+        header_ = ::CreateWindowExW(0, WC_HEADERW, L"", WS_CHILD | WS_VISIBLE | HDS_HORZ | HDS_BUTTONS, 0, 0, width,
+                                    kStripHeight, parent_, nullptr, instance, nullptr);
+        ::SendMessageW(header_, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+        for (int index = 0; index < count; ++index) {
+            std::wstring text = L"Spalte " + std::to_wstring(index + 1);
+            HDITEMW item{};
+            item.mask = HDI_TEXT | HDI_WIDTH | HDI_FORMAT;
+            item.cxy = kColumnWidth;
+            item.pszText = text.data();
+            item.fmt = HDF_STRING | HDF_LEFT | (index + 1 == kSortedColumn ? HDF_SORTDOWN : 0);
+            ::SendMessageW(header_, HDM_INSERTITEMW, index, reinterpret_cast<LPARAM>(&item));
+        }
+        ::UpdateWindow(parent_);
+    }
+    ~SystemHeader() {
+        if (parent_) ::DestroyWindow(parent_);
+    }
+    SystemHeader(const SystemHeader&) = delete;
+    SystemHeader& operator=(const SystemHeader&) = delete;
+
+    ::HWND header() const noexcept { return header_; }
+    void Show(bool shown) const {
+        ::ShowWindow(parent_, shown ? SW_SHOWNOACTIVATE : SW_HIDE);
+        ::UpdateWindow(parent_);
+    }
+
+private:
+    HWND parent_ = nullptr;
+    HWND header_ = nullptr;
+};
+
+// A memory DC with a bitmap of the header's size, as the strip's own
+// image is.
+class MemoryImage {
+public:
+    MemoryImage(int width, int height) {
+        const HDC screen = ::GetDC(nullptr);
+        dc_ = ::CreateCompatibleDC(screen);
+        bitmap_ = ::CreateCompatibleBitmap(screen, width, height);
+        ::ReleaseDC(nullptr, screen);
+        old_ = ::SelectObject(dc_, bitmap_);
+    }
+    ~MemoryImage() {
+        ::SelectObject(dc_, old_);
+        ::DeleteObject(bitmap_);
+        ::DeleteDC(dc_);
+    }
+    MemoryImage(const MemoryImage&) = delete;
+    MemoryImage& operator=(const MemoryImage&) = delete;
+    HDC dc() const noexcept { return dc_; }
+
+private:
+    HDC dc_;
+    HBITMAP bitmap_;
+    HGDIOBJ old_;
+};
+
+struct HeaderTimes {
+    double memory = -1;
+    double window = -1;
+};
+
+HeaderTimes TimeSystemHeader(int count, const Settings& settings) {
+    SystemHeader system(count);
+    if (!system.header()) {
+        std::fprintf(stderr, "cannot create the system's header control (no display?)\n");
+        return {};
+    }
+    HeaderTimes times;
+    MemoryImage image(count * kColumnWidth, kStripHeight);
+    system.Show(false);
+    times.memory = MedianMicroseconds(settings, [&] {
+        ::SendMessageW(system.header(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(image.dc()),
+                       PRF_CLIENT | PRF_ERASEBKGND);
+    });
+    system.Show(true);
+    times.window = MedianMicroseconds(settings, [&] {
+        ::InvalidateRect(system.header(), nullptr, TRUE);
+        ::UpdateWindow(system.header());
+    });
+    return times;
+}
+
+bool RegisterParentClass() {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = ::DefWindowProcW;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kHeaderParentClass;
+    return ::RegisterClassExW(&windowClass) != 0;
+}
+
+}  // namespace
+
+int wmain(int count, wchar_t** words) {
+    Settings settings;
+    if (!ParseSettings(count, words, &settings)) {
+        std::fprintf(stderr, "usage: lumora_repaint_benchmark.exe [--repaints N] [--repetitions R] [--ocx PATH]\n");
+        return 2;
+    }
+    if (FAILED(::OleInitialize(nullptr))) return 1;
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof(controls);
+    controls.dwICC = ICC_WIN95_CLASSES;
+    ::InitCommonControlsEx(&controls);
+    RegisterParentClass();
+    int result = 0;
+    {
+        ControlLibrary library(settings.ocx);
+        const HRESULT hr = library.Load();
+        if (FAILED(hr)) {
+            std::fprintf(stderr, "cannot load the control library: 0x%08lX\n", static_cast<long>(hr));
+            ::OleUninitialize();
+            return 1;
+        }
+        std::printf(
+            "Full repaint, %d repaints x %d repetitions, median of the batch means (microseconds per "
+            "repaint)\n",
+            settings.repaints, settings.repetitions);
+        std::printf("%8s %14s %16s %8s %16s %8s\n", "columns", "strip", "SysHeader32 mem", "ratio", "SysHeader32 win",
+                    "ratio");
+        for (const int columns : kColumnCounts) {
+            const double strip = TimeStrip(library, columns, settings);
+            const HeaderTimes system = TimeSystemHeader(columns, settings);
+            if (strip <= 0 || system.memory <= 0) result = 1;
+            std::printf("%8d %14.1f %16.1f %8.2f %16.1f %8.2f\n", columns, strip, system.memory,
+                        strip > 0 ? system.memory / strip : 0.0, system.window,
+                        strip > 0 ? system.window / strip : 0.0);
+            std::fflush(stdout);
+        }
+    }
+    ::OleUninitialize();
+    return result;
+}
