@@ -15,8 +15,10 @@
 #include "ComErrorInfo.h"
 #include "ComVariant.h"
 #include "ConnectionPoints.h"
+#include "ControlCore.h"
 #include "ControlPersistence.h"
 #include "DorvaneLumoraStyleList.h"
+#include "PageObject.h"
 #include "ServerModule.h"
 #include "ServerRegistration.h"
 #include "WindowSite.h"
@@ -65,6 +67,8 @@ class ControlObject final : public _LumoraListControl,
                             public IOleInPlaceActiveObject,
                             public IOleControl,
                             public IViewObject2,
+                            public ISpecifyPropertyPages,
+                            public IControlCore,
                             private ISiteOwner,
                             private IContainerLink {
 public:
@@ -413,6 +417,13 @@ public:
         return GetExtent(aspect, size);
     }
 
+    // ISpecifyPropertyPages and the control's pages' own way in.
+    HRESULT STDMETHODCALLTYPE GetPages(CAUUID* pages) override;
+    LumoraListControl* STDMETHODCALLTYPE Core() override {
+        Run([] {});
+        return &control_;
+    }
+
 private:
     ~ControlObject();
 
@@ -534,6 +545,10 @@ HRESULT STDMETHODCALLTYPE ControlObject::QueryInterface(REFIID riid, void** obje
         result = static_cast<IOleControl*>(this);
     else if (IsEqualIID(riid, IID_IViewObject) || IsEqualIID(riid, IID_IViewObject2))
         result = static_cast<IViewObject2*>(this);
+    else if (IsEqualIID(riid, IID_ISpecifyPropertyPages))
+        result = static_cast<ISpecifyPropertyPages*>(this);
+    else if (IsEqualIID(riid, kControlCoreId))
+        result = static_cast<IControlCore*>(this);
     *object = result;
     if (!result) return E_NOINTERFACE;
     AddRef();
@@ -1159,6 +1174,21 @@ HRESULT STDMETHODCALLTYPE ControlObject::Draw(DWORD aspect, LONG, void*, DVTARGE
                                           site_.Height(), SRCCOPY);
     ::SetStretchBltMode(target, oldMode);
     return drawn ? S_OK : E_FAIL;
+}
+
+HRESULT STDMETHODCALLTYPE ControlObject::GetPages(CAUUID* pages) {
+    if (!pages) return E_POINTER;
+    // The information page comes first, the system's font and colour pages
+    // after the control's own.
+    static const CLSID kPages[] = {CLSID_TabsC, CLSID_Allgemein, CLSID_Register, kStockFontPage, kStockColorPage};
+    pages->pElems = static_cast<GUID*>(::CoTaskMemAlloc(sizeof(kPages)));
+    if (!pages->pElems) {
+        pages->cElems = 0;
+        return E_OUTOFMEMORY;
+    }
+    std::copy(std::begin(kPages), std::end(kPages), pages->pElems);
+    pages->cElems = static_cast<ULONG>(std::size(kPages));
+    return S_OK;
 }
 
 void ControlObject::OnPropertyChanged(const String& name) {

@@ -13,6 +13,8 @@
 #include "platform/win32/Win32Gdi.h"
 #include "platform/win32/Win32Picture.h"
 
+#include "AboutBoxDialog.h"
+
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
@@ -216,6 +218,9 @@ void WindowlessSite::ResizeImage() {
     g.SelectObject(imageDc_, resized);
     g.DeleteObject(std::exchange(imageBitmap_, resized));
 }
+
+// Without a window of its own the box has no owner.
+void WindowlessSite::ShowAboutBox() { ShowAboutBoxDialog(nullptr); }
 
 bool WindowlessSite::GetCursorPos(Point* point) {
     if (!point) return false;

@@ -72,7 +72,7 @@ public:
     void Refresh() override {}
     Single get_Height() override;
     void put_Height(Single twips) override { RequestHeight(HeightInPixels(twips)); }
-    void ShowAboutBox() override {}
+    void ShowAboutBox() override;
 
     const String& AccessKeys() const noexcept { return accessKeys_; }
 

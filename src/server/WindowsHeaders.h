@@ -10,7 +10,12 @@
 // includes of them are then no-ops.
 #include "forms/FormStream.h"
 #include "lumora/control/LumoraListControl.h"
+#include "lumora/pages/Allgemein.h"
+#include "lumora/pages/Register.h"
+#include "lumora/pages/TabsC.h"
 #include "lumora/platform/GdiScoped.h"
+#include "lumora/platform/Screen.h"
+#include "lumora/platform/Shell.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX

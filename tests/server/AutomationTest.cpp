@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "DorvaneLumoraStyleList.h"
+#include "server/AboutBoxCloser.h"
 #include "server/DispatchCalls.h"
 #include "server/RecordingSink.h"
 
@@ -184,6 +185,7 @@ TEST_F(AutomationTest, MethodsAreFoundByNameAtTheirDispids) {
                    {L"GetPictureSize", 0x60030030},  {L"SetTabAccessKeys", 0x60030031},
                    {L"GetTabAccessKey", 0x60030032}, {L"ShowAboutBox", DISPID_ABOUTBOX}};
     for (const auto& method : methods) EXPECT_EQ(DispidOf(control, method.name), method.dispid);
+    const AboutBoxCloser closer;
     for (const wchar_t* name : {L"DrawTab", L"DrawTabTop", L"SetTabAccessKeys", L"ShowAboutBox", L"DeleteRow"})
         EXPECT_EQ(Call(control, name).hr, S_OK);
     EXPECT_EQ(Call(control, L"NoSuchMember").hr, DISP_E_MEMBERNOTFOUND);
@@ -193,7 +195,10 @@ TEST_F(AutomationTest, MethodsAnswerByDispid) {
     EXPECT_EQ(Invoke(control, 0x6003002C, DISPATCH_METHOD, {}).hr, S_OK) << "DrawTab";
     EXPECT_EQ(Invoke(control, 0x6003002D, DISPATCH_METHOD, {}).hr, S_OK) << "DrawTabTop";
     EXPECT_EQ(Invoke(control, 0x60030031, DISPATCH_METHOD, {}).hr, S_OK) << "SetTabAccessKeys";
-    EXPECT_EQ(Invoke(control, DISPID_ABOUTBOX, DISPATCH_METHOD, {}).hr, S_OK) << "ShowAboutBox";
+    {
+        const AboutBoxCloser closer;
+        EXPECT_EQ(Invoke(control, DISPID_ABOUTBOX, DISPATCH_METHOD, {}).hr, S_OK) << "ShowAboutBox";
+    }
     EXPECT_EQ(DispidOf(control, L"ShowAboutBox"), DISPID_ABOUTBOX);
 
     Call(control, L"AddRow");
