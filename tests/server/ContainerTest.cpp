@@ -2,13 +2,26 @@
 // The control in the system's ATL container window, driven with real input:
 // the pointer and the keyboard go through the system's input queue, the
 // control's window gets them as any window would, and the events reach a
-// connected sink. Needs a display (the test command runs these under Xvfb).
+// connected sink; the window's pixels are those our software surface paints
+// for the same state. Needs a display (the test command runs these under
+// Xvfb).
+// The software host comes before the system's headers, whose macros would
+// rename its declarations.
+#include "lumora/headless/HeadlessHost.h"
+// (a separate block, which include sorting leaves in this order)
 #include "WindowsHeaders.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -17,6 +30,7 @@
 #include "platform/win32/ScopedComPtr.h"
 #include "server/DispatchCalls.h"
 #include "server/RecordingSink.h"
+#include "server/ServerEnvironment.h"
 
 namespace lumora::server::testing {
 namespace {
@@ -327,6 +341,267 @@ TEST_F(ContainerTest, DrawingIntoAMemoryDcGivesTheWindowsPixels) {
     ::DeleteObject(shownBitmap);
     ::DeleteDC(shown);
     ::ReleaseDC(controlWindow_, screen);
+}
+
+// ------------------------------------------------- the window's pixels
+
+// Short captions in the face both the system and our surface draw from the
+// same files; the glyphs still differ between the two rasterisers, so the
+// caption areas are left out of the comparison.
+constexpr const wchar_t* kCaptions[] = {L"Name", L"Gr\u00F6\u00DFe", L"Typ"};
+constexpr wchar_t kFace[] = L"DejaVu Sans";
+// Where the three columns of 60 pixels lie.
+constexpr int kColumnLefts[] = {2, 64, 126};
+constexpr int kColumnWidth = 60;
+// A point of the form below the strip: the pointer "moved off".
+constexpr POINT kOffTheStrip{250, 120};
+
+struct Image {
+    int width = 0;
+    int height = 0;
+    std::vector<COLORREF> pixels;
+
+    COLORREF At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
+};
+
+struct Box {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
+// The box around every pixel of a column that differs between the
+// captioned and the bare image; empty when none does.
+Box ChangedBox(const Image& captioned, const Image& bare, int left) {
+    Box box{left + kColumnWidth, captioned.height, left, 0};
+    for (int y = 0; y < captioned.height; ++y)
+        for (int x = left; x < left + kColumnWidth && x < captioned.width; ++x)
+            if (captioned.At(x, y) != bare.At(x, y))
+                box = Box{std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1),
+                          std::max(box.bottom, y + 1)};
+    return box.left < box.right ? box : Box{};
+}
+
+Box Union(const Box& a, const Box& b) {
+    if (a.left >= a.right) return b;
+    if (b.left >= b.right) return a;
+    return Box{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+               std::max(a.bottom, b.bottom)};
+}
+
+bool Inside(const std::vector<Box>& boxes, int x, int y) {
+    return std::any_of(boxes.begin(), boxes.end(), [&](const Box& box) {
+        return x >= box.left && x < box.right && y >= box.top && y < box.bottom;
+    });
+}
+
+// A 24-bit bottom-up BMP of the image.
+void WriteBmp(const Image& image, const std::filesystem::path& path) {
+    const std::uint32_t rowBytes = (static_cast<std::uint32_t>(image.width) * 3 + 3) & ~3U;
+    const std::uint32_t headers = 14 + 40;
+    std::string file;
+    const auto put = [&file](std::uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) file.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+    };
+    file += "BM";
+    put(headers + rowBytes * image.height, 4);
+    put(0, 4);
+    put(headers, 4);
+    put(40, 4);
+    put(image.width, 4);
+    put(image.height, 4);
+    put(1, 2);
+    put(24, 2);
+    for (int i = 0; i < 6; ++i) put(0, 4);
+    for (int y = image.height - 1; y >= 0; --y) {
+        for (int x = 0; x < image.width; ++x) {
+            const COLORREF colour = image.At(x, y);
+            put(GetBValue(colour) | GetGValue(colour) << 8 | GetRValue(colour) << 16, 3);
+        }
+        for (std::uint32_t pad = image.width * 3; pad < rowBytes; ++pad) file.push_back(0);
+    }
+    std::ofstream(path, std::ios::binary).write(file.data(), static_cast<std::streamsize>(file.size()));
+}
+
+// The states the strip is compared in, each reached from the one before.
+enum class StripState { Idle, Hot, Pressed, Sorted };
+constexpr StripState kStripStates[] = {StripState::Idle, StripState::Hot, StripState::Pressed, StripState::Sorted};
+const char* NameOf(StripState state) {
+    switch (state) {
+        case StripState::Idle:
+            return "Idle";
+        case StripState::Hot:
+            return "Hot";
+        case StripState::Pressed:
+            return "Pressed";
+        case StripState::Sorted:
+            return "Sorted";
+    }
+    return "";
+}
+
+// The same control on our software surface: the window's size, columns,
+// face and captions, then the pointer's way up to the state, as the system
+// delivered it to the window: over column 2, pressed there, released,
+// a click on column 1 and away below the strip.
+Image SoftStrip(int width, int height, StripState state, bool captioned) {
+    headless::HeadlessHost host(width, height);
+    host->InitProperties();
+    host->AddRow();
+    host->AddRow();
+    host->put_FontName(u"DejaVu Sans");
+    for (Long i = 1; i <= 3; ++i) {
+        const std::wstring caption = captioned ? kCaptions[i - 1] : L"";
+        host->put_RowCaption(i, String(caption.begin(), caption.end()));
+    }
+    if (state >= StripState::Hot) host.MoveMouse(90, 10);
+    if (state >= StripState::Pressed) host.PressMouse(90, 10);
+    if (state >= StripState::Sorted) {
+        host.ReleaseMouse(90, 10);
+        host.MoveMouse(30, 10);
+        host.PressMouse(30, 10);
+        host.ReleaseMouse(30, 10);
+        host.MoveMouse(static_cast<Single>(kOffTheStrip.x), static_cast<Single>(kOffTheStrip.y));
+    }
+    const soft::SoftBitmap& bitmap = host.image();
+    Image image{bitmap.width, bitmap.height, {}};
+    for (const std::uint32_t pixel : bitmap.pixels) image.pixels.push_back(pixel);
+    return image;
+}
+
+class ContainerPixelsTest : public ContainerTest {
+protected:
+    void SetCaptions(bool captioned) {
+        for (long i = 1; i <= 3; ++i)
+            ASSERT_EQ(Put(control_, L"RowCaption", Var(captioned ? kCaptions[i - 1] : L""), {Var(i)}).hr, S_OK);
+    }
+    // The control window's pixels as the screen shows them.
+    Image FromScreen() {
+        ::UpdateWindow(controlWindow_);
+        PumpFor(30);
+        RECT client{};
+        ::GetClientRect(controlWindow_, &client);
+        const POINT corner = OnScreen(0, 0);
+        Image image{client.right, client.bottom, {}};
+        const ::HDC screen = ::GetDC(nullptr);
+        const ::HDC copy = ::CreateCompatibleDC(screen);
+        const ::HBITMAP bitmap = ::CreateCompatibleBitmap(screen, image.width, image.height);
+        const ::HGDIOBJ old = ::SelectObject(copy, bitmap);
+        ::BitBlt(copy, 0, 0, image.width, image.height, screen, corner.x, corner.y, SRCCOPY);
+        image.pixels = Pixels(copy, image.width, image.height);
+        ::SelectObject(copy, old);
+        ::DeleteObject(bitmap);
+        ::DeleteDC(copy);
+        ::ReleaseDC(nullptr, screen);
+        return image;
+    }
+    // The window's pixels with and without captions, in the state it is in.
+    std::pair<Image, Image> CaptionedAndBare() {
+        Image captioned = FromScreen();
+        SetCaptions(false);
+        Image bare = FromScreen();
+        SetCaptions(true);
+        return {std::move(captioned), std::move(bare)};
+    }
+    // Leads the real pointer and button from the state before to this one.
+    void Reach(StripState state) {
+        switch (state) {
+            case StripState::Idle:
+                break;
+            case StripState::Hot:
+                MovePointerTo(OnScreen(90, 10));
+                PumpForEvents(1);
+                break;
+            case StripState::Pressed:
+                SendMouse(MOUSEEVENTF_LEFTDOWN);
+                PumpForEvents(2);
+                break;
+            case StripState::Sorted:
+                SendMouse(MOUSEEVENTF_LEFTUP);
+                PumpForEvents(1);
+                MovePointerTo(OnScreen(30, 10));
+                PumpFor(50);
+                SendMouse(MOUSEEVENTF_LEFTDOWN);
+                SendMouse(MOUSEEVENTF_LEFTUP);
+                PumpFor(50);
+                MovePointerTo(OnScreen(kOffTheStrip.x, kOffTheStrip.y));
+                PumpFor(100);
+                break;
+        }
+    }
+};
+
+// Every pixel of the hosted strip outside the captions, as the screen shows
+// it, equals our surface's rendering of the same state. On a difference the
+// images go to LUMORA_CONFORMANCE_IMAGES (or images/ in the build folder):
+// window.<state>.bmp, soft.<state>.bmp and difference.<state>.bmp, black
+// where they agree, grey over the captions and red where they differ.
+TEST_F(ContainerPixelsTest, TheWindowShowsOurSurfacesPixelsOutsideTheCaptions) {
+    ASSERT_EQ(Put(control_, L"FontName", Var(kFace)).hr, S_OK);
+    SetCaptions(true);
+    // The pointer may still lie where an earlier test left it.
+    MovePointerTo(OnScreen(kOffTheStrip.x, kOffTheStrip.y));
+    PumpFor(100);
+    TakeEvents();
+
+    Image previous;
+    for (const StripState state : kStripStates) {
+        Reach(state);
+        const auto [window, windowBare] = CaptionedAndBare();
+        const Image soft = SoftStrip(window.width, window.height, state, true);
+        const Image softBare = SoftStrip(window.width, window.height, state, false);
+        ASSERT_EQ(soft.width, window.width) << NameOf(state);
+        ASSERT_EQ(soft.height, window.height) << NameOf(state);
+        std::vector<Box> captions;
+        for (const int left : kColumnLefts) {
+            const Box shown = ChangedBox(window, windowBare, left);
+            const Box ours = ChangedBox(soft, softBare, left);
+            EXPECT_LT(shown.left, shown.right) << NameOf(state) << ": the window shows no caption at x " << left;
+            EXPECT_LT(ours.left, ours.right) << NameOf(state) << ": our surface drew no caption at x " << left;
+            captions.push_back(Union(shown, ours));
+        }
+        // Each step changes the look, so the window really took each state.
+        EXPECT_NE(soft.pixels, previous.pixels) << NameOf(state) << " looks like the state before";
+        previous = soft;
+
+        Image difference = soft;
+        std::size_t differing = 0;
+        std::string first;
+        for (int y = 0; y < soft.height; ++y) {
+            for (int x = 0; x < soft.width; ++x) {
+                COLORREF& marked = difference.pixels[static_cast<std::size_t>(y) * soft.width + x];
+                if (Inside(captions, x, y)) {
+                    marked = RGB(128, 128, 128);
+                } else if (window.At(x, y) == soft.At(x, y)) {
+                    marked = RGB(0, 0, 0);
+                } else {
+                    marked = RGB(255, 0, 0);
+                    if (differing++ < 5) {
+                        char line[80];
+                        std::snprintf(line, sizeof(line), " (%d,%d) window %06lX soft %06lX", x, y,
+                                      static_cast<unsigned long>(window.At(x, y)),
+                                      static_cast<unsigned long>(soft.At(x, y)));
+                        first += line;
+                    }
+                }
+            }
+        }
+        EXPECT_EQ(differing, 0u) << NameOf(state) << ":" << first;
+        if (differing) {
+            const char* configured = std::getenv("LUMORA_CONFORMANCE_IMAGES");
+            // The build folder is three levels above the library (src/server/).
+            const std::filesystem::path folder =
+                configured
+                    ? std::filesystem::path(configured)
+                    : std::filesystem::path(test::ServerPath()).parent_path().parent_path().parent_path() / "images";
+            std::filesystem::create_directories(folder);
+            const std::string name = NameOf(state);
+            WriteBmp(window, folder / ("window." + name + ".bmp"));
+            WriteBmp(soft, folder / ("soft." + name + ".bmp"));
+            WriteBmp(difference, folder / ("difference." + name + ".bmp"));
+        }
+    }
 }
 
 }  // namespace
