@@ -32,28 +32,9 @@ using win32::ScopedComPtr;
 // The stream a storage keeps the control's saved state in.
 constexpr wchar_t kContentsStream[] = L"Contents";
 constexpr double kHimetricPerInch = 2540.0;
-// The type library's locale, under which it is registered.
-constexpr LCID kLibraryLocale = 0x409;
 // AddRow's DISPID and its three optional arguments in order.
 constexpr DISPID kAddRow = 0x6003002E;
 constexpr UINT kAddRowArguments = 3;
-
-// The screen's pixels per inch along one axis (LOGPIXELSX or LOGPIXELSY).
-int ScreenDpi(int axis) {
-    const ::HDC screen = ::GetDC(nullptr);
-    const int dpi = ::GetDeviceCaps(screen, axis);
-    ::ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
-}
-
-// The library's type information: from the library's own resource, or,
-// when the code runs outside the library (its tests link the pieces), from
-// the registered copy.
-HRESULT LoadTypeLibrary(ITypeLib** library) {
-    const std::wstring path = ModulePath();
-    if (SUCCEEDED(::LoadTypeLibEx(path.c_str(), REGKIND_NONE, library))) return S_OK;
-    return ::LoadRegTypeLib(LIBID_DorvaneLumoraStyleList, 1, 0, kLibraryLocale, library);
-}
 
 class ControlObject final : public _LumoraListControl,
                             public IProvideClassInfo2,
@@ -506,7 +487,7 @@ ControlObject::~ControlObject() {
 }
 
 HRESULT ControlObject::Initialise() {
-    HRESULT hr = LoadTypeLibrary(library_.Receive());
+    HRESULT hr = LoadServerTypeLibrary(library_.Receive());
     if (FAILED(hr)) return hr;
     hr = library_->GetTypeInfoOfGuid(IID__LumoraListControl, dispatchInfo_.Receive());
     if (FAILED(hr)) return hr;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ElementWindows.h"
 
+#include "ServerModule.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -31,13 +33,6 @@ constexpr int kButtonArtwork = 16;
 // The system's colours as the runtime names them: the high bit marks a
 // system colour index.
 constexpr OLE_COLOR kSystemColourFlag = 0x80000000;
-
-int ScreenDpi(int axis) {
-    const ::HDC screen = ::GetDC(nullptr);
-    const int dpi = ::GetDeviceCaps(screen, axis);
-    ::ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
-}
 
 COLORREF Translated(OLE_COLOR color) {
     if (color & kSystemColourFlag) return ::GetSysColor(static_cast<int>(color & 0xFF));

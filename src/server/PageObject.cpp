@@ -259,8 +259,7 @@ HRESULT STDMETHODCALLTYPE PageObject::GetTypeInfo(UINT index, LCID, ITypeInfo** 
     *info = nullptr;
     if (index != 0) return DISP_E_BADINDEX;
     ScopedComPtr<ITypeLib> library;
-    HRESULT hr = ::LoadTypeLibEx(ModulePath().c_str(), REGKIND_NONE, library.Receive());
-    if (FAILED(hr)) hr = ::LoadRegTypeLib(LIBID_DorvaneLumoraStyleList, 1, 0, LOCALE_NEUTRAL, library.Receive());
+    const HRESULT hr = LoadServerTypeLibrary(library.Receive());
     if (FAILED(hr)) return hr;
     return library->GetTypeInfoOfGuid(dispatchId_, info);
 }

@@ -3,6 +3,8 @@
 
 #include <atomic>
 
+#include "DorvaneLumoraStyleList.h"
+
 namespace lumora::server {
 namespace {
 
@@ -27,6 +29,20 @@ std::wstring ModulePath() {
         }
         path.resize(path.size() * 2);
     }
+}
+
+HRESULT LoadServerTypeLibrary(ITypeLib** library) {
+    // The locale the library is registered under.
+    constexpr LCID kLibraryLocale = 0x409;
+    if (SUCCEEDED(::LoadTypeLibEx(ModulePath().c_str(), REGKIND_NONE, library))) return S_OK;
+    return ::LoadRegTypeLib(LIBID_DorvaneLumoraStyleList, 1, 0, kLibraryLocale, library);
+}
+
+int ScreenDpi(int axis) {
+    const ::HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, axis);
+    ::ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
 }
 
 ModuleReference::ModuleReference() noexcept { ++moduleUsers; }

@@ -13,6 +13,14 @@ void SetModuleInstance(HINSTANCE instance) noexcept;
 // The full path of the library file, as registration writes it.
 std::wstring ModulePath();
 
+// The library's type information: from the library's own resource, or,
+// when the code runs outside the library (its tests link the pieces), from
+// the registered copy.
+HRESULT LoadServerTypeLibrary(ITypeLib** library);
+
+// The screen's pixels per inch along one axis (LOGPIXELSX or LOGPIXELSY).
+int ScreenDpi(int axis);
+
 // Every live object the library handed out holds one of these, so that
 // DllCanUnloadNow never lets the library go while a container still uses
 // one of its objects.

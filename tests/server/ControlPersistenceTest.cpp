@@ -119,6 +119,17 @@ std::vector<std::string> Snapshot(IDispatch* control) {
     return lines;
 }
 
+// What a saved control reads as once loaded: nothing pressed and, having
+// columns, its width list empty, since the widths come from the columns'
+// own keys.
+std::vector<std::string> AsLoaded(std::vector<std::string> lines) {
+    for (std::string& line : lines) {
+        if (line.starts_with("SelectedRow ")) line = "SelectedRow I4 0";
+        if (line.starts_with("ColumnWidths ")) line = "ColumnWidths BSTR ";
+    }
+    return lines;
+}
+
 // A control with every saved property away from its default.
 void ChangeEverything(IDispatch* control, IPictureDisp* picture) {
     Put(control, L"HeaderHeight", Var(31L));
@@ -182,13 +193,7 @@ TEST(ControlPersistence, PropertyBagRoundTripRestoresEveryProperty) {
     EXPECT_EQ(loader->Load(&bag, nullptr), CO_E_ALREADYINITIALIZED) << "a control loads once";
     loader->Release();
 
-    std::vector<std::string> expected = Snapshot(saved);
-    // A loaded control starts with nothing pressed and, having columns,
-    // its width list empty: the widths come from the columns' own keys.
-    for (std::string& line : expected) {
-        if (line.starts_with("SelectedRow ")) line = "SelectedRow I4 0";
-        if (line.starts_with("ColumnWidths ")) line = "ColumnWidths BSTR ";
-    }
+    const std::vector<std::string> expected = AsLoaded(Snapshot(saved));
     EXPECT_EQ(Snapshot(loaded), expected);
     saved->Release();
     loaded->Release();
@@ -248,12 +253,7 @@ TEST(ControlPersistence, StreamRoundTripRestoresEveryProperty) {
 
     IDispatch* loaded = NewControl();
     ASSERT_EQ(LoadStream(loaded, bytes + "data of the container after the control"), S_OK);
-    std::vector<std::string> expected = Snapshot(saved);
-    for (std::string& line : expected) {
-        if (line.starts_with("SelectedRow ")) line = "SelectedRow I4 0";
-        if (line.starts_with("ColumnWidths ")) line = "ColumnWidths BSTR ";
-        // A picture comes back as a new object of the same kind.
-    }
+    const std::vector<std::string> expected = AsLoaded(Snapshot(saved));
     EXPECT_EQ(Snapshot(loaded), expected);
     saved->Release();
     loaded->Release();
@@ -318,11 +318,7 @@ TEST(ControlPersistence, StorageKeepsTheSameStateInItsOwnStream) {
     IPersistStorage* loader = As<IPersistStorage>(loaded, IID_IPersistStorage);
     ASSERT_EQ(loader->Load(storage), S_OK);
     loader->Release();
-    std::vector<std::string> expected = Snapshot(saved);
-    for (std::string& line : expected) {
-        if (line.starts_with("SelectedRow ")) line = "SelectedRow I4 0";
-        if (line.starts_with("ColumnWidths ")) line = "ColumnWidths BSTR ";
-    }
+    const std::vector<std::string> expected = AsLoaded(Snapshot(saved));
     EXPECT_EQ(Snapshot(loaded), expected);
     storage->Release();
     bytes->Release();
