@@ -3,12 +3,15 @@
 // with the same columns, in one process, at 5, 20 and 100 columns: 60
 // pixels each, captioned "Spalte N", 25 pixels high, column 3 sorted.
 //
-// The strip is the control library's object, windowless, repainted through
-// DrawTab on its vtable into its memory image. The system's header control
-// (classic look: this program has no manifest) is repainted two ways: with
-// WM_PRINTCLIENT into a memory DC of the same size, which is the like for
-// like figure, and with InvalidateRect + UpdateWindow on a shown window.
-// Each figure is the median over repetitions of the mean of a batch.
+// The strip is the control library's object, repainted through DrawTab on
+// its vtable two ways: windowless, into its memory image only, and hosted
+// in-place active in the system's container window (AtlAxWin) on a shown
+// window, where the repaint also puts the image on the screen. The system's
+// header control (classic look: this program has no manifest) is repainted
+// two ways too: with WM_PRINTCLIENT into a memory DC of the same size, the
+// like for like figure for the windowless strip, and with InvalidateRect +
+// UpdateWindow on a shown window, the one for the hosted strip. Each figure
+// is the median over repetitions of the mean of a batch.
 //
 // Usage: lumora_repaint_benchmark.exe [--repaints N] [--repetitions R] [--ocx PATH]
 #include "DemoWindows.h"
@@ -20,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "AtlContainer.h"
 #include "DorvaneLumoraStyleList.h"
 
 namespace {
@@ -162,21 +166,69 @@ double TimeStrip(ControlLibrary& library, int count, const Settings& settings) {
     return MedianMicroseconds(settings, [&] { strip->DrawTab(); });
 }
 
+// A shown top-level window, as wide as count columns and as high as the
+// strip, that holds one child window covering it.
+class StripWindow {
+public:
+    StripWindow(int count, const wchar_t* childClass, DWORD childStyle) {
+        const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+        const int width = count * kColumnWidth;
+        parent_ = ::CreateWindowExW(0, kHeaderParentClass, L"", WS_POPUP | WS_VISIBLE, 0, 0, width, kStripHeight,
+                                    nullptr, nullptr, instance, nullptr);
+        if (!parent_) return;
+        child_ = ::CreateWindowExW(0, childClass, L"", WS_CHILD | WS_VISIBLE | childStyle, 0, 0, width, kStripHeight,
+                                   parent_, nullptr, instance, nullptr);
+    }
+    ~StripWindow() {
+        if (parent_) ::DestroyWindow(parent_);
+    }
+    StripWindow(const StripWindow&) = delete;
+    StripWindow& operator=(const StripWindow&) = delete;
+
+    ::HWND parent() const noexcept { return parent_; }
+    ::HWND child() const noexcept { return child_; }
+
+private:
+    HWND parent_ = nullptr;
+    HWND child_ = nullptr;
+};
+
+// Lets the windows handle what creating and showing them posted.
+void HandlePendingMessages() {
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+}
+
+// The strip in-place active in the system's container window: each repaint
+// draws the image and shows it on the window at once, as a click does.
+double TimeHostedStrip(ControlLibrary& library, const lumora::windemo::AtlContainer& atl, int count,
+                       const Settings& settings) {
+    StripWindow window(count, atl.WindowClass(), 0);
+    ScopedComPtr<_LumoraListControl> strip;
+    HRESULT hr = window.child() ? library.Create(strip.Receive()) : E_FAIL;
+    if (SUCCEEDED(hr)) hr = SetUpStrip(strip.get(), count);
+    if (SUCCEEDED(hr)) hr = atl.AttachControl(strip.get(), window.child());
+    if (FAILED(hr)) {
+        std::fprintf(stderr, "cannot host the strip with %d columns: 0x%08lX\n", count, static_cast<long>(hr));
+        return -1;
+    }
+    HandlePendingMessages();
+    const double time = MedianMicroseconds(settings, [&] { strip->DrawTab(); });
+    // The container window lets the control go when it is destroyed.
+    strip.Reset();
+    return time;
+}
+
 // The system's header control with the same columns, in a shown top-level
 // window of its own.
 class SystemHeader {
 public:
-    explicit SystemHeader(int count) {
-        const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-        const int width = count * kColumnWidth;
-        RECT frame{0, 0, width, kStripHeight};
-        ::AdjustWindowRectEx(&frame, WS_POPUP, FALSE, 0);
-        parent_ = ::CreateWindowExW(0, kHeaderParentClass, L"", WS_POPUP | WS_VISIBLE, 0, 0, frame.right - frame.left,
-                                    frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
-        if (!parent_) return;
-        header_ = ::CreateWindowExW(0, WC_HEADERW, L"", WS_CHILD | WS_VISIBLE | HDS_HORZ | HDS_BUTTONS, 0, 0, width,
-                                    kStripHeight, parent_, nullptr, instance, nullptr);
-        ::SendMessageW(header_, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    explicit SystemHeader(int count) : window_(count, WC_HEADERW, HDS_HORZ | HDS_BUTTONS) {
+        if (!window_.child()) return;
+        ::SendMessageW(header(), WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)), FALSE);
         for (int index = 0; index < count; ++index) {
             std::wstring text = L"Spalte " + std::to_wstring(index + 1);
             HDITEMW item{};
@@ -184,25 +236,19 @@ public:
             item.cxy = kColumnWidth;
             item.pszText = text.data();
             item.fmt = HDF_STRING | HDF_LEFT | (index + 1 == kSortedColumn ? HDF_SORTDOWN : 0);
-            ::SendMessageW(header_, HDM_INSERTITEMW, index, reinterpret_cast<LPARAM>(&item));
+            ::SendMessageW(header(), HDM_INSERTITEMW, index, reinterpret_cast<LPARAM>(&item));
         }
-        ::UpdateWindow(parent_);
+        ::UpdateWindow(window_.parent());
     }
-    ~SystemHeader() {
-        if (parent_) ::DestroyWindow(parent_);
-    }
-    SystemHeader(const SystemHeader&) = delete;
-    SystemHeader& operator=(const SystemHeader&) = delete;
 
-    ::HWND header() const noexcept { return header_; }
+    ::HWND header() const noexcept { return window_.child(); }
     void Show(bool shown) const {
-        ::ShowWindow(parent_, shown ? SW_SHOWNOACTIVATE : SW_HIDE);
-        ::UpdateWindow(parent_);
+        ::ShowWindow(window_.parent(), shown ? SW_SHOWNOACTIVATE : SW_HIDE);
+        ::UpdateWindow(window_.parent());
     }
 
 private:
-    HWND parent_ = nullptr;
-    HWND header_ = nullptr;
+    StripWindow window_;
 };
 
 // A memory DC with a bitmap of the header's size, as the strip's own
@@ -294,15 +340,20 @@ int wmain(int count, wchar_t** words) {
             "Full repaint, %d repaints x %d repetitions, median of the batch means (microseconds per "
             "repaint)\n",
             settings.repaints, settings.repetitions);
-        std::printf("%8s %14s %16s %8s %16s %8s\n", "columns", "strip", "SysHeader32 mem", "ratio", "SysHeader32 win",
-                    "ratio");
+        lumora::windemo::AtlContainer atl;
+        std::wstring reason;
+        const bool hosting = atl.Load(&reason);
+        if (!hosting) std::fprintf(stderr, "the hosted strip is not timed: %ls\n", reason.c_str());
+        std::printf("%8s %12s %16s %7s %12s %16s %7s\n", "columns", "strip mem", "SysHeader32 mem", "ratio",
+                    "strip win", "SysHeader32 win", "ratio");
         for (const int columns : kColumnCounts) {
             const double strip = TimeStrip(library, columns, settings);
+            const double hosted = hosting ? TimeHostedStrip(library, atl, columns, settings) : -1;
             const HeaderTimes system = TimeSystemHeader(columns, settings);
-            if (strip <= 0 || system.memory <= 0) result = 1;
-            std::printf("%8d %14.1f %16.1f %8.2f %16.1f %8.2f\n", columns, strip, system.memory,
-                        strip > 0 ? system.memory / strip : 0.0, system.window,
-                        strip > 0 ? system.window / strip : 0.0);
+            if (strip <= 0 || hosted <= 0 || system.memory <= 0 || system.window <= 0) result = 1;
+            std::printf("%8d %12.1f %16.1f %7.2f %12.1f %16.1f %7.2f\n", columns, strip, system.memory,
+                        strip > 0 ? system.memory / strip : 0.0, hosted, system.window,
+                        hosted > 0 ? system.window / hosted : 0.0);
             std::fflush(stdout);
         }
     }

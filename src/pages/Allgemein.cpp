@@ -36,6 +36,13 @@ Allgemein::Allgemein(ISelectedControls& selection, IDialogs& dialogs)
 
 std::vector<Element*> Allgemein::Elements() { return {&Label5, &txtHeight, &chkFrame, &chkSortPics}; }
 
+Element* Allgemein::EditorOf(std::u16string_view property) {
+    if (property == u"HeaderHeight") return &txtHeight;
+    if (property == u"ShowFrame") return &chkFrame;
+    if (property == u"ShowSortPic") return &chkSortPics;
+    return nullptr;
+}
+
 void Allgemein::SelectionChanged() {
     SkipOnError([&] { chkFrame.put_Value(CheckedOf(FirstSelected().get_ShowFrame())); });
     SkipOnError([&] { chkSortPics.put_Value(CheckedOf(FirstSelected().get_ShowSortPic())); });

@@ -5,6 +5,8 @@
 
 namespace lumora::pages {
 
+Element* PropertyPage::EditorOf(std::u16string_view) { return nullptr; }
+
 void PropertyPage::put_Changed(bool changed) {
     if (changed == changed_) return;
     changed_ = changed;

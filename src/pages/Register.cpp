@@ -102,6 +102,16 @@ void Register::CreateElements() {
     picTemp.AttachSurface(&services_.picTempSurface);
 }
 
+// A column's properties are edited for the column the fields show; its
+// count grows with the add button.
+Element* Register::EditorOf(std::u16string_view property) {
+    if (property == u"RowCaption") return &txt(kCaptionField);
+    if (property == u"RowWidth") return &txt(kWidthField);
+    if (property == u"RowPicture") return &cmdOpenDlg;
+    if (property == u"NumberOfRows") return &cmdAddTab;
+    return nullptr;
+}
+
 std::vector<Element*> Register::Elements() {
     return {&lbl(3), &txtIndex,         &hsb,    &cmdAddTab, &cmdDelete,  &lbl(0), &txt(kCaptionField),
             &lbl(1), &txt(kWidthField), &Frame1, &picTab,    &cmdOpenDlg, &cmdDel, &picTemp};

@@ -69,6 +69,15 @@ void AboutBoxDialog::Start(::HWND window) {
     Centre(window, ::GetWindow(window, GW_OWNER));
     elements_ = std::make_unique<ElementWindows>(window, form_->Elements());
     form_->Observe(elements_.get());
+    // The logo's box reaches a few pixels into the title's: the title stays
+    // whole above it, and the logo gives way where they meet.
+    const ::HWND title = elements_->WindowOf(form_->lblTitle);
+    const ::HWND logo = elements_->WindowOf(form_->Picture1);
+    if (title && logo) {
+        ::SetWindowLongPtrW(logo, GWL_STYLE, ::GetWindowLongPtrW(logo, GWL_STYLE) | WS_CLIPSIBLINGS);
+        const ::HWND top = nullptr;  // HWND_TOP, which names our own HWND in this namespace
+        ::SetWindowPos(title, top, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
     form_->hWnd = HWND{reinterpret_cast<std::uintptr_t>(window)};
     elements_->afterInput = [this, window] {
         if (!form_->IsLoaded()) Close(window);

@@ -6,6 +6,7 @@
 #include "ControlObject.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <new>
 #include <vector>
 
@@ -49,6 +50,7 @@ class ControlObject final : public _LumoraListControl,
                             public IOleControl,
                             public IViewObject2,
                             public ISpecifyPropertyPages,
+                            public IQuickActivate,
                             public IControlCore,
                             private ISiteOwner,
                             private IContainerLink {
@@ -398,6 +400,12 @@ public:
         return GetExtent(aspect, size);
     }
 
+    // IQuickActivate: a container's site, event sink and notify sink handed
+    // over in one call, as SetClientSite and the two Advise calls would.
+    HRESULT STDMETHODCALLTYPE QuickActivate(QACONTAINER* container, QACONTROL* control) override;
+    HRESULT STDMETHODCALLTYPE SetContentExtent(LPSIZEL size) override { return SetExtent(DVASPECT_CONTENT, size); }
+    HRESULT STDMETHODCALLTYPE GetContentExtent(LPSIZEL size) override { return GetExtent(DVASPECT_CONTENT, size); }
+
     // ISpecifyPropertyPages and the control's pages' own way in.
     HRESULT STDMETHODCALLTYPE GetPages(CAUUID* pages) override;
     LumoraListControl* STDMETHODCALLTYPE Core() override {
@@ -528,6 +536,8 @@ HRESULT STDMETHODCALLTYPE ControlObject::QueryInterface(REFIID riid, void** obje
         result = static_cast<IViewObject2*>(this);
     else if (IsEqualIID(riid, IID_ISpecifyPropertyPages))
         result = static_cast<ISpecifyPropertyPages*>(this);
+    else if (IsEqualIID(riid, IID_IQuickActivate))
+        result = static_cast<IQuickActivate*>(this);
     else if (IsEqualIID(riid, kControlCoreId))
         result = static_cast<IControlCore*>(this);
     *object = result;
@@ -922,6 +932,29 @@ HRESULT STDMETHODCALLTYPE ControlObject::GetExtent(DWORD aspect, SIZEL* size) {
     if (!size) return E_POINTER;
     size->cx = ::MulDiv(site_.Width(), static_cast<int>(kHimetricPerInch), ScreenDpi(LOGPIXELSX));
     size->cy = ::MulDiv(site_.Height(), static_cast<int>(kHimetricPerInch), ScreenDpi(LOGPIXELSY));
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ControlObject::QuickActivate(QACONTAINER* container, QACONTROL* control) {
+    if (!container || !control) return E_POINTER;
+    // Older containers pass shorter structures; the members used here were
+    // in the first one.
+    if (container->cbSize < offsetof(QACONTAINER, pUnkEventSink) + sizeof(container->pUnkEventSink) ||
+        control->cbSize < offsetof(QACONTROL, dwPointerActivationPolicy) + sizeof(control->dwPointerActivationPolicy))
+        return E_INVALIDARG;
+    const HRESULT hr = SetClientSite(container->pClientSite);
+    if (FAILED(hr)) return hr;
+    // A sink that is not what its point takes is left unconnected, as
+    // Advise would refuse it; its cookie stays 0.
+    DWORD eventCookie = 0;
+    DWORD notifyCookie = 0;
+    if (container->pUnkEventSink) events_.Advise(container->pUnkEventSink, &eventCookie);
+    if (container->pPropertyNotifySink) propertyNotify_.Advise(container->pPropertyNotifySink, &notifyCookie);
+    control->dwMiscStatus = kControlMiscStatus;
+    control->dwViewStatus = 0;
+    control->dwEventCookie = eventCookie;
+    control->dwPropNotifyCookie = notifyCookie;
+    control->dwPointerActivationPolicy = 0;
     return S_OK;
 }
 

@@ -22,6 +22,10 @@ PageDialog::~PageDialog() {
     if (window_) ::DestroyWindow(window_);
 }
 
+::HWND PageDialog::WindowOf(const pages::Element& element) const {
+    return elements_ ? elements_->WindowOf(element) : nullptr;
+}
+
 INT_PTR CALLBACK PageDialog::Procedure(::HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         auto* self = reinterpret_cast<PageDialog*>(lParam);

@@ -25,6 +25,8 @@ public:
     // What the page tells its view goes to the element windows; null once
     // the frame destroyed the dialog.
     pages::IElementView* Elements() noexcept { return elements_.get(); }
+    // The window that shows element, or null.
+    ::HWND WindowOf(const pages::Element& element) const;
 
 private:
     static INT_PTR CALLBACK Procedure(::HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "lumora/pages/Allgemein.h"
@@ -118,7 +119,7 @@ public:
     HRESULT STDMETHODCALLTYPE Apply() override;
     HRESULT STDMETHODCALLTYPE Help(LPCOLESTR) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE TranslateAccelerator(MSG*) override { return S_FALSE; }
-    HRESULT STDMETHODCALLTYPE EditProperty(DISPID) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EditProperty(DISPID id) override;
 
     // IDispatch: the pages' dispatch interfaces have no members.
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
@@ -143,6 +144,9 @@ private:
     void ElementUpdated(const pages::Element& element, std::string_view property) override;
     void ChangedUpdated(bool changed) override;
 
+    // Gives the focus to the editor EditProperty chose, once it is shown.
+    void FocusEditor();
+
     // Runs one of the page's own steps; a runtime error it lets through
     // fails the call.
     HRESULT Run(const std::function<void()>& step) noexcept;
@@ -156,7 +160,23 @@ private:
     pages::AboutBox aboutBox_;
     std::unique_ptr<pages::PropertyPage> page_;
     std::unique_ptr<PageDialog> dialog_;
+    pages::Element* editor_ = nullptr;
 };
+
+// The name of one of the control's properties, empty for an identifier it
+// does not have.
+std::u16string PropertyName(DISPID id) {
+    ScopedComPtr<ITypeLib> library;
+    ScopedComPtr<ITypeInfo> info;
+    if (FAILED(LoadServerTypeLibrary(library.Receive())) ||
+        FAILED(library->GetTypeInfoOfGuid(IID__LumoraListControl, info.Receive())))
+        return {};
+    BSTR name = nullptr;
+    if (FAILED(info->GetDocumentation(id, &name, nullptr, nullptr, nullptr)) || !name) return {};
+    std::u16string text(reinterpret_cast<const char16_t*>(name), ::SysStringLen(name));
+    ::SysFreeString(name);
+    return text;
+}
 
 PageObject::~PageObject() {
     dialog_.reset();
@@ -237,7 +257,26 @@ HRESULT STDMETHODCALLTYPE PageObject::SetObjects(ULONG count, IUnknown** objects
 HRESULT STDMETHODCALLTYPE PageObject::Show(UINT command) {
     if (!dialog_ || !dialog_->Window()) return E_UNEXPECTED;
     ::ShowWindow(dialog_->Window(), static_cast<int>(command));
+    if (command != SW_HIDE) FocusEditor();
     return S_OK;
+}
+
+// A frame opened for one property asks for it before or after it shows the
+// page: the editor gets the focus now when the page is shown, else when it
+// is.
+HRESULT STDMETHODCALLTYPE PageObject::EditProperty(DISPID id) {
+    const std::u16string name = PropertyName(id);
+    pages::Element* editor = name.empty() ? nullptr : page_->EditorOf(name);
+    if (!editor) return E_NOTIMPL;
+    editor_ = editor;
+    FocusEditor();
+    return S_OK;
+}
+
+void PageObject::FocusEditor() {
+    if (!editor_ || !dialog_ || !::IsWindowVisible(dialog_->Window())) return;
+    if (const ::HWND window = dialog_->WindowOf(*editor_)) ::SetFocus(window);
+    editor_ = nullptr;
 }
 
 HRESULT STDMETHODCALLTYPE PageObject::Move(LPCRECT rect) {

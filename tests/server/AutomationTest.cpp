@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "DorvaneLumoraStyleList.h"
+#include "platform/win32/ScopedComPtr.h"
 #include "server/AboutBoxCloser.h"
 #include "server/DispatchCalls.h"
 #include "server/RecordingSink.h"
@@ -17,6 +18,7 @@ namespace lumora::server::testing {
 namespace {
 
 using Log = std::vector<std::string>;
+using lumora::win32::ScopedComPtr;
 
 constexpr HRESULT kSubscriptOutOfRange = static_cast<HRESULT>(0x800A0009);
 
@@ -275,6 +277,50 @@ TEST_F(AutomationTest, PressingAColumnRaisesRowPressedThenTellsTheContainer) {
     EXPECT_EQ(sink.TakeLog(), (Log{"RowPressed 0 2 DESC", "OnChanged SelectedRow", "RowPressed 2 2 ASC",
                                    "OnChanged SelectedRow", "RowPressed 3 2 ASC", "OnChanged SelectedRow"}));
     sink.Disconnect();
+}
+
+// A container that activates quickly hands its sinks over in one call and
+// later disconnects them with the cookies it got back.
+TEST_F(AutomationTest, QuickActivationConnectsTheContainersSinks) {
+    RecordingSink sink(control);
+    ScopedComPtr<IQuickActivate> quick;
+    ASSERT_EQ(control->QueryInterface(IID_IQuickActivate, reinterpret_cast<void**>(quick.Receive())), S_OK);
+    QACONTAINER container{};
+    container.cbSize = sizeof(container);
+    container.pUnkEventSink = static_cast<IDispatch*>(&sink);
+    container.pPropertyNotifySink = &sink;
+    QACONTROL answer{};
+    answer.cbSize = sizeof(answer);
+    // Structures shorter than the first version are refused.
+    container.cbSize = 8;
+    EXPECT_EQ(quick->QuickActivate(&container, &answer), E_INVALIDARG);
+    container.cbSize = sizeof(container);
+    ASSERT_EQ(quick->QuickActivate(&container, &answer), S_OK);
+
+    ScopedComPtr<IOleObject> object;
+    ASSERT_EQ(control->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(object.Receive())), S_OK);
+    DWORD status = 0;
+    object->GetMiscStatus(DVASPECT_CONTENT, &status);
+    EXPECT_EQ(answer.dwMiscStatus, status);
+    EXPECT_NE(answer.dwEventCookie, 0u);
+    EXPECT_NE(answer.dwPropNotifyCookie, 0u);
+    Call(control, L"AddRow");
+    sink.TakeLog();
+    Put(control, L"SelectedRow", Var(2L));
+    EXPECT_EQ(sink.TakeLog(), (Log{"RowPressed 0 0 ASC", "OnChanged SelectedRow"}));
+
+    ScopedComPtr<IConnectionPointContainer> points;
+    ASSERT_EQ(control->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(points.Receive())), S_OK);
+    for (const auto& [id, cookie] : {std::pair{DIID___LumoraListControl, answer.dwEventCookie},
+                                     std::pair{IID_IPropertyNotifySink, answer.dwPropNotifyCookie}}) {
+        ScopedComPtr<IConnectionPoint> point;
+        ASSERT_EQ(points->FindConnectionPoint(id, point.Receive()), S_OK);
+        EXPECT_EQ(point->Unadvise(cookie), S_OK);
+    }
+    EXPECT_EQ(sink.references(), 1u);
+    SIZEL extent{};
+    EXPECT_EQ(quick->GetContentExtent(&extent), S_OK);
+    EXPECT_GT(extent.cy, 0);
 }
 
 TEST_F(AutomationTest, EventHandlersMayCallBackIntoTheControl) {

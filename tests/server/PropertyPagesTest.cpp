@@ -459,6 +459,59 @@ TEST(PropertyPagesWindowed, GeneralPageTakesTheHeightAndFrameFromItsFields) {
     page->Deactivate();
 }
 
+// A frame opened at one property asks the page for it before or after the
+// page is shown; either way its field takes the focus.
+TEST(PropertyPagesWindowed, PagesFocusTheFieldOfThePropertyAFrameAsksFor) {
+    constexpr DISPID kHeaderHeight = 0x68030020;
+    constexpr DISPID kShowFrame = 0x68030003;
+    constexpr DISPID kRowCaption = 0x68030013;
+    constexpr DISPID kBackColor = 0x6803001F;
+    struct Case {
+        CLSID page;
+        DISPID property;
+        bool askedBeforeShown;
+        int edit;               // index among the page's edit fields, or -1
+        const wchar_t* button;  // else the button with this text
+    };
+    const Case cases[] = {
+        {CLSID_Allgemein, kHeaderHeight, false, 0, nullptr},
+        {CLSID_Allgemein, kShowFrame, true, -1, L"Show Frame"},
+        {CLSID_Register, kRowCaption, true, 1, nullptr},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(::testing::Message() << "property 0x" << std::hex << test.property);
+        const ScopedComPtr<IPropertyPage2> page = NewPage(test.page);
+        PROPPAGEINFO info{};
+        ASSERT_EQ(page->GetPageInfo(&info), S_OK);
+        ::CoTaskMemFree(info.pszTitle);
+        const HostWindow host(info.size.cx, info.size.cy);
+        if (!host.Window()) GTEST_SKIP() << "no display";
+        const ScopedComPtr<_LumoraListControl> control = NewControl();
+        IUnknown* objects[] = {control.get()};
+        ASSERT_EQ(page->SetObjects(1, objects), S_OK);
+        if (test.askedBeforeShown) {
+            EXPECT_EQ(page->EditProperty(test.property), S_OK);
+        }
+        const RECT place{0, 0, info.size.cx, info.size.cy};
+        ASSERT_EQ(page->Activate(host.Window(), &place, TRUE), S_OK);
+        ASSERT_EQ(page->Show(SW_SHOW), S_OK);
+        Pump();
+        if (!test.askedBeforeShown) {
+            EXPECT_EQ(page->EditProperty(test.property), S_OK);
+        }
+        const ::HWND expected =
+            test.button ? FindChild(host.Window(), L"Button", test.button) : Edits(host.Window()).at(test.edit);
+        ASSERT_NE(expected, nullptr);
+        EXPECT_EQ(::GetFocus(), expected);
+        // A property the page does not edit leaves the focus where it is.
+        EXPECT_EQ(page->EditProperty(kBackColor), E_NOTIMPL);
+        EXPECT_EQ(page->EditProperty(0x12345), E_NOTIMPL);
+        EXPECT_EQ(::GetFocus(), expected);
+        page->Deactivate();
+        page->SetObjects(0, nullptr);
+    }
+}
+
 TEST(PropertyPagesWindowed, InformationPageOpensTheAboutBoxWhichShowsTheVersionAndClosesWithOK) {
     const ScopedComPtr<IPropertyPage2> page = NewPage(CLSID_TabsC);
     PROPPAGEINFO info{};
@@ -473,6 +526,7 @@ TEST(PropertyPagesWindowed, InformationPageOpensTheAboutBoxWhichShowsTheVersionA
     EXPECT_TRUE(SaveScreenshot(host.Window(), L"page-tabsc.bmp"));
 
     std::wstring version;
+    COLORREF overlapPixel = CLR_INVALID;
     bool shown = false;
     const Ticker ticker([&] {
         const ::HWND box = ThreadDialog(kAboutTitle);
@@ -482,6 +536,12 @@ TEST(PropertyPagesWindowed, InformationPageOpensTheAboutBoxWhichShowsTheVersionA
             const std::wstring text = TextOf(window);
             if (std::wcsncmp(text.c_str(), L"Version: ", 9) == 0) version = text;
         }
+        // The logo's box ends 8 pixels inside the title's, where the title
+        // is painted: its background above its first letter.
+        ::UpdateWindow(box);
+        const ::HDC dc = ::GetDC(box);
+        overlapPixel = ::GetPixel(dc, 79, 9);
+        ::ReleaseDC(box, dc);
         EXPECT_TRUE(SaveScreenshot(box, L"about-box.bmp"));
         ::SendMessageW(FindChild(box, L"Button", L"OK"), BM_CLICK, 0, 0);
         return true;
@@ -492,6 +552,7 @@ TEST(PropertyPagesWindowed, InformationPageOpensTheAboutBoxWhichShowsTheVersionA
     EXPECT_TRUE(shown);
     const String expected = pages::VersionText(version::kMajor, version::kMinor, version::kRevision);
     EXPECT_EQ(version, std::wstring(expected.begin(), expected.end()));
+    EXPECT_EQ(overlapPixel, ::GetSysColor(COLOR_BTNFACE));
     EXPECT_EQ(ThreadDialog(kAboutTitle), nullptr);
     page->Deactivate();
 }

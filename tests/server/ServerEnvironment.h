@@ -36,11 +36,14 @@ const RegistrySnapshot& RegisteredSnapshot();
 
 // Runs commandLine as a child process and returns its exit code, or -1 when
 // it could not be started; what it writes to its standard output and error
-// goes to output when given.
+// goes to output when given, and so does the reason it could not start.
 int RunProcess(const std::wstring& commandLine, std::string* output = nullptr);
 // Runs a script file with the system's console script host, of the same
 // word size as the tests.
 int RunScript(const std::wstring& script, std::string* output = nullptr);
+// Empty when the script host ran an empty script before the first test;
+// otherwise why it did not, for the tests that need the host.
+const std::string& ScriptHostProblem();
 // Runs the system's regsvr32 with options (L"/s", L"/u /s") on ServerPath().
 int RunRegsvr32(const std::wstring& options);
 

@@ -16,6 +16,7 @@ public:
     void SelectionChanged() override;
     void ApplyChanges() override;
     std::vector<Element*> Elements() override;
+    Element* EditorOf(std::u16string_view property) override;
 
     Label Label5{u"Label5", {240, 240, 1455, 255}};
     TextBox txtHeight{u"txtHeight", {240, 480, 1335, 285}};

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <string_view>
 #include <vector>
 
 #include "lumora/control/LumoraListControl.h"
@@ -51,6 +52,10 @@ public:
     virtual void ApplyChanges() = 0;
 
     virtual std::vector<Element*> Elements() = 0;
+    // The element that edits the control's property of that name, for a
+    // frame that opens the page at one property; null when the page does
+    // not edit it.
+    virtual Element* EditorOf(std::u16string_view property);
     // Lets view follow the page's elements and its Changed flag; null stops.
     void Observe(IPageView* view);
 

@@ -28,6 +28,7 @@ public:
 
     void SelectionChanged() override;
     void ApplyChanges() override;
+    Element* EditorOf(std::u16string_view property) override;
     std::vector<Element*> Elements() override;
 
     // The index of the column the fields show, 0 before any.
