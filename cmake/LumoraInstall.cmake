@@ -6,6 +6,9 @@
 #   find_package(Lumora REQUIRED)
 #   target_link_libraries(app Lumora::lumora)          # the control on the software surface
 #   target_link_libraries(app Lumora::headless)        # plus the headless host
+#
+#   find_package(Lumora REQUIRED COMPONENTS Qt)
+#   target_link_libraries(app Lumora::qt)              # the strip as a Qt widget
 include(CMakePackageConfigHelpers)
 
 set(lumora_package_dir ${CMAKE_INSTALL_LIBDIR}/cmake/Lumora)
@@ -28,6 +31,16 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/lumora ${PROJECT_SOURCE_DIR}/hos
 install(FILES ${PROJECT_BINARY_DIR}/src/generated/lumora/Version.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/lumora)
 
 install(EXPORT LumoraTargets NAMESPACE Lumora:: DESTINATION ${lumora_package_dir})
+
+# The Qt widget has an export set of its own, so that programs without Qt
+# find the package without it.
+set_target_properties(lumora_qt PROPERTIES EXPORT_NAME qt)
+install(TARGETS lumora_qt EXPORT LumoraQtTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+install(TARGETS lumora_qt_demo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# Where Qt's form designer looks for plugins under the prefix.
+install(TARGETS lumora_qt_designer LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/qt6/plugins/designer)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/hosts/qt/include/lumora DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(EXPORT LumoraQtTargets NAMESPACE Lumora:: DESTINATION ${lumora_package_dir})
 configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/LumoraConfig.cmake.in
   ${PROJECT_BINARY_DIR}/LumoraConfig.cmake
   INSTALL_DESTINATION ${lumora_package_dir}

@@ -4,9 +4,10 @@
 # Usage: check-package.sh [BUILD_DIR]
 #
 # Installs a finished build (default: build/) into a scratch prefix,
-# builds examples/render-form against the installed package as a project
-# outside this tree would, and runs it on a form the installed lumora tool
-# writes. The example must draw the strip the tool draws, byte for byte.
+# builds examples/render-form and examples/qt-strip against the installed
+# package as projects outside this tree would, and runs them on a form the
+# installed lumora tool writes. Both must show the strip the tool draws:
+# render-form byte for byte, the Qt widget pixel for pixel.
 # Everything happens in BUILD_DIR/install-check; the steps' output goes to
 # its log.txt. Exits non-zero when any step fails.
 set -euo pipefail
@@ -49,5 +50,12 @@ signature="$(head -c 8 "$check_dir/strip.png" | od -An -tx1 | tr -d ' \n')"
 [[ $signature == 89504e470d0a1a0a ]] || fail "render-form's picture is no PNG"
 cmp -s "$check_dir/strip.png" "$check_dir/tool.png" || fail "render-form drew another strip than lumora render"
 
+# The Qt widget from the same package, in a Qt program of its own, shows
+# the strip the tool drew.
+step cmake -S examples/qt-strip -B "$check_dir/qt-example" -DCMAKE_PREFIX_PATH="$prefix"
+step cmake --build "$check_dir/qt-example"
+step env QT_QPA_PLATFORM=offscreen "$check_dir/qt-example/qt-strip" "$check_dir/form.json" "$check_dir/tool.png"
+
 echo "check-package: installed $build_dir into $prefix; examples/render-form, built against it," \
-    "drew $check_dir/strip.png ($(stat -c %s "$check_dir/strip.png") bytes), the same strip as lumora render"
+    "drew $check_dir/strip.png ($(stat -c %s "$check_dir/strip.png") bytes), the same strip as lumora render;" \
+    "examples/qt-strip showed it in the Qt widget through Lumora::qt"

@@ -100,3 +100,10 @@ render pictures.json pictures-pressed.png "move 140 12; down 140 12"
 
 echo "Gallery: $repo_root/$gallery"
 printf '  %s\n' "${shots[@]}"
+
+# The Qt demo: the strip above a list it sorts. A screenshot of it with the
+# gallery's form, sorted by its second column, on Qt's offscreen platform.
+demo="build/hosts/qt/lumora-qt-demo"
+QT_QPA_PLATFORM=offscreen "$demo" --form "$gallery/columns.json" --screenshot "$gallery/qt-demo.png" \
+  --events "move 140 12; down 140 12; up 140 12; move 140 60" >/dev/null
+echo "Qt demo: $repo_root/$gallery/qt-demo.png; start it on a display with $repo_root/$demo"

@@ -4,9 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "lumora/platform/GdiScoped.h"
 #include "lumora/platform/soft/SoftFont.h"
-#include "render/mXPWells.h"
 #include "runtime/Arithmetic.h"
 #include "runtime/NumberFormat.h"
 
@@ -41,15 +39,7 @@ HeadlessHost::HeadlessHost(int width, int height)
     height_ = std::clamp(height, 0, kMaxWindowSide);
     window_ = gdi_->CreateSoftWindow(width_, height_);
     desktop_ = gdi_->CreateSoftWindow(1, 1);
-    const ScopedWindowDC screen(*gdi_, HWND{});
-    imageDc_.Reset(gdi_->CreateCompatibleDC(screen.get()));
-    imageBitmap_.Reset(gdi_->CreateCompatibleBitmap(screen.get(), std::max(width_, 1), std::max(height_, 1)));
-    imageBitmapSelection_.emplace(*gdi_, imageDc_.get(), imageBitmap_.get());
-    gdi_->SetBkMode(imageDc_.get(), TRANSPARENT);
-    imageFontDescription_ = Describe(*font_);
-    imageFontDpi_ = gdi_->GetDeviceCaps(imageDc_.get(), LOGPIXELSY);
-    imageFont_.Reset(gdi_->CreateFontIndirect(imageFontDescription_));
-    imageFontSelection_.emplace(*gdi_, imageDc_.get(), imageFont_.get());
+    image_.emplace(gdi_, width_, height_, *font_);
     control_ = std::make_unique<LumoraListControl>(static_cast<IControlSite&>(*this));
     control_->Advise(static_cast<ILumoraListControlEvents*>(this));
 }
@@ -70,56 +60,20 @@ void HeadlessHost::SetClientSize(int width, int height) {
 void HeadlessHost::ResizeWindow(int width, int height) {
     width = std::clamp(width, 0, kMaxWindowSide);
     height = std::clamp(height, 0, kMaxWindowSide);
-    const ScopedWindowDC screen(*gdi_, HWND{});
-    ScopedGdiObject<HBITMAP> resized(
-        *gdi_, gdi_->CreateCompatibleBitmap(screen.get(), std::max(width, 1), std::max(height, 1)));
-    // An image too large for the surface keeps the old one; the window still
-    // takes its new size.
-    if (resized) {
-        {
-            const ScopedMemoryDC copy(*gdi_, screen.get());
-            const ScopedSelectObject<HBITMAP> selected(*gdi_, copy.get(), resized.get());
-            gdi_->BitBlt(copy.get(), 0, 0, std::min(width, width_), std::min(height, height_), imageDc_.get(), 0, 0,
-                         SRCCOPY);
-        }
-        imageBitmapSelection_->Replace(resized.get());
-        imageBitmap_.Reset(resized.Release());
-    }
+    image_->Resize(width, height);
     width_ = width;
     height_ = height;
     gdi_->ResizeSoftWindow(window_, width_, height_);
     Record("Resize " + std::to_string(width_) + "x" + std::to_string(height_));
 }
 
-const soft::SoftBitmap& HeadlessHost::image() const { return *gdi_->BitmapOf(imageBitmap_.get()); }
+const soft::SoftBitmap& HeadlessHost::image() const { return image_->bitmap(); }
 
 Rect HeadlessHost::clientRect() const { return Rect{0, 0, width_, height_}; }
 
-HDC HeadlessHost::hDC() {
-    SyncImageFont();
-    return imageDc_.get();
-}
+HDC HeadlessHost::hDC() { return image_->dc(*font_); }
 
-void HeadlessHost::SyncImageFont() {
-    // A font is made for one resolution: a new one follows a new attribute
-    // or a new resolution of the surface.
-    const FontDescription wanted = Describe(*font_);
-    const int dpi = gdi_->GetDeviceCaps(imageDc_.get(), LOGPIXELSY);
-    if (wanted == imageFontDescription_ && dpi == imageFontDpi_) return;
-    ScopedGdiObject<HFONT> created(*gdi_, gdi_->CreateFontIndirect(wanted));
-    if (!created) return;
-    imageFontSelection_->Replace(created.get());
-    imageFont_.Reset(created.Release());
-    imageFontDescription_ = wanted;
-    imageFontDpi_ = dpi;
-}
-
-void HeadlessHost::Cls() {
-    // A colour the system does not know clears to its own value.
-    const COLORREF color = mXPWells::TranslateColor(*gdi_, backColor_, HPALETTE{}, backColor_);
-    const ScopedGdiObject<HBRUSH> brush(*gdi_, gdi_->CreateSolidBrush(color));
-    gdi_->FillRect(imageDc_.get(), Rect{0, 0, width_, height_}, brush.get());
-}
+void HeadlessHost::Cls() { image_->Clear(backColor_); }
 
 void HeadlessHost::Refresh() { Record("Refresh"); }
 
@@ -129,14 +83,14 @@ void HeadlessHost::ShowAboutBox() {
 }
 
 Single HeadlessHost::get_Height() {
-    const int dpi = gdi_->GetDeviceCaps(imageDc_.get(), LOGPIXELSY);
+    const int dpi = image_->dpi();
     return static_cast<Single>(height_ * (kTwipsPerInch / std::max(dpi, 1)));
 }
 
 void HeadlessHost::put_Height(Single twips) {
     // The window takes whole pixels; a negative or absurd height becomes the
     // nearest height a window can have.
-    const int dpi = std::max(gdi_->GetDeviceCaps(imageDc_.get(), LOGPIXELSY), 1);
+    const int dpi = std::max(image_->dpi(), 1);
     const double pixels = std::nearbyint(static_cast<double>(twips) * dpi / kTwipsPerInch);
     const int height = std::isnan(pixels) ? 0 : static_cast<int>(std::clamp(pixels, 0.0, double{kMaxWindowSide}));
     if (height == height_) return;

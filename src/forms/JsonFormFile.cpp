@@ -312,9 +312,12 @@ void JsonPropertyBag::WriteProperty(const String& name, const Variant& value,
 
 // ------------------------------------------------------------------- files
 
-JsonPropertyBag JsonPropertyBag::Load(const std::filesystem::path& file) {
-    Json form = Parse(ReadAll(file), file);
-    if (!form.is_object()) throw FormFileError(Named(file, "top level is " + KindOf(form) + ", not a JSON object"));
+JsonPropertyBag JsonPropertyBag::Load(const std::filesystem::path& file) { return FromText(ReadAll(file), file); }
+
+JsonPropertyBag JsonPropertyBag::FromText(const std::string& text, const std::filesystem::path& origin) {
+    if (text.size() > kMaxFormBytes) throw TooLarge(origin);
+    Json form = Parse(text, origin);
+    if (!form.is_object()) throw FormFileError(Named(origin, "top level is " + KindOf(form) + ", not a JSON object"));
     return JsonBag(std::move(form));
 }
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
+#include <string>
 
 #include "lumora/platform/PropertyBag.h"
 #include "lumora/platform/soft/SoftPicture.h"
@@ -44,6 +45,9 @@ public:
     // for a form, is not JSON, nests too deeply or is not one JSON object
     // raises FormFileError.
     static JsonPropertyBag Load(const std::filesystem::path& file);
+    // Parses a form held in memory with the same limits; origin names it in
+    // the FormFileError.
+    static JsonPropertyBag FromText(const std::string& text, const std::filesystem::path& origin);
     // Writes the form to a new file beside the target and renames it over
     // the target, so a failed save leaves the old form as it was. Raises
     // FormFileError naming the target.

@@ -10,6 +10,7 @@
 #include "lumora/control/ControlEvents.h"
 #include "lumora/control/LumoraListControl.h"
 #include "lumora/headless/HeadlessAboutBoxView.h"
+#include "lumora/headless/PersistentImage.h"
 #include "lumora/headless/RecordingDialogs.h"
 #include "lumora/headless/RecordingShell.h"
 #include "lumora/platform/ControlSite.h"
@@ -152,9 +153,6 @@ private:
     void Record(std::string line) { log_.push_back(std::move(line)); }
     // Sizes the window and its image, keeping the pixels both sizes share.
     void ResizeWindow(int width, int height);
-    // Keeps the image's selected font in step with the control's font
-    // object, whose attributes the control changes directly.
-    void SyncImageFont();
     void PlaceCursor(Single x, Single y);
     // Whether a mouse message at the cursor goes to the control's window.
     bool MouseReachesControl();
@@ -184,16 +182,7 @@ private:
     HWND desktop_;
     int width_ = 0;
     int height_ = 0;
-    // The persistent image: a memory DC with the image's bitmap and the
-    // control's font selected. The selections go first and put the DC's own
-    // objects back, then the font, the bitmap and the DC are deleted.
-    ScopedMemoryDC imageDc_{*gdi_};
-    ScopedGdiObject<HBITMAP> imageBitmap_{*gdi_};
-    ScopedGdiObject<HFONT> imageFont_{*gdi_};
-    std::optional<ScopedSelectObject<HBITMAP>> imageBitmapSelection_;
-    std::optional<ScopedSelectObject<HFONT>> imageFontSelection_;
-    FontDescription imageFontDescription_;
-    int imageFontDpi_ = 0;
+    std::optional<PersistentImage> image_;
     Point cursor_{-1, -1};
     HWND capture_;
     std::vector<Cover> covers_;

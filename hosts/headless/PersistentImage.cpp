@@ -1,0 +1,69 @@
+// SPDX-License-Identifier: MIT
+#include "lumora/headless/PersistentImage.h"
+
+#include <algorithm>
+
+#include "render/mXPWells.h"
+
+namespace lumora::headless {
+
+PersistentImage::PersistentImage(std::shared_ptr<soft::SoftGdi> gdi, int width, int height, const IFont& font)
+    : gdi_(std::move(gdi)), width_(width), height_(height) {
+    const ScopedWindowDC screen(*gdi_, HWND{});
+    dc_.Reset(gdi_->CreateCompatibleDC(screen.get()));
+    bitmap_.Reset(gdi_->CreateCompatibleBitmap(screen.get(), std::max(width_, 1), std::max(height_, 1)));
+    bitmapSelection_.emplace(*gdi_, dc_.get(), bitmap_.get());
+    gdi_->SetBkMode(dc_.get(), TRANSPARENT);
+    fontDescription_ = Describe(font);
+    fontDpi_ = dpi();
+    font_.Reset(gdi_->CreateFontIndirect(fontDescription_));
+    fontSelection_.emplace(*gdi_, dc_.get(), font_.get());
+}
+
+PersistentImage::~PersistentImage() = default;
+
+void PersistentImage::Resize(int width, int height) {
+    const ScopedWindowDC screen(*gdi_, HWND{});
+    ScopedGdiObject<HBITMAP> resized(
+        *gdi_, gdi_->CreateCompatibleBitmap(screen.get(), std::max(width, 1), std::max(height, 1)));
+    if (resized) {
+        {
+            const ScopedMemoryDC copy(*gdi_, screen.get());
+            const ScopedSelectObject<HBITMAP> selected(*gdi_, copy.get(), resized.get());
+            gdi_->BitBlt(copy.get(), 0, 0, std::min(width, width_), std::min(height, height_), dc_.get(), 0, 0,
+                         SRCCOPY);
+        }
+        bitmapSelection_->Replace(resized.get());
+        bitmap_.Reset(resized.Release());
+    }
+    width_ = width;
+    height_ = height;
+}
+
+HDC PersistentImage::dc(const IFont& font) {
+    // A font is made for one resolution: a new one follows a new attribute
+    // or a new resolution of the surface.
+    const FontDescription wanted = Describe(font);
+    const int resolution = dpi();
+    if (wanted == fontDescription_ && resolution == fontDpi_) return dc_.get();
+    ScopedGdiObject<HFONT> created(*gdi_, gdi_->CreateFontIndirect(wanted));
+    if (!created) return dc_.get();
+    fontSelection_->Replace(created.get());
+    font_.Reset(created.Release());
+    fontDescription_ = wanted;
+    fontDpi_ = resolution;
+    return dc_.get();
+}
+
+void PersistentImage::Clear(OLE_COLOR color) {
+    // A colour the system does not know clears to its own value.
+    const COLORREF translated = mXPWells::TranslateColor(*gdi_, color, HPALETTE{}, color);
+    const ScopedGdiObject<HBRUSH> brush(*gdi_, gdi_->CreateSolidBrush(translated));
+    gdi_->FillRect(dc_.get(), Rect{0, 0, width_, height_}, brush.get());
+}
+
+const soft::SoftBitmap& PersistentImage::bitmap() const { return *gdi_->BitmapOf(bitmap_.get()); }
+
+int PersistentImage::dpi() const { return gdi_->GetDeviceCaps(dc_.get(), LOGPIXELSY); }
+
+}  // namespace lumora::headless

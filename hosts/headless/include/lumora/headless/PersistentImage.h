@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <memory>
+#include <optional>
+
+#include "lumora/platform/Font.h"
+#include "lumora/platform/GdiScoped.h"
+#include "lumora/platform/soft/SoftBitmap.h"
+#include "lumora/platform/soft/SoftGdi.h"
+
+namespace lumora::headless {
+
+// A control window's persistent image on the software surface: a memory DC
+// with a bitmap of the window's size and the control's font selected, text
+// drawn with a transparent background. Every host on the software surface
+// keeps one, so what a control draws is the same pixels in each of them.
+class PersistentImage {
+public:
+    PersistentImage(std::shared_ptr<soft::SoftGdi> gdi, int width, int height, const IFont& font);
+    ~PersistentImage();
+    PersistentImage(const PersistentImage&) = delete;
+    PersistentImage& operator=(const PersistentImage&) = delete;
+
+    // Sizes the image, keeping the pixels both sizes share. An image too
+    // large for the surface keeps the old bitmap.
+    void Resize(int width, int height);
+    // The image's DC with a font made from font's present attributes: the
+    // control changes its font object's attributes directly.
+    HDC dc(const IFont& font);
+    // Fills the image with the colour, translated as the system would.
+    void Clear(OLE_COLOR color);
+    const soft::SoftBitmap& bitmap() const;
+    int dpi() const;
+
+private:
+    std::shared_ptr<soft::SoftGdi> gdi_;
+    int width_ = 0;
+    int height_ = 0;
+    // The selections go first and put the DC's own objects back, then the
+    // font, the bitmap and the DC are deleted.
+    ScopedMemoryDC dc_{*gdi_};
+    ScopedGdiObject<HBITMAP> bitmap_{*gdi_};
+    ScopedGdiObject<HFONT> font_{*gdi_};
+    std::optional<ScopedSelectObject<HBITMAP>> bitmapSelection_;
+    std::optional<ScopedSelectObject<HFONT>> fontSelection_;
+    FontDescription fontDescription_;
+    int fontDpi_ = 0;
+};
+
+}  // namespace lumora::headless

@@ -1,0 +1,344 @@
+// SPDX-License-Identifier: MIT
+#include "lumora/qt/HeaderStrip.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QDataStream>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMetaProperty>
+#include <QPluginLoader>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUiLoader>
+#include <QVBoxLayout>
+#include <QtUiPlugin/QDesignerCustomWidgetInterface>
+
+#include <gtest/gtest.h>
+
+#include "PointerReplay.h"
+#include "RenderCommand.h"
+#include "forms/JsonForm.h"
+#include "lumora/headless/HeadlessHost.h"
+#include "qt/GalleryForms.h"
+
+namespace lumora::qt_tests {
+namespace {
+
+using Lumora::HeaderStrip;
+using Log = std::vector<std::string>;
+
+std::string Number(float value) {
+    QString text = QString::number(value, 'g', 9);
+    return text.toStdString();
+}
+
+std::string Mouse(const char* name, const Lumora::StripMouseEvent& e) {
+    return std::string(name) + " " + std::to_string(e.button) + " " + std::to_string(e.shift) + " " + Number(e.x) +
+           " " + Number(e.y) + " " + std::to_string(e.sortRow);
+}
+
+// Writes down the strip's signals as the headless host logs the events.
+void Record(HeaderStrip& strip, Log& log) {
+    QObject::connect(&strip, &HeaderStrip::rowPressed, [&log](Lumora::RowPressedEvent* e) {
+        log.push_back("RowPressed " + std::to_string(e->previousTab) + " " + std::to_string(e->sortRow) + " " +
+                      e->sort.toStdString());
+    });
+    QObject::connect(&strip, &HeaderStrip::mouseIn, [&log](auto* e) { log.push_back(Mouse("MouseIn", *e)); });
+    QObject::connect(&strip, &HeaderStrip::mouseOut, [&log](auto* e) { log.push_back(Mouse("MouseOut", *e)); });
+    QObject::connect(&strip, &HeaderStrip::mouseDown,
+                     [&log](auto* e) { log.push_back(Mouse("MouseDown", *e) + " " + e->sort.toStdString()); });
+    QObject::connect(&strip, &HeaderStrip::mouseUp, [&log](auto* e) { log.push_back(Mouse("MouseUp", *e)); });
+}
+
+// The events the headless host records for the same script on the same form.
+Log HeadlessEvents(const QString& form, const std::string& script, int width) {
+    forms::JsonPropertyBag bag = forms::JsonBag(nlohmann::ordered_json::parse(form.toStdString()));
+    headless::HeadlessHost host(width, 25);
+    bag.SetPictureFiles(&host.pictureFiles());
+    host->ReadProperties(bag);
+    host.SetClientSize(width, host.clientRect().bottom);
+    host.TakeLog();
+    Integer held = 0;
+    for (const cli::ScriptEvent& event : cli::ParseEventScript(script)) {
+        if (event.kind == cli::ScriptEvent::Kind::Move) host.MoveMouse(event.x, event.y, held);
+        if (event.kind == cli::ScriptEvent::Kind::Down) {
+            held = static_cast<Integer>(held | event.button);
+            host.PressMouse(event.x, event.y, event.button);
+        }
+        if (event.kind == cli::ScriptEvent::Kind::Up) {
+            held = static_cast<Integer>(held & ~event.button);
+            host.ReleaseMouse(event.x, event.y, event.button);
+        }
+    }
+    Log events;
+    for (const std::string& line : host.log())
+        if (line.starts_with("Mouse") || line.starts_with("RowPressed")) events.push_back(line);
+    return events;
+}
+
+// A strip with the gallery's three columns at the top of a shown window.
+class ShownStrip : public testing::Test {
+protected:
+    static constexpr int kWidth = 300;
+
+    void SetUp() override {
+        form_ = GalleryForm(25, true, QStringLiteral("Größe"), 80);
+        window_.resize(kWidth, 120);
+        auto* layout = new QVBoxLayout(&window_);
+        layout->setContentsMargins(0, 0, 0, 0);
+        strip_ = new HeaderStrip;
+        strip_->loadFormJson(form_.toUtf8());
+        edit_ = new QLineEdit;
+        layout->addWidget(strip_);
+        layout->addWidget(edit_);
+        layout->addStretch();
+        window_.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window_));
+        Record(*strip_, log_);
+    }
+
+    QString form_;
+    QWidget window_;
+    HeaderStrip* strip_ = nullptr;
+    QLineEdit* edit_ = nullptr;
+    Log log_;
+};
+
+TEST_F(ShownStrip, QtPointerGivesTheEventsTheControlRaisesOnItsOwnHost) {
+    // Onto column 2, press, release, leave, and on outside.
+    const std::string script = "move 140 12; down 140 12; up 140 12; move 140 30; move 150 60; move 10 80";
+    Lumora::ReplayOnStrip(*strip_, script);
+    const Log expected = HeadlessEvents(form_, script, kWidth);
+    EXPECT_EQ(log_, expected);
+    EXPECT_EQ(std::count_if(log_.begin(), log_.end(), [](const std::string& l) { return l.starts_with("MouseOut"); }),
+              1);
+    EXPECT_EQ(log_.front(), "MouseIn 0 0 140 12 0");
+}
+
+TEST_F(ShownStrip, ButtonsAndModifiersArriveAsTheControlNumbersThem) {
+    QWindow* window = window_.windowHandle();
+    QTest::mouseMove(window, QPoint(50, 10));
+    QTest::mousePress(window, Qt::RightButton, Qt::ShiftModifier | Qt::ControlModifier, QPoint(50, 10));
+    QTest::mouseRelease(window, Qt::RightButton, Qt::AltModifier, QPoint(50, 10));
+    ASSERT_GE(log_.size(), 3U);
+    EXPECT_EQ(log_[log_.size() - 2].substr(0, 14), "MouseDown 2 3 ");
+    EXPECT_EQ(log_.back().substr(0, 12), "MouseUp 2 4 ");
+}
+
+TEST_F(ShownStrip, WidgetCoveringTheStripTakesThePointerAway) {
+    QWidget cover(&window_);
+    cover.setGeometry(200, 0, 60, 25);
+    cover.show();
+    cover.raise();
+    Lumora::ReplayOnStrip(*strip_, "move 150 12; move 210 12; move 220 12");
+    ASSERT_EQ(log_.size(), 2U);
+    EXPECT_EQ(log_[0].substr(0, 8), "MouseIn ");
+    EXPECT_EQ(log_[1].substr(0, 9), "MouseOut ");
+}
+
+TEST_F(ShownStrip, LeavingWithoutAMoveOutsideGivesOneMouseOut) {
+    // The pointer jumps onto another window: Qt says only that it left.
+    Lumora::ReplayOnStrip(*strip_, "move 150 12");
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(strip_, &leave);
+    QApplication::sendEvent(strip_, &leave);
+    ASSERT_EQ(log_.size(), 2U);
+    EXPECT_EQ(log_[1].substr(0, 9), "MouseOut ");
+    EXPECT_EQ(strip_->hotRow(), 0);
+    EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+}
+
+TEST_F(ShownStrip, HandlerMovingThePointerMovesTheHotColumn) {
+    // X and Y reach MouseIn by reference: the hot column is looked for where
+    // the handler leaves them.
+    QObject::connect(strip_, &HeaderStrip::mouseIn, [](Lumora::StripMouseEvent* e) { e->x = 200; });
+    Lumora::ReplayOnStrip(*strip_, "move 50 12");
+    EXPECT_EQ(strip_->hotRow(), 3);
+}
+
+TEST_F(ShownStrip, AccessKeyOfTheFirstCaptionFocusesTheStrip) {
+    edit_->setFocus();
+    window_.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
+    ASSERT_TRUE(edit_->hasFocus());
+    QTest::keyClick(&window_, Qt::Key_N, Qt::AltModifier);
+    EXPECT_TRUE(strip_->hasFocus());
+    // A new caption brings its own key and the old one goes.
+    edit_->setFocus();
+    strip_->setRowCaption(1, QStringLiteral("&Titel"));
+    QTest::keyClick(&window_, Qt::Key_N, Qt::AltModifier);
+    EXPECT_TRUE(edit_->hasFocus());
+    QTest::keyClick(&window_, Qt::Key_T, Qt::AltModifier);
+    EXPECT_TRUE(strip_->hasFocus());
+}
+
+TEST(HeaderStripHeight, FollowsHeaderHeight) {
+    HeaderStrip strip;
+    strip.setHeaderHeight(40);
+    EXPECT_EQ(strip.height(), 40);
+    EXPECT_EQ(strip.sizeHint().height(), 40);
+    EXPECT_EQ(strip.sizePolicy().verticalPolicy(), QSizePolicy::Fixed);
+}
+
+// Every property away from what a new strip has, columns with pictures.
+void Configure(HeaderStrip& strip) {
+    const QMetaObject* meta = strip.metaObject();
+    int shade = 10;
+    for (int i = meta->propertyOffset(); i < meta->propertyCount(); ++i) {
+        const QMetaProperty property = meta->property(i);
+        if (property.typeId() == QMetaType::QColor)
+            strip.setProperty(property.name(), QColor(shade, 2 * shade, 250 - shade));
+        shade += 9;
+    }
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPointSizeF(11.5);
+    font.setBold(true);
+    font.setItalic(true);
+    font.setUnderline(true);
+    strip.setCaptionFont(font);
+    strip.setShowFrame(false);
+    strip.setShowSortPic(true);
+    strip.setHeaderHeight(31);
+    strip.addRow(70, QStringLiteral("&Größe"));
+    QPixmap picture(12, 9);
+    picture.fill(QColor(200, 40, 20));
+    strip.addRow(55, QStringLiteral("Datum"), picture);
+    strip.setRowSorted(2, true);
+    strip.setSortedRow(2);
+    // ColumnWidths stays empty: the control reads it back before its
+    // columns exist, so a saved list never survives a load.
+}
+
+void ExpectSameState(const HeaderStrip& saved, const HeaderStrip& loaded) {
+    const QMetaObject* meta = saved.metaObject();
+    for (int i = meta->propertyOffset(); i < meta->propertyCount(); ++i) {
+        const char* name = meta->property(i).name();
+        EXPECT_EQ(saved.property(name), loaded.property(name)) << name;
+    }
+    for (int i = 1; i <= saved.numberOfRows(); ++i) {
+        EXPECT_EQ(saved.rowCaption(i), loaded.rowCaption(i)) << i;
+        EXPECT_EQ(saved.rowWidth(i), loaded.rowWidth(i)) << i;
+        EXPECT_EQ(saved.rowSorted(i), loaded.rowSorted(i)) << i;
+        EXPECT_EQ(saved.rowPicture(i).toImage(), loaded.rowPicture(i).toImage()) << i;
+    }
+    EXPECT_EQ(saved.toFormJson(), loaded.toFormJson());
+}
+
+TEST(HeaderStripForms, RoundTripsKeepEveryProperty) {
+    HeaderStrip saved;
+    Configure(saved);
+    ASSERT_FALSE(saved.rowPicture(3).isNull());
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+
+    HeaderStrip fromFile;
+    saved.saveForm(folder.filePath("strip.json"));
+    fromFile.loadForm(folder.filePath("strip.json"));
+    ExpectSameState(saved, fromFile);
+
+    HeaderStrip fromStream;
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out << saved;
+    QDataStream in(bytes);
+    in >> fromStream;
+    EXPECT_EQ(in.status(), QDataStream::Ok);
+    ExpectSameState(saved, fromStream);
+
+    HeaderStrip fromSettings;
+    QSettings settings(folder.filePath("strip.ini"), QSettings::IniFormat);
+    saved.saveSettings(settings, QStringLiteral("strip"));
+    settings.sync();
+    EXPECT_TRUE(fromSettings.loadSettings(QSettings(folder.filePath("strip.ini"), QSettings::IniFormat), "strip"));
+    ExpectSameState(saved, fromSettings);
+}
+
+TEST(HeaderStripForms, DamagedFormLeavesTheStripAsItWas) {
+    HeaderStrip strip;
+    Configure(strip);
+    const QByteArray before = strip.toFormJson();
+    EXPECT_THROW(strip.loadFormJson("{\"HeaderHeight\": 3"), std::runtime_error);
+    EXPECT_THROW(strip.loadFormJson("[1, 2]"), std::runtime_error);
+    EXPECT_THROW(strip.loadFormJson(QByteArray(100000, '[')), std::runtime_error);
+    EXPECT_THROW(strip.loadForm(QStringLiteral("/nonexistent/strip.json")), std::runtime_error);
+    // A damaged .ui file sets the property quietly.
+    strip.setProperty("formJson", QStringLiteral("{\"NumberOfTabs\": "));
+
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out << QByteArray("not a form");
+    QDataStream in(bytes);
+    in >> strip;
+    EXPECT_EQ(in.status(), QDataStream::ReadCorruptData);
+    QDataStream truncated(QByteArray("\x00\x00\x01", 3));
+    truncated >> strip;
+    EXPECT_NE(truncated.status(), QDataStream::Ok);
+    EXPECT_EQ(strip.toFormJson(), before);
+}
+
+// The plugin holds a copy of the widget's code of its own, so the tests
+// know its widgets by class name and talk to them through properties.
+constexpr const char* kStripClass = "Lumora::HeaderStrip";
+
+TEST(DesignerPlugin, LoadsAndCreatesTheStrip) {
+    QPluginLoader loader(QStringLiteral(LUMORA_DESIGNER_PLUGIN));
+    auto* plugin = qobject_cast<QDesignerCustomWidgetInterface*>(loader.instance());
+    ASSERT_NE(plugin, nullptr) << loader.errorString().toStdString();
+    EXPECT_EQ(plugin->name(), kStripClass);
+    EXPECT_EQ(plugin->includeFile(), "lumora/qt/HeaderStrip.h");
+    const std::unique_ptr<QWidget> widget(plugin->createWidget(nullptr));
+    ASSERT_NE(widget, nullptr);
+    EXPECT_STREQ(widget->metaObject()->className(), kStripClass);
+    EXPECT_EQ(widget->property("numberOfRows").toInt(), 1);
+}
+
+TEST(DesignerPlugin, UiFileLoadsBackAConfiguredStrip) {
+    HeaderStrip configured;
+    Configure(configured);
+    // What the designer writes for a strip on a form.
+    const QString ui = QStringLiteral(R"(<?xml version="1.0" encoding="UTF-8"?>
+<ui version="4.0">
+ <class>Form</class>
+ <widget class="QWidget" name="Form">
+  <layout class="QVBoxLayout" name="layout">
+   <item>
+    <widget class="Lumora::HeaderStrip" name="strip">
+     <property name="formJson"><string>%1</string></property>
+    </widget>
+   </item>
+  </layout>
+ </widget>
+ <customwidgets>
+  <customwidget>
+   <class>Lumora::HeaderStrip</class>
+   <extends>QWidget</extends>
+   <header>lumora/qt/HeaderStrip.h</header>
+  </customwidget>
+ </customwidgets>
+ <resources/>
+ <connections/>
+</ui>
+)")
+                           .arg(configured.formJsonText().toHtmlEscaped());
+    QUiLoader loader;
+    loader.clearPluginPaths();
+    loader.addPluginPath(QFileInfo(QStringLiteral(LUMORA_DESIGNER_PLUGIN)).absolutePath());
+    QByteArray bytes = ui.toUtf8();
+    QBuffer file(&bytes);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const std::unique_ptr<QWidget> form(loader.load(&file));
+    ASSERT_NE(form, nullptr) << loader.errorString().toStdString();
+    const QWidget* strip = form->findChild<QWidget*>(QStringLiteral("strip"));
+    ASSERT_NE(strip, nullptr);
+    ASSERT_STREQ(strip->metaObject()->className(), kStripClass);
+    const QMetaObject* meta = configured.metaObject();
+    for (int i = meta->propertyOffset(); i < meta->propertyCount(); ++i) {
+        const char* name = meta->property(i).name();
+        EXPECT_EQ(strip->property(name), configured.property(name)) << name;
+    }
+}
+
+}  // namespace
+}  // namespace lumora::qt_tests
