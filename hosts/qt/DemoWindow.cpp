@@ -96,6 +96,19 @@ void DemoWindow::BuildMenus() {
     file->addAction(tr("&Save form as..."), QKeySequence::SaveAs, this, &DemoWindow::SaveForm);
     file->addSeparator();
     file->addAction(tr("&Quit"), QKeySequence::Quit, this, &QWidget::close);
+    // The strip's own design-time pages; the list follows the columns they
+    // leave.
+    QMenu* strip = menuBar()->addMenu(tr("&Strip"));
+    strip
+        ->addAction(tr("&Properties..."), this,
+                    [this] {
+                        strip_->showPropertyPages();
+                        FitListToStrip();
+                    })
+        ->setObjectName(QStringLiteral("actionProperties"));
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    help->addAction(tr("&About the header strip..."), strip_, &HeaderStrip::showAboutBox)
+        ->setObjectName(QStringLiteral("actionAbout"));
 }
 
 void DemoWindow::LoadForm(const QString& path) {

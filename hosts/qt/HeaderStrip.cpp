@@ -12,6 +12,7 @@
 #include <QSettings>
 
 #include "HeaderStripSite.h"
+#include "PropertySheet.h"
 #include "forms/JsonForm.h"
 #include "lumora/platform/soft/SoftPicture.h"
 #include "render/mXPWells.h"
@@ -222,6 +223,15 @@ void HeaderStrip::deleteRow() { site_->control().DeleteRow(); }
 int HeaderStrip::hotRow() const { return site_->control().HotRow(); }
 
 void HeaderStrip::drawTab() { site_->control().DrawTab(); }
+
+// ------------------------------------------------------------- dialogs
+
+bool HeaderStrip::showPropertyPages() {
+    PropertySheet sheet(*this, this);
+    return sheet.exec() == QDialog::Accepted;
+}
+
+void HeaderStrip::showAboutBox() { ShowAboutBoxDialog(this); }
 
 // ------------------------------------------------------------- forms
 

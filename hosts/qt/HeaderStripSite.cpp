@@ -7,8 +7,8 @@
 #include <QApplication>
 #include <QCursor>
 #include <QKeySequence>
-#include <QMessageBox>
 
+#include "QtPlatform.h"
 #include "lumora/platform/soft/SoftFont.h"
 #include "lumora/qt/HeaderStrip.h"
 #include "lumora/runtime/RuntimeError.h"
@@ -135,14 +135,10 @@ void HeaderStripSite::put_AccessKeys(const String& keys) {
 }
 
 int HeaderStripSite::MsgBox(const String& prompt, int buttons, const String& title) {
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    if ((buttons & 0xF0) == vbCritical) icon = QMessageBox::Critical;
-    if ((buttons & 0xF0) == vbExclamation) icon = QMessageBox::Warning;
-    if ((buttons & 0xF0) == vbInformation) icon = QMessageBox::Information;
-    QMessageBox box(icon, ToQString(title), ToQString(prompt), QMessageBox::Ok, &widget_);
-    box.exec();
-    return vbOK;
+    return ShowMessage(&widget_, prompt, buttons, title);
 }
+
+void HeaderStripSite::ShowAboutBox() { widget_.showAboutBox(); }
 
 // ------------------------------------------------------------- the mouse
 

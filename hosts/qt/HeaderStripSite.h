@@ -41,6 +41,9 @@ public:
     lumora::soft::SoftGdi& surface() noexcept { return *gdi_; }
     lumora::soft::SoftPictures& pictureFiles() noexcept { return pictures_; }
     const lumora::soft::SoftBitmap& image() const { return image_->bitmap(); }
+    // The files and the icon surface the columns page loads pictures with.
+    lumora::IFileSystem& fileSystem() noexcept { return files_; }
+    lumora::IPictureBox& iconSurface() noexcept { return picTemp_; }
 
     // A newly placed control.
     void InitNew();
@@ -78,7 +81,7 @@ private:
     void Refresh() override;
     lumora::Single get_Height() override;
     void put_Height(lumora::Single twips) override;
-    void ShowAboutBox() override {}
+    void ShowAboutBox() override;
 
     // ILumoraListControlEvents
     void RowPressed(lumora::Integer& PreviousTab, lumora::Long& SortRow, lumora::String& Sort) override;

@@ -2,7 +2,10 @@
 #include "HeaderStripPlugin.h"
 
 #include <QIcon>
+#include <QtDesigner/QDesignerFormEditorInterface>
+#include <QtDesigner/QExtensionManager>
 
+#include "HeaderStripTaskMenu.h"
 #include "lumora/qt/HeaderStrip.h"
 
 namespace Lumora {
@@ -24,6 +27,14 @@ QString HeaderStripPlugin::whatsThis() const {
 QString HeaderStripPlugin::includeFile() const { return QStringLiteral("lumora/qt/HeaderStrip.h"); }
 
 QIcon HeaderStripPlugin::icon() const { return {}; }
+
+void HeaderStripPlugin::initialize(QDesignerFormEditorInterface* core) {
+    if (initialized_) return;
+    initialized_ = true;
+    if (!core || !core->extensionManager()) return;
+    QExtensionManager* manager = core->extensionManager();
+    manager->registerExtensions(new HeaderStripTaskMenuFactory(manager), Q_TYPEID(QDesignerTaskMenuExtension));
+}
 
 QWidget* HeaderStripPlugin::createWidget(QWidget* parent) { return new HeaderStrip(parent); }
 

@@ -26,7 +26,8 @@ public:
     bool isContainer() const override { return false; }
     QWidget* createWidget(QWidget* parent) override;
     bool isInitialized() const override { return initialized_; }
-    void initialize(QDesignerFormEditorInterface*) override { initialized_ = true; }
+    // Registers the strip's task menu with the designer's extensions.
+    void initialize(QDesignerFormEditorInterface* core) override;
     QString domXml() const override;
 
 private:

@@ -18,6 +18,7 @@ class QSettings;
 namespace Lumora {
 
 class HeaderStripSite;
+class PropertySheet;
 
 // The header strip of a list as a Qt widget: column captions with access
 // keys, widths, pictures, a hot, a pressed and a sorted look, and signals
@@ -146,6 +147,13 @@ public:
     // Returns false, keeping the strip as it was, when the key holds no form.
     bool loadSettings(const QSettings& settings, const QString& key);
 
+    // The design-time pages (information, general, columns) in a modal
+    // property sheet; returns true when the user closed it with OK. Cancel
+    // leaves the strip as it was when the sheet opened or last applied.
+    bool showPropertyPages();
+    // The control's About box, modal; links open through the desktop.
+    void showAboutBox();
+
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -157,6 +165,9 @@ signals:
     void mouseOut(Lumora::StripMouseEvent* event);
     void mouseDown(Lumora::StripMouseDownEvent* event);
     void mouseUp(Lumora::StripMouseEvent* event);
+    // The property sheet wrote its pages' changes into the strip (Apply or
+    // OK).
+    void pagesApplied();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -171,6 +182,7 @@ protected:
 
 private:
     friend class HeaderStripSite;
+    friend class PropertySheet;
     std::unique_ptr<HeaderStripSite> site_;
 };
 
