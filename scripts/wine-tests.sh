@@ -96,7 +96,8 @@ prepare_prefix() {
 # Runs under `||`, where set -e does not apply: every status is passed on.
 run_target() {
     local dir="build-wine/${1#mingw-}" status=0
-    ctest --test-dir "$dir" --output-on-failure || status=$?
+    # A hung program fails its test instead of holding the run.
+    ctest --test-dir "$dir" --output-on-failure --timeout 900 || status=$?
     shopt -s nullglob
     local images=("$dir"/images/*.bmp)
     if [[ ${#images[@]} -gt 0 ]]; then python3 scripts/bmp-to-png.py "${images[@]}" || status=1; fi

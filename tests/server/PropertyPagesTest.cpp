@@ -247,6 +247,23 @@ private:
     ::HWND window_ = nullptr;
 };
 
+// The size a page asks for, in pixels.
+SIZE PageSize(IPropertyPage2* page) {
+    PROPPAGEINFO info{};
+    if (FAILED(page->GetPageInfo(&info))) return {};
+    ::CoTaskMemFree(info.pszTitle);
+    return info.size;
+}
+
+// Activates page over all of host and shows it, as a frame does.
+HRESULT ShowPageIn(IPropertyPage2* page, const HostWindow& host, SIZE size) {
+    const RECT place{0, 0, size.cx, size.cy};
+    HRESULT hr = page->Activate(host.Window(), &place, TRUE);
+    if (SUCCEEDED(hr)) hr = page->Show(SW_SHOW);
+    Pump();
+    return hr;
+}
+
 // Runs step on this thread's message loop every tick, also inside the
 // modal loops of dialogs, until it returns true or the wait runs out.
 class Ticker {
@@ -380,10 +397,8 @@ TEST(PropertyPages, PagesIgnoreObjectsThatAreNoControlOfOurs) {
 
 TEST(PropertyPagesWindowed, ColumnsPageAddsAColumnTakesItsCaptionAndApplies) {
     const ScopedComPtr<IPropertyPage2> page = NewPage(CLSID_Register);
-    PROPPAGEINFO info{};
-    ASSERT_EQ(page->GetPageInfo(&info), S_OK);
-    ::CoTaskMemFree(info.pszTitle);
-    const HostWindow host(info.size.cx, info.size.cy);
+    const SIZE size = PageSize(page.get());
+    const HostWindow host(size.cx, size.cy);
     if (!host.Window()) GTEST_SKIP() << "no display";
     const ScopedComPtr<_LumoraListControl> control = NewControl();
     const long before = NumberOfRows(control.get());
@@ -391,10 +406,7 @@ TEST(PropertyPagesWindowed, ColumnsPageAddsAColumnTakesItsCaptionAndApplies) {
     page->SetPageSite(&site);
     IUnknown* objects[] = {control.get()};
     ASSERT_EQ(page->SetObjects(1, objects), S_OK);
-    const RECT place{0, 0, info.size.cx, info.size.cy};
-    ASSERT_EQ(page->Activate(host.Window(), &place, TRUE), S_OK);
-    ASSERT_EQ(page->Show(SW_SHOW), S_OK);
-    Pump();
+    ASSERT_EQ(ShowPageIn(page.get(), host, size), S_OK);
 
     const ::HWND add = FindChild(host.Window(), L"Button", L"Hinzufügen");
     ASSERT_NE(add, nullptr);
@@ -425,19 +437,14 @@ TEST(PropertyPagesWindowed, ColumnsPageAddsAColumnTakesItsCaptionAndApplies) {
 
 TEST(PropertyPagesWindowed, GeneralPageTakesTheHeightAndFrameFromItsFields) {
     const ScopedComPtr<IPropertyPage2> page = NewPage(CLSID_Allgemein);
-    PROPPAGEINFO info{};
-    ASSERT_EQ(page->GetPageInfo(&info), S_OK);
-    ::CoTaskMemFree(info.pszTitle);
-    const HostWindow host(info.size.cx, info.size.cy);
+    const SIZE size = PageSize(page.get());
+    const HostWindow host(size.cx, size.cy);
     if (!host.Window()) GTEST_SKIP() << "no display";
     const ScopedComPtr<_LumoraListControl> control = NewControl();
     control->put_ShowFrame(VARIANT_TRUE);
     IUnknown* objects[] = {control.get()};
     ASSERT_EQ(page->SetObjects(1, objects), S_OK);
-    const RECT place{0, 0, info.size.cx, info.size.cy};
-    ASSERT_EQ(page->Activate(host.Window(), &place, TRUE), S_OK);
-    page->Show(SW_SHOW);
-    Pump();
+    ASSERT_EQ(ShowPageIn(page.get(), host, size), S_OK);
     const ::HWND frame = FindChild(host.Window(), L"Button", L"Show Frame");
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(::SendMessageW(frame, BM_GETCHECK, 0, 0), BST_CHECKED);
@@ -481,10 +488,8 @@ TEST(PropertyPagesWindowed, PagesFocusTheFieldOfThePropertyAFrameAsksFor) {
     for (const Case& test : cases) {
         SCOPED_TRACE(::testing::Message() << "property 0x" << std::hex << test.property);
         const ScopedComPtr<IPropertyPage2> page = NewPage(test.page);
-        PROPPAGEINFO info{};
-        ASSERT_EQ(page->GetPageInfo(&info), S_OK);
-        ::CoTaskMemFree(info.pszTitle);
-        const HostWindow host(info.size.cx, info.size.cy);
+        const SIZE size = PageSize(page.get());
+        const HostWindow host(size.cx, size.cy);
         if (!host.Window()) GTEST_SKIP() << "no display";
         const ScopedComPtr<_LumoraListControl> control = NewControl();
         IUnknown* objects[] = {control.get()};
@@ -492,10 +497,7 @@ TEST(PropertyPagesWindowed, PagesFocusTheFieldOfThePropertyAFrameAsksFor) {
         if (test.askedBeforeShown) {
             EXPECT_EQ(page->EditProperty(test.property), S_OK);
         }
-        const RECT place{0, 0, info.size.cx, info.size.cy};
-        ASSERT_EQ(page->Activate(host.Window(), &place, TRUE), S_OK);
-        ASSERT_EQ(page->Show(SW_SHOW), S_OK);
-        Pump();
+        ASSERT_EQ(ShowPageIn(page.get(), host, size), S_OK);
         if (!test.askedBeforeShown) {
             EXPECT_EQ(page->EditProperty(test.property), S_OK);
         }
@@ -514,15 +516,10 @@ TEST(PropertyPagesWindowed, PagesFocusTheFieldOfThePropertyAFrameAsksFor) {
 
 TEST(PropertyPagesWindowed, InformationPageOpensTheAboutBoxWhichShowsTheVersionAndClosesWithOK) {
     const ScopedComPtr<IPropertyPage2> page = NewPage(CLSID_TabsC);
-    PROPPAGEINFO info{};
-    ASSERT_EQ(page->GetPageInfo(&info), S_OK);
-    ::CoTaskMemFree(info.pszTitle);
-    const HostWindow host(info.size.cx, info.size.cy);
+    const SIZE size = PageSize(page.get());
+    const HostWindow host(size.cx, size.cy);
     if (!host.Window()) GTEST_SKIP() << "no display";
-    const RECT place{0, 0, info.size.cx, info.size.cy};
-    ASSERT_EQ(page->Activate(host.Window(), &place, TRUE), S_OK);
-    page->Show(SW_SHOW);
-    Pump();
+    ASSERT_EQ(ShowPageIn(page.get(), host, size), S_OK);
     EXPECT_TRUE(SaveScreenshot(host.Window(), L"page-tabsc.bmp"));
 
     std::wstring version;

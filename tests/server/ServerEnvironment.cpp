@@ -306,14 +306,31 @@ int RunProcess(const std::wstring& commandLine, std::string* output) {
     }
     const ScopedHandle process(started.hProcess);
     const ScopedHandle thread(started.hThread);
-    // Only the child may hold the write end now, so reading ends with it.
     writeEnd.Reset();
-    char buffer[4096];
-    DWORD read = 0;
-    while (::ReadFile(readEnd.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) {
-        if (output) output->append(buffer, read);
+    // Reads only what is there, so that a child that hangs cannot hang the
+    // tests: it is ended after a generous time and the run fails.
+    const auto drain = [&] {
+        char buffer[4096];
+        DWORD available = 0;
+        DWORD read = 0;
+        while (::PeekNamedPipe(readEnd.get(), nullptr, 0, nullptr, &available, nullptr) && available > 0 &&
+               ::ReadFile(readEnd.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) {
+            if (output) output->append(buffer, read);
+        }
+    };
+    constexpr DWORD kPollMilliseconds = 20;
+    constexpr ULONGLONG kLimitMilliseconds = 180'000;
+    const ULONGLONG start = ::GetTickCount64();
+    while (::WaitForSingleObject(process.get(), kPollMilliseconds) == WAIT_TIMEOUT) {
+        drain();
+        if (::GetTickCount64() - start > kLimitMilliseconds) {
+            ::TerminateProcess(process.get(), 1);
+            ::WaitForSingleObject(process.get(), INFINITE);
+            if (output) *output += "\n" + Utf8(commandLine) + " did not end within 180 s and was ended";
+            return -1;
+        }
     }
-    ::WaitForSingleObject(process.get(), INFINITE);
+    drain();
     DWORD exitCode = 0;
     if (!::GetExitCodeProcess(process.get(), &exitCode)) return -1;
     return static_cast<int>(exitCode);

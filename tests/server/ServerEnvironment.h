@@ -35,8 +35,9 @@ const RegistrySnapshot& UnregisteredSnapshot();
 const RegistrySnapshot& RegisteredSnapshot();
 
 // Runs commandLine as a child process and returns its exit code, or -1 when
-// it could not be started; what it writes to its standard output and error
-// goes to output when given, and so does the reason it could not start.
+// it could not be started or did not end within three minutes; what it
+// writes to its standard output and error goes to output when given, and so
+// does the reason for a -1.
 int RunProcess(const std::wstring& commandLine, std::string* output = nullptr);
 // Runs a script file with the system's console script host, of the same
 // word size as the tests.
