@@ -275,7 +275,9 @@ void DemoWindow::ShowProperties() {
     LayOut();
 }
 
-void DemoWindow::AskAndLoad() {
+// The file the user picks in the system's dialog for forms, empty when
+// the dialog is cancelled.
+std::wstring DemoWindow::AskForFormFile(bool saving) const {
     wchar_t path[MAX_PATH] = L"";
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof(dialog);
@@ -283,23 +285,26 @@ void DemoWindow::AskAndLoad() {
     dialog.lpstrFilter = kFormFilter;
     dialog.lpstrFile = path;
     dialog.nMaxFile = MAX_PATH;
-    dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    if (!::GetOpenFileNameW(&dialog)) return;
+    dialog.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    if (saving) {
+        dialog.lpstrDefExt = kFormExtension;
+        dialog.Flags |= OFN_OVERWRITEPROMPT;
+        return ::GetSaveFileNameW(&dialog) ? path : L"";
+    }
+    dialog.Flags |= OFN_FILEMUSTEXIST;
+    return ::GetOpenFileNameW(&dialog) ? path : L"";
+}
+
+void DemoWindow::AskAndLoad() {
+    const std::wstring path = AskForFormFile(false);
+    if (path.empty()) return;
     const HRESULT hr = LoadFormFile(path);
     if (FAILED(hr)) ShowError(L"Das Formular l\u00E4sst sich nicht laden", hr);
 }
 
 void DemoWindow::AskAndSave() {
-    wchar_t path[MAX_PATH] = L"";
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof(dialog);
-    dialog.hwndOwner = window_;
-    dialog.lpstrFilter = kFormFilter;
-    dialog.lpstrFile = path;
-    dialog.nMaxFile = MAX_PATH;
-    dialog.lpstrDefExt = kFormExtension;
-    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    if (!::GetSaveFileNameW(&dialog)) return;
+    const std::wstring path = AskForFormFile(true);
+    if (path.empty()) return;
     const HRESULT hr = SaveFormFile(path);
     if (FAILED(hr)) ShowError(L"Das Formular l\u00E4sst sich nicht speichern", hr);
 }

@@ -72,6 +72,7 @@ private:
     int StripHeight() const;
     void AskAndLoad();
     void AskAndSave();
+    std::wstring AskForFormFile(bool saving) const;
     void ShowError(const wchar_t* what, HRESULT hr);
 
     const AtlContainer& atl_;

@@ -26,6 +26,7 @@
 
 #include <gtest/gtest.h>
 
+#include "AtlContainer.h"
 #include "DorvaneLumoraStyleList.h"
 #include "platform/win32/ScopedComPtr.h"
 #include "server/DispatchCalls.h"
@@ -46,13 +47,6 @@ constexpr int kHostWidth = 300;
 constexpr int kHostHeight = 40;
 // A new control's strip height.
 constexpr int kHeaderHeight = 25;
-
-// The ATL library and container window class of one version.
-struct AtlVersion {
-    const wchar_t* library;
-    const wchar_t* windowClass;
-};
-constexpr AtlVersion kAtlVersions[] = {{L"atl100.dll", L"AtlAxWin100"}, {L"atl.dll", L"AtlAxWin"}};
 
 // Runs the thread's messages until done() says so or a second passes.
 bool PumpUntil(
@@ -121,33 +115,17 @@ std::vector<COLORREF> Pixels(::HDC source, int width, int height) {
 class ContainerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const AtlVersion& version : kAtlVersions) {
-            atl_ = ::LoadLibraryW(version.library);
-            if (!atl_) continue;
-            windowClass_ = version.windowClass;
-            break;
-        }
-        ASSERT_NE(atl_, nullptr) << "no ATL library in the prefix";
-        const auto init =
-            reinterpret_cast<BOOL(WINAPI*)()>(reinterpret_cast<void*>(::GetProcAddress(atl_, "AtlAxWinInit")));
-        getControl_ = reinterpret_cast<HRESULT(WINAPI*)(::HWND, IUnknown**)>(
-            reinterpret_cast<void*>(::GetProcAddress(atl_, "AtlAxGetControl")));
-        ASSERT_TRUE(init && getControl_);
-        // The library registers its window class once per process.
-        WNDCLASSEXW registered{};
-        registered.cbSize = sizeof(registered);
-        if (!::GetClassInfoExW(::GetModuleHandleW(nullptr), windowClass_, &registered)) {
-            ASSERT_TRUE(init());
-        }
+        ASSERT_TRUE(atl_.Load(nullptr)) << "no ATL library with a container window in the prefix";
 
         form_ = ::CreateWindowExW(0, L"STATIC", L"form", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 400, 200,
                                   nullptr, nullptr, nullptr, nullptr);
         if (!form_) GTEST_SKIP() << "no display to create windows on (error " << ::GetLastError() << ")";
-        host_ = ::CreateWindowExW(0, windowClass_, kProgId, WS_CHILD | WS_VISIBLE, kHostLeft, kHostTop, kHostWidth,
-                                  kHostHeight, form_, nullptr, nullptr, nullptr);
+        host_ = ::CreateWindowExW(0, atl_.WindowClass(), kProgId, WS_CHILD | WS_VISIBLE, kHostLeft, kHostTop,
+                                  kHostWidth, kHostHeight, form_, nullptr, nullptr, nullptr);
         ASSERT_NE(host_, nullptr);
         ScopedComPtr<IUnknown> unknown;
-        ASSERT_EQ(getControl_(host_, unknown.Receive()), S_OK);
+        *unknown.Receive() = atl_.GetControl(host_);
+        ASSERT_TRUE(unknown);
         ASSERT_EQ(unknown->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&control_)), S_OK);
         ASSERT_EQ(unknown->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(window_.Receive())), S_OK);
         ASSERT_EQ(window_->GetWindow(&controlWindow_), S_OK) << "the container activates the control in place";
@@ -203,9 +181,7 @@ protected:
         return client.bottom;
     }
 
-    HMODULE atl_ = nullptr;
-    const wchar_t* windowClass_ = nullptr;
-    HRESULT(WINAPI* getControl_)(::HWND, IUnknown**) = nullptr;
+    windemo::AtlContainer atl_;
     ::HWND form_ = nullptr;
     ::HWND host_ = nullptr;
     ::HWND controlWindow_ = nullptr;
