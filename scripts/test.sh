@@ -19,4 +19,9 @@ bash scripts/check-package.sh build
 # The Windows builds under Wine: our surface and the system's GDI must put
 # down the same pixels. They run first so the native summary closes the run.
 bash scripts/wine-tests.sh
+# The Qt tests once more on an X server (Xvfb), where grabs, the widget under
+# the pointer and leave events come from a real window system. The dialogs'
+# and the demo's screenshots of this run are in build/qt-images/xcb.
+xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb build/tests/lumora_qt_tests --gtest_brief=1
+echo "Qt screenshots: $repo_root/build/qt-images/xcb (Xvfb), $repo_root/build/qt-images/offscreen"
 exec ctest --test-dir build --output-on-failure

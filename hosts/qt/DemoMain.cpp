@@ -4,6 +4,8 @@
 // lumora-qt-demo --form FORM.json --screenshot OUT.png [--events SCRIPT]
 //                                        loads the form, replays the events
 //                                        on the strip, saves the window, exits
+#include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <stdexcept>
 
@@ -30,6 +32,12 @@ int Screenshot(Lumora::DemoWindow& window, const QCommandLineParser& options) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // A screenshot needs no display: unless the caller chose a platform, it
+    // is taken on Qt's offscreen one, so it works the same on a build
+    // machine and on a desktop.
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--screenshot") == 0 || std::strncmp(argv[i], "--screenshot=", 13) == 0)
+            setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
     QCommandLineParser options;
     options.setApplicationDescription("The header strip above a list it sorts.");

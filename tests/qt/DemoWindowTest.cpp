@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "PointerReplay.h"
+#include "Screenshots.h"
 #include "lumora/qt/HeaderStrip.h"
 
 namespace lumora::qt_tests {
@@ -34,6 +35,7 @@ TEST(DemoWindow, ClickingAColumnSortsTheListThatWay) {
     ASSERT_EQ(model.columnCount(), window.strip().numberOfRows());
     ASSERT_GE(model.rowCount(), 24);
     ASSERT_FALSE(Ordered(Column(model, 1), true));
+    SaveShot(window, QStringLiteral("demo"));
 
     // Column 2 spans x 104 to 183 and holds numbers.
     const char* click = "move 140 12; down 140 12; up 140 12";
@@ -42,6 +44,7 @@ TEST(DemoWindow, ClickingAColumnSortsTheListThatWay) {
     Lumora::ReplayOnStrip(window.strip(), click);
     EXPECT_TRUE(Ordered(Column(model, 1), false));
     EXPECT_FALSE(Ordered(Column(model, 1), true));
+    SaveShot(window, QStringLiteral("demo-sorted-descending"));
     // The rows move whole: each name still sits beside its number.
     Lumora::ReplayOnStrip(window.strip(), "move 50 12; down 50 12; up 50 12");
     EXPECT_TRUE(Ordered(Column(model, 0), true));

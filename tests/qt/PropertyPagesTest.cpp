@@ -7,11 +7,14 @@
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPluginLoader>
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QtDesigner/QDesignerFormEditorInterface>
@@ -24,6 +27,7 @@
 #include "DemoWindow.h"
 #include "PropertySheet.h"
 #include "QtPlatform.h"
+#include "Screenshots.h"
 #include "lumora/qt/HeaderStrip.h"
 
 namespace lumora::qt_tests {
@@ -55,13 +59,6 @@ void TypeInto(QLineEdit& field, const QString& text) {
             QTest::sendKeyEvent(QTest::Click, &field, Qt::Key_unknown, QString(ch), Qt::NoModifier);
         }
     }
-}
-
-// Screenshots of the dialogs, for a person to look at.
-void SaveShot(QWidget& widget, const QString& name) {
-    const QDir folder(QStringLiteral(LUMORA_QT_IMAGES));
-    folder.mkpath(QStringLiteral("."));
-    widget.grab().save(folder.filePath(name + QStringLiteral(".png")));
 }
 
 // Acts on the modal dialog of that object name once it is up; a dialog that
@@ -187,6 +184,56 @@ TEST_F(PropertySheetTest, CancelLeavesTheStripAsItWas) {
     EXPECT_FALSE(strip.showPropertyPages());
     EXPECT_EQ(strip.toFormJson(), before);
     EXPECT_EQ(strip.numberOfRows(), 1);
+}
+
+// The user picks a file in the dialog the columns page opens.
+void WhenFileDialogPick(const QString& path) {
+    QTimer::singleShot(0, [=] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            ADD_FAILURE() << "no file dialog";
+            return;
+        }
+        dialog->selectFile(path);
+        // As the dialog's Open button does.
+        static_cast<QDialog*>(dialog)->accept();
+    });
+}
+
+TEST_F(PropertySheetTest, PictureChosenInTheFileDialogReachesTheColumnOnApply) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    QImage picture(8, 6, QImage::Format_RGB888);
+    picture.fill(QColor(20, 160, 60));
+    picture.setPixelColor(0, 0, QColor(250, 250, 0));
+    ASSERT_TRUE(picture.save(folder.filePath("green.bmp"), "BMP"));
+    PropertySheet sheet(strip);
+    sheet.show();
+    sheet.tabs().setCurrentIndex(kColumnsPage);
+
+    WhenFileDialogPick(folder.filePath("green.bmp"));
+    QTest::mouseClick(&Field<QPushButton>(sheet, kColumnsPage, "cmdOpenDlg"), Qt::LeftButton);
+    EXPECT_TRUE(strip.rowPicture(1).isNull());
+    QTest::mouseClick(&sheet.applyButton(), Qt::LeftButton);
+    EXPECT_EQ(strip.rowPicture(1).toImage().convertToFormat(QImage::Format_RGB888), picture);
+
+    // A file that is no picture is refused with the page's message, and the
+    // column keeps the picture it has.
+    QFile junk(folder.filePath("junk.bmp"));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("BM but no picture");
+    junk.close();
+    QString message;
+    WhenFileDialogPick(junk.fileName());
+    QTimer::singleShot(50, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            message = box->windowTitle() + " / " + box->text();
+            box->accept();
+        }
+    });
+    QTest::mouseClick(&Field<QPushButton>(sheet, kColumnsPage, "cmdOpenDlg"), Qt::LeftButton);
+    EXPECT_TRUE(message.endsWith(QString::fromUtf8("Ungültiges Bild"))) << message.toStdString();
+    EXPECT_FALSE(strip.rowPicture(1).isNull());
 }
 
 // Opens links without a desktop: remembers the last one.

@@ -50,7 +50,11 @@ class HeaderStrip : public QWidget {
     Q_PROPERTY(int selectedRow READ selectedRow WRITE setSelectedRow)
     Q_PROPERTY(QString columnWidths READ columnWidths WRITE setColumnWidths)
     Q_PROPERTY(int numberOfRows READ numberOfRows)
-    // The whole state, columns included, for form designers' .ui files.
+    // The whole state, columns included, for form designers' .ui files. It
+    // stays the last property: the designer writes a widget's properties in
+    // the order they are declared, so a form reads the whole state back
+    // after the single ones (whose .ui forms may be coarser, such as a
+    // font's whole point sizes).
     Q_PROPERTY(QString formJson READ formJsonText WRITE setFormJsonText)
 
 public:
