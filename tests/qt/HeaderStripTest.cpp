@@ -111,11 +111,17 @@ TEST_F(ShownStrip, QtPointerGivesTheEventsTheControlRaisesOnItsOwnHost) {
     // Onto column 2, press, release, leave, and on outside.
     const std::string script = "move 140 12; down 140 12; up 140 12; move 140 30; move 150 60; move 10 80";
     Lumora::ReplayOnStrip(*strip_, script);
-    const Log expected = HeadlessEvents(form_, script, kWidth);
+    // Name, Button, Shift, X, Y, SortRow (and Sort); RowPressed: PreviousTab,
+    // SortRow, Sort. The press selects column 2 before MouseDown reports it;
+    // the first move below the strip ends it, and the moves after hear
+    // nothing.
+    const Log expected = {
+        "MouseIn 0 0 140 12 0", "RowPressed 0 2 ASC",    "MouseDown 1 0 140 12 2 ASC",
+        "MouseUp 1 0 140 12 2", "MouseOut 0 0 140 30 2",
+    };
     EXPECT_EQ(log_, expected);
-    EXPECT_EQ(std::count_if(log_.begin(), log_.end(), [](const std::string& l) { return l.starts_with("MouseOut"); }),
-              1);
-    EXPECT_EQ(log_.front(), "MouseIn 0 0 140 12 0");
+    // The control on its own host raises the same.
+    EXPECT_EQ(HeadlessEvents(form_, script, kWidth), expected);
 }
 
 TEST_F(ShownStrip, ButtonsAndModifiersArriveAsTheControlNumbersThem) {
