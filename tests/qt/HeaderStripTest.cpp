@@ -301,6 +301,26 @@ TEST(DesignerPlugin, LoadsAndCreatesTheStrip) {
     EXPECT_EQ(widget->property("numberOfRows").toInt(), 1);
 }
 
+// Loads a .ui file through the plugin: its widget named "strip" must be a
+// strip with every property of the configured one.
+void ExpectStripLoadsBackFrom(QByteArray ui, const HeaderStrip& configured) {
+    QUiLoader loader;
+    loader.clearPluginPaths();
+    loader.addPluginPath(QFileInfo(QStringLiteral(LUMORA_DESIGNER_PLUGIN)).absolutePath());
+    QBuffer file(&ui);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const std::unique_ptr<QWidget> form(loader.load(&file));
+    ASSERT_NE(form, nullptr) << loader.errorString().toStdString();
+    const QWidget* strip = form->findChild<QWidget*>(QStringLiteral("strip"));
+    ASSERT_NE(strip, nullptr);
+    ASSERT_STREQ(strip->metaObject()->className(), kStripClass);
+    const QMetaObject* meta = configured.metaObject();
+    for (int i = meta->propertyOffset(); i < meta->propertyCount(); ++i) {
+        const char* name = meta->property(i).name();
+        EXPECT_EQ(strip->property(name), configured.property(name)) << name;
+    }
+}
+
 TEST(DesignerPlugin, UiFileLoadsBackAConfiguredStrip) {
     HeaderStrip configured;
     Configure(configured);
@@ -329,22 +349,7 @@ TEST(DesignerPlugin, UiFileLoadsBackAConfiguredStrip) {
 </ui>
 )")
                            .arg(configured.formJsonText().toHtmlEscaped());
-    QUiLoader loader;
-    loader.clearPluginPaths();
-    loader.addPluginPath(QFileInfo(QStringLiteral(LUMORA_DESIGNER_PLUGIN)).absolutePath());
-    QByteArray bytes = ui.toUtf8();
-    QBuffer file(&bytes);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const std::unique_ptr<QWidget> form(loader.load(&file));
-    ASSERT_NE(form, nullptr) << loader.errorString().toStdString();
-    const QWidget* strip = form->findChild<QWidget*>(QStringLiteral("strip"));
-    ASSERT_NE(strip, nullptr);
-    ASSERT_STREQ(strip->metaObject()->className(), kStripClass);
-    const QMetaObject* meta = configured.metaObject();
-    for (int i = meta->propertyOffset(); i < meta->propertyCount(); ++i) {
-        const char* name = meta->property(i).name();
-        EXPECT_EQ(strip->property(name), configured.property(name)) << name;
-    }
+    ExpectStripLoadsBackFrom(ui.toUtf8(), configured);
 }
 
 // Qt's form writer as the designer uses it: the designer saves a widget's
@@ -394,21 +399,7 @@ TEST(DesignerPlugin, StripSavedByTheFormWriterLoadsBackTheSame) {
     written.close();
     ASSERT_TRUE(ui.contains("formJson")) << ui.toStdString();
 
-    QUiLoader loader;
-    loader.clearPluginPaths();
-    loader.addPluginPath(QFileInfo(QStringLiteral(LUMORA_DESIGNER_PLUGIN)).absolutePath());
-    QBuffer read(&ui);
-    ASSERT_TRUE(read.open(QIODevice::ReadOnly));
-    const std::unique_ptr<QWidget> loaded(loader.load(&read));
-    ASSERT_NE(loaded, nullptr) << loader.errorString().toStdString();
-    const QWidget* strip = loaded->findChild<QWidget*>(QStringLiteral("strip"));
-    ASSERT_NE(strip, nullptr);
-    ASSERT_STREQ(strip->metaObject()->className(), kStripClass);
-    const QMetaObject* meta = configured->metaObject();
-    for (int i = meta->propertyOffset(); i < meta->propertyCount(); ++i) {
-        const char* name = meta->property(i).name();
-        EXPECT_EQ(strip->property(name), configured->property(name)) << name;
-    }
+    ExpectStripLoadsBackFrom(ui, *configured);
 }
 
 }  // namespace
