@@ -27,7 +27,7 @@ constexpr const char* kUsage =
 
 struct Command {
     std::string_view name;
-    void (*run)(const std::filesystem::path& form, std::ostream& out);
+    void (*run)(const std::filesystem::path& form, std::ostream& out, std::ostream& err);
 };
 
 constexpr Command kCommands[] = {
@@ -141,7 +141,7 @@ int Render(std::span<const std::string> args, std::ostream& out, std::ostream& e
         err << "lumora: " << error.what() << '\n';
         return kExitUsage;
     }
-    return Perform([&] { RenderForm(options, out); }, out, err);
+    return Perform([&] { RenderForm(options, out, err); }, out, err);
 }
 
 }  // namespace
@@ -152,7 +152,7 @@ Json DescribeControl(LumoraListControl& control) {
     return Json::object({{"properties", DescribeProperties(control)}, {"columns", std::move(columns)}});
 }
 
-void NewForm(const std::filesystem::path& form, std::ostream& out) {
+void NewForm(const std::filesystem::path& form, std::ostream& out, std::ostream&) {
     headless::HeadlessHost host;
     host.control().InitProperties();
     forms::JsonPropertyBag bag;
@@ -161,11 +161,12 @@ void NewForm(const std::filesystem::path& form, std::ostream& out) {
     out << "lumora: wrote " << form.string() << '\n';
 }
 
-void ShowForm(const std::filesystem::path& form, std::ostream& out) {
+void ShowForm(const std::filesystem::path& form, std::ostream& out, std::ostream& err) {
     forms::JsonPropertyBag bag = forms::JsonPropertyBag::Load(form);
     headless::HeadlessHost host;
     bag.SetPictureFiles(&host.pictureFiles());
     host.control().ReadProperties(bag);
+    ReportSkippedKeys(form, bag, err);
     out << DescribeControl(host.control()).dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
 }
 
@@ -179,7 +180,7 @@ int Run(std::span<const std::string> args, std::ostream& out, std::ostream& err)
     const Command* command = FindCommand(args[1]);
     if (!command) return Usage(err, "unknown command '" + args[1] + "'");
     if (args.size() != 3) return Usage(err, args[1] + " takes one form file");
-    return Perform([&] { command->run(args[2], out); }, out, err);
+    return Perform([&] { command->run(args[2], out, err); }, out, err);
 }
 
 }  // namespace lumora::cli

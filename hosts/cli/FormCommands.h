@@ -25,10 +25,10 @@ inline constexpr int kExitUsage = 2;
 int Run(std::span<const std::string> args, std::ostream& out, std::ostream& err);
 
 // Writes the form of a newly placed control to form.
-void NewForm(const std::filesystem::path& form, std::ostream& out);
+void NewForm(const std::filesystem::path& form, std::ostream& out, std::ostream& err);
 // Loads form into a control, as a container does when it opens the form,
-// and prints what the control then holds.
-void ShowForm(const std::filesystem::path& form, std::ostream& out);
+// and prints what the control then holds; the keys it skipped go to err.
+void ShowForm(const std::filesystem::path& form, std::ostream& out, std::ostream& err);
 
 // The control's readable properties in interface order and its columns, as
 // `show` prints them. A column member that fails shows as null.

@@ -16,6 +16,8 @@ namespace {
 
 // The widest window the tool asks for; the host makes none wider.
 constexpr int kMaxWidth = 32767;
+// Skipped keys reported one per line, at most: a screenful.
+constexpr std::size_t kMaxReportedKeys = 20;
 // Ten times the standard resolution, beyond any screen a form meets.
 constexpr int kMaxDpi = 960;
 // The window starts this tall; the control sets its own height from
@@ -208,7 +210,16 @@ RenderOptions ParseRenderArguments(std::span<const std::string> args) {
     return options;
 }
 
-void RenderForm(const RenderOptions& options, std::ostream& out) {
+void ReportSkippedKeys(const std::filesystem::path& form, const forms::JsonPropertyBag& bag, std::ostream& err) {
+    const std::vector<forms::JsonPropertyBag::SkippedKey> skipped = bag.SkippedKeys();
+    const std::string where = "lumora: warning: " + forms::ReadableText(form.string(), 200) + ": ";
+    const std::size_t shown = std::min(skipped.size(), kMaxReportedKeys);
+    for (std::size_t i = 0; i < shown; ++i)
+        err << where << "skipped \"" << skipped[i].key << "\": " << skipped[i].reason << '\n';
+    if (skipped.size() > shown) err << where << "and " << skipped.size() - shown << " more keys skipped\n";
+}
+
+void RenderForm(const RenderOptions& options, std::ostream& out, std::ostream& err) {
     forms::JsonPropertyBag bag = forms::JsonPropertyBag::Load(options.form);
     headless::HeadlessHost host(options.width.value_or(kInitialWidth), kInitialHeight);
     // Fonts take the resolution of the screen they are made on, so the
@@ -216,6 +227,7 @@ void RenderForm(const RenderOptions& options, std::ostream& out) {
     host.surface().SetDpi(options.dpi, options.dpi);
     bag.SetPictureFiles(&host.pictureFiles());
     host.control().ReadProperties(bag);
+    ReportSkippedKeys(options.form, bag, err);
     const int width = options.width ? *options.width : DefaultWidth(host.control());
     host.SetClientSize(width, host.clientRect().bottom);
     Replay(host, options.events);

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "lumora/forms/JsonFormFile.h"
 #include "lumora/runtime/Types.h"
 
 namespace lumora::cli {
@@ -58,7 +59,13 @@ std::vector<ScriptEvent> ParseEventScript(std::string_view script);
 
 // Loads the form into a control whose window has the options' size and
 // resolution, replays the events and writes the control's image as PNG.
-// Raises FormFileError, PngError or the control's RuntimeError.
-void RenderForm(const RenderOptions& options, std::ostream& out);
+// Keys the control skipped are reported on err. Raises FormFileError,
+// PngError or the control's RuntimeError.
+void RenderForm(const RenderOptions& options, std::ostream& out, std::ostream& err);
+
+// After a control read the bag: one warning line on err for each key of the
+// form it skipped, and why, up to a screenful. Loading a form never fails
+// over a key, but its author deserves to know.
+void ReportSkippedKeys(const std::filesystem::path& form, const forms::JsonPropertyBag& bag, std::ostream& err);
 
 }  // namespace lumora::cli

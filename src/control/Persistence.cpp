@@ -2,6 +2,8 @@
 // Saving the control into the host's property bag and loading it back. The
 // keys, their order and their defaults are what saved forms hold; they must
 // not change.
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "lumora/control/LumoraListControl.h"
@@ -36,6 +38,34 @@ String ColumnKey(const char16_t* base, Long column) {
 }
 
 Variant Color(OLE_COLOR color) { return Variant::FromColor(color); }
+
+// One step of loading: an error ends the step, loading goes on, and the bag
+// hears which of its values came to nothing.
+template <typename Step>
+void LoadStep(IPropertyBag& bag, Step&& step) {
+    try {
+        step();
+    } catch (const RuntimeError& error) {
+        bag.ReadStepSkipped(error);
+    }
+}
+
+// A step that reads a value and hands it to a property's setter. A value
+// that cannot be read as the property's kind skips the step, and the bag
+// hears of it. The setter's own error (a repaint that fails while the
+// columns are not back yet) ends the step as well, but the value reached
+// the control, as it would through the automation interface.
+template <typename Put, typename Read>
+void LoadValue(IPropertyBag& bag, LumoraListControl& control, Put put, Read&& read) {
+    std::optional<decltype(read())> value;
+    try {
+        value.emplace(read());
+    } catch (const RuntimeError& error) {
+        bag.ReadStepSkipped(error);
+        return;
+    }
+    SkipOnError([&] { std::invoke(put, control, std::move(*value)); });
+}
 
 }  // namespace
 
@@ -103,47 +133,71 @@ void LumoraListControl::ReadControlKeys(IPropertyBag& bag) {
         return read(key, Color(defaultColor)).ToColor();
     };
 
-    SkipOnError(
-        [&] { put_Alignment(static_cast<eTabAlignment>(read(u"Alignment", Variant::FromLong(alignment_)).ToLong())); });
-    SkipOnError([&] { put_HeaderHeight(read(u"HeaderHeight", Variant::FromLong(kReadHeaderHeight)).ToLong()); });
-    SkipOnError([&] { put_BackColor(readColor(u"BackColor", kReadBackColor)); });
-    SkipOnError([&] { put_BackColorForm(readColor(u"BackColorForm", kReadBackColorForm)); });
-    SkipOnError([&] { put_ForeColor(readColor(u"ForeColor", kReadForeColor)); });
-    SkipOnError([&] { put_ForeColorActive(readColor(u"ForeColorActive", kReadForeColorActive)); });
-    SkipOnError([&] { put_ForeColorHot(readColor(u"ForeColorHot", kReadForeColorHot)); });
-    SkipOnError([&] { put_FrameColor(readColor(u"FrameColor", kReadFrameColor)); });
-    SkipOnError([&] { put_MaskColor(readColor(u"MaskColor", kReadMaskColor)); });
+    LoadValue(bag, *this, &LumoraListControl::put_Alignment,
+              [&] { return static_cast<eTabAlignment>(read(u"Alignment", Variant::FromLong(alignment_)).ToLong()); });
+    LoadValue(bag, *this, &LumoraListControl::put_HeaderHeight,
+              [&] { return read(u"HeaderHeight", Variant::FromLong(kReadHeaderHeight)).ToLong(); });
+    LoadValue(bag, *this, &LumoraListControl::put_BackColor, [&] { return readColor(u"BackColor", kReadBackColor); });
+    LoadValue(bag, *this, &LumoraListControl::put_BackColorForm,
+              [&] { return readColor(u"BackColorForm", kReadBackColorForm); });
+    LoadValue(bag, *this, &LumoraListControl::put_ForeColor, [&] { return readColor(u"ForeColor", kReadForeColor); });
+    LoadValue(bag, *this, &LumoraListControl::put_ForeColorActive,
+              [&] { return readColor(u"ForeColorActive", kReadForeColorActive); });
+    LoadValue(bag, *this, &LumoraListControl::put_ForeColorHot,
+              [&] { return readColor(u"ForeColorHot", kReadForeColorHot); });
+    LoadValue(bag, *this, &LumoraListControl::put_FrameColor,
+              [&] { return readColor(u"FrameColor", kReadFrameColor); });
+    LoadValue(bag, *this, &LumoraListControl::put_MaskColor, [&] { return readColor(u"MaskColor", kReadMaskColor); });
     // There are no columns yet, so a saved pressed column is not restored
     // and no RowPressed reaches the host while loading.
-    SkipOnError([&] { put_SelectedRow(read(u"SelectedRow", Variant::FromLong(kReadSelectedRow)).ToLong()); });
-    SkipOnError([&] { put_SortedRow(read(u"SortedRow", Variant::FromLong(kReadSortedRow)).ToLong()); });
-    SkipOnError([&] { numberOfRows_ = read(u"NumberOfTabs", Variant::FromLong(0)).ToLong(); });
-    SkipOnError([&] { put_MouseMoveColor0(readColor(u"MouseMoveColor0", kReadAccentColors[0])); });
-    SkipOnError([&] { put_MouseMoveColor1(readColor(u"MouseMoveColor1", kReadAccentColors[1])); });
-    SkipOnError([&] { put_MouseMoveColor2(readColor(u"MouseMoveColor2", kReadAccentColors[2])); });
-    SkipOnError([&] { put_RegisterFocusColor1(readColor(u"RegisterFocusColor1", kReadAccentColors[1])); });
-    SkipOnError([&] { put_RegisterFocusColor2(readColor(u"RegisterFocusColor2", kReadAccentColors[2])); });
-    SkipOnError([&] { put_RegisterFocusColor0(readColor(u"RegisterFocusColor0", kReadAccentColors[0])); });
-    SkipOnError([&] { put_ShowFrame(read(u"ShowFrame", Variant::FromBoolean(kTrue)).ToBoolean()); });
-    SkipOnError([&] { put_FontBold(read(u"FontBold", Variant::FromBoolean(kFalse)).ToBoolean()); });
-    SkipOnError([&] { put_FontItalic(read(u"FontItalic", Variant::FromBoolean(kFalse)).ToBoolean()); });
-    SkipOnError([&] { put_FontStrikethru(read(u"FontStrikethru", Variant::FromBoolean(kFalse)).ToBoolean()); });
-    SkipOnError([&] { put_FontName(read(u"FontName", Variant::FromString(kReadFontName)).ToString()); });
-    SkipOnError([&] { put_FontSize(read(u"FontSize", Variant::FromInteger(kFontSizeDefault)).ToSingle()); });
-    SkipOnError([&] { put_FontUnderline(read(u"FontUnderline", Variant::FromBoolean(kFalse)).ToBoolean()); });
-    SkipOnError([&] { AdoptDrawingFont(read(u"Font", Variant::FromFont(drawingFont_)).ToFont()); });
+    LoadValue(bag, *this, &LumoraListControl::put_SelectedRow,
+              [&] { return read(u"SelectedRow", Variant::FromLong(kReadSelectedRow)).ToLong(); });
+    LoadValue(bag, *this, &LumoraListControl::put_SortedRow,
+              [&] { return read(u"SortedRow", Variant::FromLong(kReadSortedRow)).ToLong(); });
+    LoadStep(bag, [&] { numberOfRows_ = read(u"NumberOfTabs", Variant::FromLong(0)).ToLong(); });
+    LoadValue(bag, *this, &LumoraListControl::put_MouseMoveColor0,
+              [&] { return readColor(u"MouseMoveColor0", kReadAccentColors[0]); });
+    LoadValue(bag, *this, &LumoraListControl::put_MouseMoveColor1,
+              [&] { return readColor(u"MouseMoveColor1", kReadAccentColors[1]); });
+    LoadValue(bag, *this, &LumoraListControl::put_MouseMoveColor2,
+              [&] { return readColor(u"MouseMoveColor2", kReadAccentColors[2]); });
+    LoadValue(bag, *this, &LumoraListControl::put_RegisterFocusColor1,
+              [&] { return readColor(u"RegisterFocusColor1", kReadAccentColors[1]); });
+    LoadValue(bag, *this, &LumoraListControl::put_RegisterFocusColor2,
+              [&] { return readColor(u"RegisterFocusColor2", kReadAccentColors[2]); });
+    LoadValue(bag, *this, &LumoraListControl::put_RegisterFocusColor0,
+              [&] { return readColor(u"RegisterFocusColor0", kReadAccentColors[0]); });
+    LoadValue(bag, *this, &LumoraListControl::put_ShowFrame,
+              [&] { return read(u"ShowFrame", Variant::FromBoolean(kTrue)).ToBoolean(); });
+    LoadValue(bag, *this, &LumoraListControl::put_FontBold,
+              [&] { return read(u"FontBold", Variant::FromBoolean(kFalse)).ToBoolean(); });
+    LoadValue(bag, *this, &LumoraListControl::put_FontItalic,
+              [&] { return read(u"FontItalic", Variant::FromBoolean(kFalse)).ToBoolean(); });
+    LoadValue(bag, *this, &LumoraListControl::put_FontStrikethru,
+              [&] { return read(u"FontStrikethru", Variant::FromBoolean(kFalse)).ToBoolean(); });
+    LoadValue(bag, *this, &LumoraListControl::put_FontName,
+              [&] { return read(u"FontName", Variant::FromString(kReadFontName)).ToString(); });
+    LoadValue(bag, *this, &LumoraListControl::put_FontSize,
+              [&] { return read(u"FontSize", Variant::FromInteger(kFontSizeDefault)).ToSingle(); });
+    LoadValue(bag, *this, &LumoraListControl::put_FontUnderline,
+              [&] { return read(u"FontUnderline", Variant::FromBoolean(kFalse)).ToBoolean(); });
+    LoadStep(bag, [&] { AdoptDrawingFont(read(u"Font", Variant::FromFont(drawingFont_)).ToFont()); });
     // With columns to restore this write fails on the missing list and stays
     // unset; the widths come from the columns' own keys.
-    SkipOnError(
-        [&] { put_ColumnWidths(read(u"ColumnWidths", Variant::FromInteger(kColumnWidthsDefault)).ToString()); });
-    SkipOnError([&] { put_ShowSortPic(read(u"ShowSortPic", Variant::FromBoolean(kTrue)).ToBoolean()); });
+    LoadValue(bag, *this, &LumoraListControl::put_ColumnWidths,
+              [&] { return read(u"ColumnWidths", Variant::FromInteger(kColumnWidthsDefault)).ToString(); });
+    LoadValue(bag, *this, &LumoraListControl::put_ShowSortPic,
+              [&] { return read(u"ShowSortPic", Variant::FromBoolean(kTrue)).ToBoolean(); });
 }
 
 void LumoraListControl::ReadColumns(IPropertyBag& bag) {
     // A damaged count (negative, or more columns than a list can hold) would
     // leave a control whose every AddRow fails; it loads with no columns
     // instead.
-    if (!SkipOnError([&] { columns_.Recreate(numberOfRows_); })) {
+    try {
+        columns_.Recreate(numberOfRows_);
+    } catch (const RuntimeError& error) {
+        bag.ReadStepSkipped(error, u"NumberOfTabs");
         numberOfRows_ = 0;
         columns_.Recreate(0);
     }
@@ -151,10 +205,10 @@ void LumoraListControl::ReadColumns(IPropertyBag& bag) {
     for (Long i = 1; i <= count; ++i) {
         cTabs& column = columns_.Slot(i);
         auto read = [&](const char16_t* base) { return bag.ReadProperty(ColumnKey(base, i), std::nullopt); };
-        SkipOnError([&] { column.RowWidth = read(u"RowWidth").ToLong(); });
-        SkipOnError([&] { column.RowCaption = read(u"RowText").ToString(); });
-        SkipOnError([&] { column.putref_RowIcon(read(u"RowPicture").ToPicture()); });
-        SkipOnError([&] { column.RowSort = read(u"RowSorted").ToBoolean(); });
+        LoadStep(bag, [&] { column.RowWidth = read(u"RowWidth").ToLong(); });
+        LoadStep(bag, [&] { column.RowCaption = read(u"RowText").ToString(); });
+        LoadStep(bag, [&] { column.putref_RowIcon(read(u"RowPicture").ToPicture()); });
+        LoadStep(bag, [&] { column.RowSort = read(u"RowSorted").ToBoolean(); });
     }
 }
 

@@ -5,12 +5,16 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <system_error>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "forms/Base64.h"
@@ -173,19 +177,45 @@ std::string KindOf(const Json& value) {
     return (name.front() == 'a' || name.front() == 'o' ? "an " : "a ") + name;
 }
 
+// The length of the UTF-8 sequence text begins with, or 0 when it is not
+// one (a stray byte, an overlong form, a surrogate, beyond U+10FFFF).
+std::size_t Utf8SequenceAt(std::string_view text, char32_t& code) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    std::size_t length = 0;
+    if (lead < 0x80) {
+        code = lead;
+        return 1;
+    }
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        code = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        code = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        code = lead & 0x07;
+    } else {
+        return 0;
+    }
+    if (text.size() < length) return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80) return 0;
+        code = (code << 6) | (byte(i) & 0x3F);
+    }
+    const char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < smallest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
+    return length;
+}
+
 // The parser's complaint without its exception tag, on one line and short.
 std::string ShortParserMessage(const Json::exception& error) {
     std::string message = error.what();
     if (const auto tag = message.find("] "); tag != std::string::npos) message.erase(0, tag + 2);
     if (message.starts_with("parse error ")) message.erase(0, std::strlen("parse error "));
-    if (message.size() > kMaxParserMessage) {
-        std::size_t cut = kMaxParserMessage;
-        while (cut > 0 && (static_cast<unsigned char>(message[cut]) & 0xC0) == 0x80) --cut;
-        message = message.substr(0, cut) + "...";
-    }
-    std::replace_if(
-        message.begin(), message.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
-    return message;
+    // It quotes the bytes it stumbled over, which may be anything.
+    return ReadableText(message, kMaxParserMessage);
 }
 
 FormFileError TooLarge(const std::filesystem::path& file) {
@@ -225,7 +255,77 @@ Json Parse(const std::string& text, const std::filesystem::path& file) {
     }
 }
 
+// Form files are UTF-8. One saved as UTF-16 or UTF-32 would only meet the
+// parser's "invalid literal": its first bytes are a byte-order mark or the
+// zero half of "{".
+bool LooksLikeWideText(const std::string& text) {
+    if (text.size() < 2) return false;
+    const auto b0 = static_cast<unsigned char>(text[0]);
+    const auto b1 = static_cast<unsigned char>(text[1]);
+    return (b0 == 0xFF && b1 == 0xFE) || (b0 == 0xFE && b1 == 0xFF) || b0 == 0 || b1 == 0;
+}
+
+// Why loading gave up a key's value, in the user's words.
+std::string SkipReason(const RuntimeError& error, const Json& value) {
+    switch (error.number()) {
+        case err::kTypeMismatch:
+            return "a value of the wrong kind (" + KindOf(value) + ")";
+        case err::kInvalidProcedureCall:
+        case err::kOverflow:
+        case err::kSubscriptOutOfRange:
+            return "a value out of range";
+        case err::kInvalidPicture:
+            return "a picture that cannot be read";
+        case err::kOutOfMemory:
+            return "a value too large for the strip";
+        default:
+            return "error " + std::to_string(error.number()) + ": " + ReadableText(error.description(), 120);
+    }
+}
+
+// "RowWidth12" and its kin: a column's keys.
+bool IsColumnKey(std::string_view key) {
+    for (const std::string_view base : {"RowWidth", "RowText", "RowSorted", "RowPicture"}) {
+        if (!key.starts_with(base) || key.size() == base.size()) continue;
+        const std::string_view digits = key.substr(base.size());
+        if (std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) return true;
+    }
+    return false;
+}
+
+// The longest key a report quotes.
+constexpr std::size_t kMaxReportedKey = 80;
+
 }  // namespace
+
+std::string ReadableText(std::string_view text, std::size_t maxBytes) {
+    std::string readable;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        if (readable.size() >= maxBytes) {
+            readable += "...";
+            break;
+        }
+        char32_t code = 0;
+        const std::size_t length = Utf8SequenceAt(text.substr(at), code);
+        char escaped[16];
+        if (length == 0) {
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned char>(text[at]));
+            readable += escaped;
+            ++at;
+        } else if (code < 0x20 || (code >= 0x7F && code <= 0x9F)) {
+            // Control characters would move the cursor or recolour a
+            // terminal.
+            std::snprintf(escaped, sizeof escaped, "\\u%04X", static_cast<unsigned>(code));
+            readable += escaped;
+            at += length;
+        } else {
+            readable.append(text.substr(at, length));
+            at += length;
+        }
+    }
+    return readable;
+}
 
 // ------------------------------------------------------------------ values
 
@@ -281,9 +381,17 @@ Variant VariantFromJson(const Json& value, soft::SoftPictures* pictures) {
 
 // -------------------------------------------------------------------- bag
 
-JsonPropertyBag::JsonPropertyBag() : form_(std::make_unique<Form>()) {}
+struct JsonPropertyBag::ReadRecord {
+    std::unordered_set<std::string> asked;
+    // The key of the last read that found a value; empty when it found none.
+    std::string lastFound;
+    std::unordered_map<std::string, std::string> reasons;
+};
 
-JsonPropertyBag::JsonPropertyBag(Form form) : form_(std::make_unique<Form>(std::move(form))) {
+JsonPropertyBag::JsonPropertyBag() : form_(std::make_unique<Form>()), reads_(std::make_unique<ReadRecord>()) {}
+
+JsonPropertyBag::JsonPropertyBag(Form form)
+    : form_(std::make_unique<Form>(std::move(form))), reads_(std::make_unique<ReadRecord>()) {
     if (!form_->json.is_object()) throw std::invalid_argument("a form is one JSON object, not " + KindOf(form_->json));
 }
 
@@ -294,10 +402,40 @@ JsonPropertyBag& JsonPropertyBag::operator=(JsonPropertyBag&& other) noexcept = 
 Variant JsonPropertyBag::ReadProperty(const String& name, const std::optional<Variant>& defaultValue) {
     return RuntimeErrorsOnly([&] {
         const Json& form = form_->json;
-        if (const auto found = form.find(ToUtf8(name)); found != form.end()) return VariantFromJson(*found, pictures_);
+        std::string key = ToUtf8(name);
+        reads_->asked.insert(key);
+        reads_->lastFound.clear();
+        if (const auto found = form.find(key); found != form.end()) {
+            reads_->lastFound = std::move(key);
+            return VariantFromJson(*found, pictures_);
+        }
         if (defaultValue) return *defaultValue;
         Raise(err::kKeyNotFound, "Property " + ToUtf8(name) + " not found");
     });
+}
+
+void JsonPropertyBag::ReadStepSkipped(const RuntimeError& error, const String& key) {
+    const std::string name = key.empty() ? reads_->lastFound : ToUtf8(key);
+    const auto found = form_->json.find(name);
+    // A key the form does not hold was missing, which loading allows.
+    if (name.empty() || found == form_->json.end()) return;
+    reads_->reasons.emplace(name, SkipReason(error, *found));
+}
+
+std::vector<JsonPropertyBag::SkippedKey> JsonPropertyBag::SkippedKeys() const {
+    std::vector<SkippedKey> skipped;
+    for (const auto& [key, value] : form_->json.items()) {
+        std::string reason;
+        if (const auto given = reads_->reasons.find(key); given != reads_->reasons.end()) {
+            reason = given->second;
+        } else if (!reads_->asked.contains(key)) {
+            reason = IsColumnKey(key) ? "a column beyond NumberOfTabs" : "not a key of the strip";
+        } else {
+            continue;
+        }
+        skipped.push_back({ReadableText(key, kMaxReportedKey), std::move(reason)});
+    }
+    return skipped;
 }
 
 void JsonPropertyBag::WriteProperty(const String& name, const Variant& value,
@@ -316,6 +454,8 @@ JsonPropertyBag JsonPropertyBag::Load(const std::filesystem::path& file) { retur
 
 JsonPropertyBag JsonPropertyBag::FromText(const std::string& text, const std::filesystem::path& origin) {
     if (text.size() > kMaxFormBytes) throw TooLarge(origin);
+    if (LooksLikeWideText(text))
+        throw FormFileError(Named(origin, "is UTF-16 or UTF-32 text; form files are UTF-8 JSON (save it as UTF-8)"));
     Json form = Parse(text, origin);
     if (!form.is_object()) throw FormFileError(Named(origin, "top level is " + KindOf(form) + ", not a JSON object"));
     return JsonBag(std::move(form));

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <ostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -94,11 +95,12 @@ protected:
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(Path("stdout")), ReadText(Path("stderr"))};
     }
 
-    // What `show` prints for form, which must load.
-    Json Show(const std::string& form) const {
+    // What `show` prints for form, which must load with exactly these
+    // warnings.
+    Json Show(const std::string& form, const std::string& warnings = "") const {
         const Result result = Run({"show", form});
         EXPECT_EQ(result.exitCode, 0) << result.err;
-        EXPECT_EQ(result.err, "");
+        EXPECT_EQ(result.err, warnings);
         return Json::parse(result.out);
     }
 
@@ -139,7 +141,13 @@ TEST_F(LumoraCliTest, ValueOfTheWrongKindSkipsOnlyItsOwnStep) {
         "HeaderHeight": "abc", "BackColor": [1, 2], "FontName": {"Type": 1}, "ShowFrame": "maybe",
         "ForeColor": 2147483666, "NumberOfTabs": 1,
         "RowWidth1": "wide", "RowText1": "Name", "RowSorted1": 5})");
-    const Json shown = Show(form);
+    // Each skipped key is named on standard error, in the form's order.
+    const std::string warning = "lumora: warning: " + form + ": skipped ";
+    const Json shown = Show(form, warning + "\"HeaderHeight\": a value of the wrong kind (a string)\n" + warning +
+                                      "\"BackColor\": a value of the wrong kind (an array)\n" + warning +
+                                      "\"FontName\": a picture that cannot be read\n" + warning +
+                                      "\"ShowFrame\": a value of the wrong kind (a string)\n" + warning +
+                                      "\"RowWidth1\": a value of the wrong kind (a string)\n");
     const Json& properties = shown["properties"];
     // A skipped step leaves the value the control was created with; the read
     // defaults stand in only for keys the form lacks (MaskColor).
@@ -153,14 +161,68 @@ TEST_F(LumoraCliTest, ValueOfTheWrongKindSkipsOnlyItsOwnStep) {
 }
 
 TEST_F(LumoraCliTest, DamagedColumnCountLoadsQuicklyWithNoColumns) {
-    for (const char* count : {"2147483647", "-5"}) {
+    const std::pair<const char*, const char*> counts[] = {
+        {"2147483647", "a value too large for the strip"},
+        {"-5", "a value out of range"},
+    };
+    for (const auto& [count, reason] : counts) {
         const std::string form = Write("count.json", std::string(R"({"NumberOfTabs": )") + count + "}");
         const auto start = std::chrono::steady_clock::now();
-        const Json shown = Show(form);
+        const Json shown = Show(form, "lumora: warning: " + form + ": skipped \"NumberOfTabs\": " + reason + "\n");
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10)) << count;
         EXPECT_EQ(shown["properties"]["NumberOfRows"], 0) << count;
         EXPECT_EQ(shown["columns"], Json::array()) << count;
     }
+}
+
+TEST_F(LumoraCliTest, SkippedKeysAreReportedReadablyAndAtMostAScreenful) {
+    // Unknown keys and a column's keys beyond the count, one of them with
+    // a terminal's colour sequence in it; a forest of unknown keys is cut
+    // short after twenty lines.
+    Json many = Json::object({{"NumberOfTabs", 1}, {"RowText1", "A"}, {"RowText2", "B"}, {"Farbe\u001b[31m", 1}});
+    for (int i = 0; i < 30; ++i) many["Extra" + std::to_string(i)] = i;
+    const std::string form = Write("many.json", many.dump());
+    const Result result = Run({"render", form, "-o", Path("strip.png")});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    std::vector<std::string> lines;
+    std::istringstream err(result.err);
+    for (std::string line; std::getline(err, line);) lines.push_back(line);
+    const std::string warning = "lumora: warning: " + form + ": ";
+    ASSERT_EQ(lines.size(), 21U) << result.err;
+    EXPECT_EQ(lines[0], warning + "skipped \"RowText2\": a column beyond NumberOfTabs");
+    EXPECT_EQ(lines[1], warning + "skipped \"Farbe\\u001B[31m\": not a key of the strip");
+    EXPECT_EQ(lines[2], warning + "skipped \"Extra0\": not a key of the strip");
+    EXPECT_EQ(lines[20], warning + "and 12 more keys skipped");
+    EXPECT_TRUE(fs::exists(Path("strip.png")));
+}
+
+TEST_F(LumoraCliTest, FormThatIsNoUtf8SaysWhatIsWrongWithoutEchoingItsBytes) {
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::string message;
+    } cases[] = {
+        {"utf16.json", std::string("\xFF\xFE{\0}\0", 6),
+         "is UTF-16 or UTF-32 text; form files are UTF-8 JSON (save it as UTF-8)"},
+        {"utf16be.json", std::string("\0{\0}", 4),
+         "is UTF-16 or UTF-32 text; form files are UTF-8 JSON (save it as UTF-8)"},
+        {"latin1.json",
+         "{\"Caption\": \"Gr\xF6\xDF"
+         "e\"}",
+         "\\xF6"},
+        {"escape.json", "{\"a\": \x1B[2J}", "invalid literal"},
+    };
+    for (const auto& form : cases) {
+        const Result result = Run({"show", Write(form.name, form.bytes)});
+        EXPECT_EQ(result.exitCode, 1) << form.name;
+        EXPECT_NE(result.err.find(form.message), std::string::npos) << result.err;
+        for (const char c : result.err) {
+            const auto byte = static_cast<unsigned char>(c);
+            EXPECT_TRUE(byte == '\n' || (byte >= 0x20 && byte < 0x7F)) << form.name << ": " << result.err;
+        }
+    }
+    // A UTF-8 byte-order mark is harmless and loads.
+    EXPECT_EQ(Show(Write("bom.json", "\xEF\xBB\xBF{\"HeaderHeight\": 30}"))["properties"]["HeaderHeight"], 30);
 }
 
 TEST_F(LumoraCliTest, LongCaptionSurvivesFileAndControl) {

@@ -330,5 +330,24 @@ TEST_F(JsonFormFileTest, SaveThatFailsWhileWritingKeepsTheExistingForm) {
 }
 #endif
 
+TEST(ReadableText, KeepsUtf8AndEscapesWhatATerminalWouldActOn) {
+    const struct {
+        std::string text;
+        std::size_t maxBytes;
+        std::string readable;
+    } cases[] = {
+        {"Größe €𝄞", 100, "Größe €𝄞"},
+        {"Gr\xF6\xDF"
+         "e",
+         100, "Gr\\xF6\\xDFe"},
+        {"\x1B[31mrot\n", 100, "\\u001B[31mrot\\u000A"},
+        // C1 controls, an overlong slash, a lone surrogate, a cut sequence.
+        {"\xC2\x9B\xC0\xAF\xED\xA0\x80\xE2\x82", 100, "\\u009B\\xC0\\xAF\\xED\\xA0\\x80\\xE2\\x82"},
+        // Cut after whole characters only.
+        {"aéééé", 4, "aéé..."},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ReadableText(c.text, c.maxBytes), c.readable) << c.text;
+}
+
 }  // namespace
 }  // namespace lumora::forms

@@ -5,6 +5,8 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "lumora/platform/PropertyBag.h"
 #include "lumora/platform/soft/SoftPicture.h"
@@ -61,10 +63,34 @@ public:
 
     Variant ReadProperty(const String& name, const std::optional<Variant>& defaultValue) override;
     void WriteProperty(const String& name, const Variant& value, const std::optional<Variant>& defaultValue) override;
+    void ReadStepSkipped(const RuntimeError& error, const String& key) override;
+
+    // A key of the form that a control's loading did not take, and why.
+    struct SkippedKey {
+        // The key as a person can read it: control characters escaped, a
+        // very long key cut short.
+        std::string key;
+        // "a value of the wrong kind (a string)", "not a key of the strip"...
+        std::string reason;
+    };
+    // After a control read this bag: every key the form holds that was not
+    // read, and every key whose value loading could not take, in the
+    // form's order. A key the form does not hold is not listed: a missing
+    // key means its default.
+    std::vector<SkippedKey> SkippedKeys() const;
 
 private:
+    // The form's keys as a control reads them; reasons for those it gave up.
+    struct ReadRecord;
+
     std::unique_ptr<Form> form_;
     soft::SoftPictures* pictures_ = nullptr;
+    std::unique_ptr<ReadRecord> reads_;
 };
+
+// Text from a form or a parser as a terminal may show it: bytes that are no
+// UTF-8 become \xNN, control characters \uNNNN, and text beyond maxBytes
+// is cut, with "..." after it.
+std::string ReadableText(std::string_view text, std::size_t maxBytes);
 
 }  // namespace lumora::forms

@@ -3,6 +3,7 @@
 
 #include <optional>
 
+#include "lumora/runtime/RuntimeError.h"
 #include "lumora/runtime/Types.h"
 #include "lumora/runtime/Variant.h"
 
@@ -20,6 +21,14 @@ public:
     // it: then the reader's default stands in for it.
     virtual void WriteProperty(const String& name, const Variant& value,
                                const std::optional<Variant>& defaultValue) = 0;
+    // Loading gave up a step over the value of key, or, without a key, over
+    // the value this bag gave last (a value of the wrong kind, out of range,
+    // a picture that cannot be read, a key that is missing). Loading goes
+    // on; a bag that tells its user which keys came to nothing listens here.
+    virtual void ReadStepSkipped(const RuntimeError& error, const String& key = {}) {
+        static_cast<void>(error);
+        static_cast<void>(key);
+    }
 };
 
 }  // namespace lumora
