@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "platform/soft/TextLayout.h"
 
+#include <optional>
+
 #include "lumora/platform/Gdi.h"
 #include "platform/soft/RasterFont.h"
 
@@ -15,6 +17,14 @@ bool IsLineBreak(char16_t ch) noexcept { return ch == u'\r' || ch == u'\n'; }
 // A line may break before the first character after a run of spaces.
 bool BreakBefore(std::u16string_view line, std::size_t at) noexcept {
     return at > 0 && at < line.size() && line[at - 1] == kSpace && line[at] != kSpace;
+}
+
+// Whether a line whose first `fit` characters fit breaks at a space within
+// them, so that no character after the first that does not fit matters.
+bool HasBreakBefore(std::u16string_view line, std::size_t fit) noexcept {
+    for (std::size_t at = fit; at > 0; --at)
+        if (BreakBefore(line, at)) return true;
+    return false;
 }
 
 struct Cut {
@@ -35,16 +45,6 @@ Cut CutLine(std::u16string_view line, std::size_t fit, bool aligned) noexcept {
     return {end, end < line.size() ? end + 1 : end};
 }
 
-std::size_t CharsThatFit(const RasterFont& font, std::u16string_view line, int width) {
-    int extent = 0;
-    std::size_t count = 0;
-    for (; count < line.size(); ++count) {
-        extent += font.Advance(line[count]);
-        if (extent > width) break;
-    }
-    return count;
-}
-
 }  // namespace
 
 TextLayout::TextLayout(const RasterFont& font, std::u16string_view text, int width, unsigned format)
@@ -56,6 +56,11 @@ TextLine TextLayout::NextLine() {
     sources_.clear();
     const bool prefixed = !(format_ & DT_NOPREFIX);
     const bool singleLine = (format_ & DT_SINGLELINE) != 0;
+    const bool wordBreak = (format_ & DT_WORDBREAK) != 0;
+    const bool aligned = (format_ & (DT_CENTER | DT_RIGHT)) != 0;
+    // How many characters fit, once one does not; the width so far.
+    std::optional<std::size_t> fit;
+    int extent = 0;
     std::size_t at = position_;
     std::size_t start = at;
     while (at < text_.size() && (singleLine || !IsLineBreak(text_[at]))) {
@@ -70,13 +75,21 @@ TextLine TextLayout::NextLine() {
         line.text += text_[at];
         sources_.push_back(start);
         start = ++at;
+        // A line that breaks at a word needs its characters only up to the
+        // break, not the rest of the paragraph: taking those too would make
+        // a long caption cost the square of its length.
+        if (!wordBreak) continue;
+        if (!fit) {
+            extent += font_.Advance(line.text.back());
+            if (extent > width_) fit = line.text.size() - 1;
+        }
+        if (fit && (HasBreakBefore(line.text, *fit) || line.text.back() == kSpace)) break;
     }
     // The last marked character on a line is its access key.
     line.prefix = prefixes.empty() ? -1 : prefixes.back();
 
-    const std::size_t fit = CharsThatFit(font_, line.text, width_);
-    if (fit < line.text.size() && (format_ & DT_WORDBREAK)) {
-        const Cut cut = CutLine(line.text, fit, (format_ & (DT_CENTER | DT_RIGHT)) != 0);
+    if (fit) {
+        const Cut cut = CutLine(line.text, *fit, aligned);
         position_ = SourceAfter(cut.used, at);
         line.text.resize(cut.length);
         if (line.prefix >= static_cast<int>(cut.length)) {
@@ -93,7 +106,21 @@ TextLine TextLayout::NextLine() {
 }
 
 std::size_t TextLayout::SourceAfter(std::size_t used, std::size_t segmentEnd) const {
-    return used < sources_.size() ? sources_[used] : segmentEnd;
+    if (used < sources_.size()) return sources_[used];
+    // The break took every character the line gathered. Access-key marks
+    // that mark no character (an "&" before the line break) still belong to
+    // this line: the next one starts after them, at the next character.
+    const bool prefixed = !(format_ & DT_NOPREFIX);
+    const bool singleLine = (format_ & DT_SINGLELINE) != 0;
+    std::size_t at = segmentEnd;
+    while (at < text_.size() && (singleLine || !IsLineBreak(text_[at]))) {
+        if (prefixed && text_[at] == kPrefix && at + 1 < text_.size() && text_[at + 1] != kPrefix) {
+            ++at;
+            continue;
+        }
+        return segmentEnd;
+    }
+    return at;
 }
 
 void TextLayout::SkipLineBreak() {
