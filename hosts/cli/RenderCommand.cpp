@@ -231,6 +231,13 @@ void RenderForm(const RenderOptions& options, std::ostream& out, std::ostream& e
     const int width = options.width ? *options.width : DefaultWidth(host.control());
     host.SetClientSize(width, host.clientRect().bottom);
     Replay(host, options.events);
+    if (host.imageCut()) {
+        const Rect window = host.clientRect();
+        err << "lumora: warning: " << forms::ReadableText(options.form.string(), 200) << ": the strip is "
+            << window.right << "x" << window.bottom << " pixels, more than an image holds ("
+            << headless::PersistentImage::kMaxPixels << " pixels); the picture shows its top " << host.image().width
+            << "x" << host.image().height << "\n";
+    }
     soft::WritePng(host.image(), options.output);
     out << "lumora: wrote " << options.output.string() << '\n';
 }

@@ -69,6 +69,8 @@ void HeadlessHost::ResizeWindow(int width, int height) {
 
 const soft::SoftBitmap& HeadlessHost::image() const { return image_->bitmap(); }
 
+bool HeadlessHost::imageCut() const { return image_->cut(); }
+
 Rect HeadlessHost::clientRect() const { return Rect{0, 0, width_, height_}; }
 
 HDC HeadlessHost::hDC() { return image_->dc(*font_); }

@@ -6,12 +6,30 @@
 #include "render/mXPWells.h"
 
 namespace lumora::headless {
+namespace {
+
+// The bitmap's size for a window: the whole window, or as many of its top
+// rows as fit into kMaxPixels. A window is never empty to the surface.
+struct ImageSize {
+    int width;
+    int height;
+};
+
+ImageSize ImageSizeFor(int width, int height) {
+    constexpr std::int64_t kMax = PersistentImage::kMaxPixels;
+    const int w = static_cast<int>(std::clamp<std::int64_t>(width, 1, kMax));
+    const int h = std::max(height, 1);
+    return {w, static_cast<int>(std::clamp<std::int64_t>(kMax / w, 1, h))};
+}
+
+}  // namespace
 
 PersistentImage::PersistentImage(std::shared_ptr<soft::SoftGdi> gdi, int width, int height, const IFont& font)
     : gdi_(std::move(gdi)), width_(width), height_(height) {
     const ScopedWindowDC screen(*gdi_, HWND{});
     dc_.Reset(gdi_->CreateCompatibleDC(screen.get()));
-    bitmap_.Reset(gdi_->CreateCompatibleBitmap(screen.get(), std::max(width_, 1), std::max(height_, 1)));
+    const ImageSize size = ImageSizeFor(width_, height_);
+    bitmap_.Reset(gdi_->CreateCompatibleBitmap(screen.get(), size.width, size.height));
     bitmapSelection_.emplace(*gdi_, dc_.get(), bitmap_.get());
     gdi_->SetBkMode(dc_.get(), TRANSPARENT);
     fontDescription_ = Describe(font);
@@ -24,8 +42,8 @@ PersistentImage::~PersistentImage() = default;
 
 void PersistentImage::Resize(int width, int height) {
     const ScopedWindowDC screen(*gdi_, HWND{});
-    ScopedGdiObject<HBITMAP> resized(
-        *gdi_, gdi_->CreateCompatibleBitmap(screen.get(), std::max(width, 1), std::max(height, 1)));
+    const ImageSize size = ImageSizeFor(width, height);
+    ScopedGdiObject<HBITMAP> resized(*gdi_, gdi_->CreateCompatibleBitmap(screen.get(), size.width, size.height));
     if (resized) {
         {
             const ScopedMemoryDC copy(*gdi_, screen.get());
@@ -63,6 +81,11 @@ void PersistentImage::Clear(OLE_COLOR color) {
 }
 
 const soft::SoftBitmap& PersistentImage::bitmap() const { return *gdi_->BitmapOf(bitmap_.get()); }
+
+bool PersistentImage::cut() const {
+    const soft::SoftBitmap& image = bitmap();
+    return image.width < width_ || image.height < height_;
+}
 
 int PersistentImage::dpi() const { return gdi_->GetDeviceCaps(dc_.get(), LOGPIXELSY); }
 

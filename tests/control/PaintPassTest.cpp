@@ -413,6 +413,23 @@ TEST_F(PaintPassTest, HostResizeSnapsBackToTheHeaderHeight) {
     EXPECT_EQ(image().At(1, kHeight - 1), kLineGrey);
 }
 
+TEST_F(PaintPassTest, StripLargerThanAnImageHoldsDrawsItsTopRowsAndKeepsItsSize) {
+    // 20,000 by 2,000: 40 million pixels, more than an image's 32 Mi.
+    host->put_HeaderHeight(2000);
+    host.SetClientSize(20000, 2000);
+    EXPECT_EQ(host->get_HeaderHeight(), 2000);
+    EXPECT_EQ(host.clientRect().right, 20000);
+    EXPECT_EQ(host.clientRect().bottom, 2000);
+    EXPECT_TRUE(host.imageCut());
+    EXPECT_EQ(image().width, 20000);
+    EXPECT_EQ(image().height, 33554432 / 20000);
+    EXPECT_EQ(image().At(0, 0), kFrame);
+    // At a usual height the image holds the whole strip again.
+    host->put_HeaderHeight(kHeight);
+    EXPECT_FALSE(host.imageCut());
+    EXPECT_EQ(image().height, kHeight);
+}
+
 TEST_F(PaintPassTest, BottomAlignmentPaintsNothingAndKeepsTheRectangles) {
     UseColumns({60, 100});
     const SoftBitmap shown = image();

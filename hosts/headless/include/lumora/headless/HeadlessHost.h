@@ -93,8 +93,10 @@ public:
     void SetTempDirectory(std::optional<std::filesystem::path> directory) {
         files_ = soft::SoftFileSystem(std::move(directory));
     }
-    // The control's persistent image.
+    // The control's persistent image; for a window of more than
+    // PersistentImage::kMaxPixels only its top rows.
     const soft::SoftBitmap& image() const;
+    bool imageCut() const;
     Rect clientRect() const;
     const std::vector<MessageBoxRecord>& messageBoxes() const noexcept { return dialogs_.messageBoxes(); }
     // The About box's view, whose user a test plays, and the shell and

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 
@@ -15,8 +16,15 @@ namespace lumora::headless {
 // with a bitmap of the window's size and the control's font selected, text
 // drawn with a transparent background. Every host on the software surface
 // keeps one, so what a control draws is the same pixels in each of them.
+//
+// An image holds at most kMaxPixels pixels (128 MiB). A larger window (a
+// tall HeaderHeight over wide columns) keeps its size, but its image holds
+// only its top rows, as many as fit: what the control draws below them is
+// clipped away, so memory and drawing stay bounded whatever the form says.
 class PersistentImage {
 public:
+    static constexpr std::int64_t kMaxPixels = std::int64_t{32} << 20;
+
     PersistentImage(std::shared_ptr<soft::SoftGdi> gdi, int width, int height, const IFont& font);
     ~PersistentImage();
     PersistentImage(const PersistentImage&) = delete;
@@ -31,6 +39,8 @@ public:
     // Fills the image with the colour, translated as the system would.
     void Clear(OLE_COLOR color);
     const soft::SoftBitmap& bitmap() const;
+    // Whether the image holds less than the window (it reached kMaxPixels).
+    bool cut() const;
     int dpi() const;
 
 private:
