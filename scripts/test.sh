@@ -4,8 +4,9 @@
 # Usage: test.sh
 #
 # Checks the layout's include rules, builds everything, checks the installed
-# package and runs every test: the native ones, and the Windows builds under
-# Wine. Exits non-zero when any fails.
+# package and runs every test: the fuzzers and the native tests under the
+# sanitizers, the Windows builds under Wine, and the native ones. Exits
+# non-zero when any fails.
 set -euo pipefail
 
 repo_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -16,6 +17,9 @@ bash scripts/check-layout.sh
 bash scripts/build.sh
 # The installed package, as a project outside this tree uses it.
 bash scripts/check-package.sh build
+# Every fuzzer for half a minute, and the native tests, under AddressSanitizer
+# and UndefinedBehaviorSanitizer, in a Clang build (build-sanitize/).
+bash scripts/sanitize.sh
 # The Windows builds under Wine: our surface and the system's GDI must put
 # down the same pixels. They run first so the native summary closes the run.
 bash scripts/wine-tests.sh

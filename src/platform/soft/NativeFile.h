@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <system_error>
 #include <utility>
@@ -22,9 +23,30 @@ namespace lumora::soft {
 enum class NewFileReaders {
     // Temporary files: their owner and nobody else.
     kOwnerOnly,
-    // Saved documents: what the system gives any new file of the user.
+    // Saved documents on their way: on Linux their owner's alone until
+    // TakePermissionsFor gives them their final bits just before they are
+    // renamed; on Windows what the folder hands down, as any new file.
     kUsual,
 };
+
+// Why opening a file for reading was refused although the name exists.
+enum class FileKindError { kNotRegularFile = 1 };
+
+// The category of FileKindError, whose words callers show as they are.
+inline const std::error_category& FileKindCategory() noexcept {
+    static const class : public std::error_category {
+    public:
+        const char* name() const noexcept override { return "lumora.file-kind"; }
+        std::string message(int) const override {
+            return "not a regular file (a directory, pipe or device cannot be read as one)";
+        }
+    } category;
+    return category;
+}
+
+inline std::error_code NotARegularFile() noexcept {
+    return std::error_code(static_cast<int>(FileKindError::kNotRegularFile), FileKindCategory());
+}
 
 // What opening a name does when a link (on Windows, any reparse point) is
 // there.
@@ -47,9 +69,13 @@ public:
     // name, even a link to nowhere, makes it fail with file_exists, so it
     // can never be steered into writing somewhere else.
     static NativeFile CreateNew(const std::filesystem::path& path, NewFileReaders readers, std::error_code& error);
-    // An existing file emptied, or else a new one for its owner only, open
-    // for writing. A link at the name is refused, not followed.
+    // An existing file emptied, or else a new one for its owner only,
+    // created exclusively, open for writing. A link at the name is refused,
+    // not followed.
     static NativeFile CreateOrTruncate(const std::filesystem::path& path, std::error_code& error);
+    // A regular file, open for reading. Anything else at the name (a
+    // directory, a pipe nobody writes, a device) fails with
+    // NotARegularFile() instead of blocking or reading for ever.
     static NativeFile OpenForReading(const std::filesystem::path& path, AtLink links, std::error_code& error);
 
     bool IsOpen() const noexcept { return handle_ != kNoHandle; }
@@ -61,6 +87,15 @@ public:
     void WriteAll(std::string_view bytes, std::error_code& error);
     // Returns once what was written is on the disk.
     void SyncToDisk(std::error_code& error);
+    // Takes this file's lock, which no other open file of it can then take;
+    // false when another one holds it. The system lets go when the holder
+    // closes the file or ends, killed or not, so a lock that can be taken
+    // marks a file that nobody writes any more.
+    bool TryLock() noexcept;
+    // Gives a document about to replace `replaced` the permission bits of
+    // the file there, or those of any new file of the user when there is
+    // none. On Windows a file keeps what its folder handed down.
+    void TakePermissionsFor(const std::filesystem::path& replaced, std::error_code& error);
     // Gives the handle back even when the system reports a failure, which
     // can be the late failure of an earlier write.
     void Close(std::error_code& error);
@@ -87,6 +122,9 @@ String FromNativePath(const std::filesystem::path& path);
 // Puts the file at `from` under the name `to` in one step, replacing the
 // file that had that name.
 void RenameReplacing(const std::filesystem::path& from, const std::filesystem::path& to, std::error_code& error);
+// Makes the names in a directory, a rename into it above all, durable. On
+// Windows the rename writes through by itself and this does nothing.
+void SyncDirectory(const std::filesystem::path& directory, std::error_code& error);
 // Removes a file; a link is removed, not what it points at.
 void RemoveFile(const std::filesystem::path& file, std::error_code& error);
 // A regular file itself: not a directory, device or link, whatever a link

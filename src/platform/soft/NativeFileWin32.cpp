@@ -163,6 +163,11 @@ NativeFile NativeFile::OpenForReading(const std::filesystem::path& path, AtLink 
     const bool refuse = links == AtLink::kRefuse;
     NativeFile file(Open(path, GENERIC_READ, OPEN_EXISTING, refuse ? FILE_FLAG_OPEN_REPARSE_POINT : 0, nullptr, error));
     if (error || (refuse && RefuseLink(Raw(file.handle_), error))) return NativeFile();
+    // Pipes and devices open without waiting here; reading them might not.
+    if (!file.RegularFileSize()) {
+        error = NotARegularFile();
+        return NativeFile();
+    }
     return file;
 }
 
@@ -204,6 +209,13 @@ void NativeFile::SyncToDisk(std::error_code& error) {
     error = ::FlushFileBuffers(Raw(handle_)) ? std::error_code() : LastError();
 }
 
+bool NativeFile::TryLock() noexcept {
+    OVERLAPPED start{};
+    return ::LockFileEx(Raw(handle_), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &start) != 0;
+}
+
+void NativeFile::TakePermissionsFor(const std::filesystem::path&, std::error_code& error) { error.clear(); }
+
 void NativeFile::Close(std::error_code& error) {
     const Handle handle = std::exchange(handle_, kNoHandle);
     error = handle == kNoHandle || ::CloseHandle(Raw(handle)) ? std::error_code() : LastError();
@@ -226,6 +238,8 @@ void RenameReplacing(const std::filesystem::path& from, const std::filesystem::p
     const bool moved = ::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     error = moved ? std::error_code() : LastError();
 }
+
+void SyncDirectory(const std::filesystem::path&, std::error_code& error) { error.clear(); }
 
 void RemoveFile(const std::filesystem::path& file, std::error_code& error) {
     error = ::DeleteFileW(file.c_str()) ? std::error_code() : LastError();
