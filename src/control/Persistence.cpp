@@ -204,11 +204,21 @@ void LumoraListControl::ReadColumns(IPropertyBag& bag) {
     const Long count = numberOfRows_;
     for (Long i = 1; i <= count; ++i) {
         cTabs& column = columns_.Slot(i);
-        auto read = [&](const char16_t* base) { return bag.ReadProperty(ColumnKey(base, i), std::nullopt); };
-        LoadStep(bag, [&] { column.RowWidth = read(u"RowWidth").ToLong(); });
-        LoadStep(bag, [&] { column.RowCaption = read(u"RowText").ToString(); });
-        LoadStep(bag, [&] { column.putref_RowIcon(read(u"RowPicture").ToPicture()); });
-        LoadStep(bag, [&] { column.RowSort = read(u"RowSorted").ToBoolean(); });
+        // A key the form lacks skips its step: that part of the column stays
+        // as a new record has it.
+        auto read = [&](const char16_t* base) { return bag.TryReadProperty(ColumnKey(base, i)); };
+        LoadStep(bag, [&] {
+            if (const auto value = read(u"RowWidth")) column.RowWidth = value->ToLong();
+        });
+        LoadStep(bag, [&] {
+            if (const auto value = read(u"RowText")) column.RowCaption = value->ToString();
+        });
+        LoadStep(bag, [&] {
+            if (const auto value = read(u"RowPicture")) column.putref_RowIcon(value->ToPicture());
+        });
+        LoadStep(bag, [&] {
+            if (const auto value = read(u"RowSorted")) column.RowSort = value->ToBoolean();
+        });
     }
 }
 

@@ -226,8 +226,7 @@ std::string ReadAll(const std::filesystem::path& file) {
     std::error_code error;
     soft::NativeFile input = soft::NativeFile::OpenForReading(file, soft::AtLink::kFollow, error);
     if (error) throw SystemError(file, "cannot be read", error);
-    // A regular file is judged by its size before any of it is read; other
-    // files (pipes, devices) by what they deliver.
+    // A form is judged by its size before any of it is read.
     if (const auto size = input.RegularFileSize(); size && *size > kMaxFormBytes) throw TooLarge(file);
     std::string text;
     char buffer[64 * 1024];
@@ -401,16 +400,22 @@ JsonPropertyBag& JsonPropertyBag::operator=(JsonPropertyBag&& other) noexcept = 
 
 Variant JsonPropertyBag::ReadProperty(const String& name, const std::optional<Variant>& defaultValue) {
     return RuntimeErrorsOnly([&] {
+        if (std::optional<Variant> found = TryReadProperty(name)) return std::move(*found);
+        if (defaultValue) return *defaultValue;
+        Raise(err::kKeyNotFound, "Property " + ToUtf8(name) + " not found");
+    });
+}
+
+std::optional<Variant> JsonPropertyBag::TryReadProperty(const String& name) {
+    return RuntimeErrorsOnly([&]() -> std::optional<Variant> {
         const Json& form = form_->json;
         std::string key = ToUtf8(name);
         reads_->asked.insert(key);
         reads_->lastFound.clear();
-        if (const auto found = form.find(key); found != form.end()) {
-            reads_->lastFound = std::move(key);
-            return VariantFromJson(*found, pictures_);
-        }
-        if (defaultValue) return *defaultValue;
-        Raise(err::kKeyNotFound, "Property " + ToUtf8(name) + " not found");
+        const auto found = form.find(key);
+        if (found == form.end()) return std::nullopt;
+        reads_->lastFound = std::move(key);
+        return VariantFromJson(*found, pictures_);
     });
 }
 

@@ -63,6 +63,7 @@ public:
 
     Variant ReadProperty(const String& name, const std::optional<Variant>& defaultValue) override;
     void WriteProperty(const String& name, const Variant& value, const std::optional<Variant>& defaultValue) override;
+    std::optional<Variant> TryReadProperty(const String& name) override;
     void ReadStepSkipped(const RuntimeError& error, const String& key) override;
 
     // A key of the form that a control's loading did not take, and why.
