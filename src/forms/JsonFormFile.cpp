@@ -6,12 +6,15 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <new>
 #include <stdexcept>
 #include <string>
 #include <system_error>
+#include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "forms/Base64.h"
 #include "forms/JsonForm.h"
@@ -210,20 +213,139 @@ std::string ReadAll(const std::filesystem::path& file) {
     }
 }
 
-Json Parse(const std::string& text, const std::filesystem::path& file) {
-    const auto limitNesting = [&](int depth, Json::parse_event_t event, Json&) {
-        const bool opens = event == Json::parse_event_t::object_start || event == Json::parse_event_t::array_start;
-        if (opens && depth >= kMaxNesting) throw FormFileError(Named(file, "nests deeper than 64 levels"));
+// Builds a form's JSON as the library's own parser does, a later duplicate
+// key replacing the earlier one's value in its place, but finds the keys of
+// the object it fills through an index: the ordered object would walk every
+// member before it for each new key, which made large forms load in time
+// in the square of their keys.
+class FormBuilder final : public nlohmann::json_sax<Json> {
+public:
+    FormBuilder(Json& root, const std::filesystem::path& file) : root_(root), file_(file) {}
+
+    std::unordered_map<std::string, std::size_t>& RootKeys() noexcept { return rootKeys_; }
+
+    bool null() override { return Put(nullptr); }
+    bool boolean(bool value) override { return Put(value); }
+    bool number_integer(number_integer_t value) override { return Put(value); }
+    bool number_unsigned(number_unsigned_t value) override { return Put(value); }
+    bool number_float(number_float_t value, const string_t&) override { return Put(value); }
+    bool string(string_t& value) override { return Put(std::move(value)); }
+    bool binary(binary_t& value) override { return Put(Json::binary(std::move(value))); }
+    bool start_object(std::size_t) override { return Open(Json::object()); }
+    bool start_array(std::size_t) override { return Open(Json::array()); }
+    bool end_object() override {
+        // The top level's key index goes on to the bag, which looks its
+        // properties up through it.
+        if (open_.size() == 1) rootKeys_ = std::move(open_.back().keys);
+        return Close();
+    }
+    bool end_array() override { return Close(); }
+
+    bool key(string_t& name) override {
+        Level& level = open_.back();
+        auto& members = level.container->get_ref<Json::object_t&>();
+        const auto [place, added] = level.keys.try_emplace(name, members.size());
+        if (added) members.Json::object_t::Container::emplace_back(std::move(name), nullptr);
+        level.member = &std::next(members.begin(), static_cast<std::ptrdiff_t>(place->second))->second;
         return true;
-    };
-    try {
-        return Json::parse(text, limitNesting);
-    } catch (const Json::exception& error) {
+    }
+
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& error) override {
         // Besides syntax errors, the parser refuses numbers beyond a double
         // (1e400).
-        throw FormFileError(Named(file, "not valid JSON: " + ShortParserMessage(error)));
+        throw FormFileError(Named(file_, "not valid JSON: " + ShortParserMessage(error)));
     }
+
+private:
+    struct Level {
+        Json* container = nullptr;
+        std::unordered_map<std::string, std::size_t> keys;
+        Json* member = nullptr;  // the value the last key names
+    };
+
+    Json& Place(Json value) {
+        if (open_.empty()) return root_ = std::move(value);
+        Level& level = open_.back();
+        if (level.container->is_array()) {
+            auto& items = level.container->get_ref<Json::array_t&>();
+            return items.emplace_back(std::move(value));
+        }
+        return *level.member = std::move(value);
+    }
+
+    bool Put(Json value) {
+        Place(std::move(value));
+        return true;
+    }
+
+    bool Open(Json container) {
+        if (open_.size() >= static_cast<std::size_t>(kMaxNesting))
+            throw FormFileError(Named(file_, "nests deeper than 64 levels"));
+        Json& placed = Place(std::move(container));
+        open_.push_back(Level{&placed, {}, nullptr});
+        return true;
+    }
+
+    bool Close() {
+        open_.pop_back();
+        return true;
+    }
+
+    Json& root_;
+    const std::filesystem::path& file_;
+    std::vector<Level> open_;
+    std::unordered_map<std::string, std::size_t> rootKeys_;
+};
+
+// The form in a file's text, and the index of its top level's keys.
+JsonPropertyBag::Form Parse(const std::string& text, const std::filesystem::path& file) {
+    JsonPropertyBag::Form form;
+    FormBuilder builder(form.json, file);
+    Json::sax_parse(text, &builder);
+    form.keys = std::move(builder.RootKeys());
+    return form;
 }
+
+// The members of a form and, through its key index, the one a name finds.
+class FormMembers {
+public:
+    explicit FormMembers(JsonPropertyBag::Form& form) : form_(form), members_(form.json.get_ref<Json::object_t&>()) {
+        // Made on first use; the ordered object never holds a key twice.
+        if (form_.keys.size() == members_.size()) return;
+        form_.keys.clear();
+        std::size_t place = 0;
+        for (const auto& member : members_) form_.keys.emplace(member.first, place++);
+    }
+
+    const Json* Find(const std::string& key) const {
+        // The control reads its keys in about the order it wrote them, so
+        // the member after the last one found is tried first: the next
+        // one in memory rather than a jump through the index.
+        const std::size_t next = form_.lastFound + 1;
+        if (next < members_.size() && Member(next).first == key) return Found(next);
+        const auto found = form_.keys.find(key);
+        return found != form_.keys.end() ? Found(found->second) : nullptr;
+    }
+
+    // Adds a key the form does not hold yet.
+    void Add(std::string key, Json value) {
+        form_.keys.emplace(key, members_.size());
+        members_.Json::object_t::Container::emplace_back(std::move(key), std::move(value));
+    }
+
+private:
+    Json::object_t::value_type& Member(std::size_t place) const {
+        return *std::next(members_.begin(), static_cast<std::ptrdiff_t>(place));
+    }
+
+    const Json* Found(std::size_t place) const {
+        form_.lastFound = place;
+        return &Member(place).second;
+    }
+
+    JsonPropertyBag::Form& form_;
+    Json::object_t& members_;
+};
 
 }  // namespace
 
@@ -293,8 +415,7 @@ JsonPropertyBag& JsonPropertyBag::operator=(JsonPropertyBag&& other) noexcept = 
 
 Variant JsonPropertyBag::ReadProperty(const String& name, const std::optional<Variant>& defaultValue) {
     return RuntimeErrorsOnly([&] {
-        const Json& form = form_->json;
-        if (const auto found = form.find(ToUtf8(name)); found != form.end()) return VariantFromJson(*found, pictures_);
+        if (const Json* found = FormMembers(*form_).Find(ToUtf8(name))) return VariantFromJson(*found, pictures_);
         if (defaultValue) return *defaultValue;
         Raise(err::kKeyNotFound, "Property " + ToUtf8(name) + " not found");
     });
@@ -304,18 +425,19 @@ void JsonPropertyBag::WriteProperty(const String& name, const Variant& value,
                                     const std::optional<Variant>& defaultValue) {
     RuntimeErrorsOnly([&] {
         if (defaultValue && value.SameValueAs(*defaultValue)) return;
+        FormMembers members(*form_);
         std::string key = ToUtf8(name);
-        Json& form = form_->json;
-        if (!form.contains(key)) form.emplace(std::move(key), VariantToJson(value));
+        if (!members.Find(key)) members.Add(std::move(key), VariantToJson(value));
     });
 }
 
 // ------------------------------------------------------------------- files
 
 JsonPropertyBag JsonPropertyBag::Load(const std::filesystem::path& file) {
-    Json form = Parse(ReadAll(file), file);
-    if (!form.is_object()) throw FormFileError(Named(file, "top level is " + KindOf(form) + ", not a JSON object"));
-    return JsonBag(std::move(form));
+    Form form = Parse(ReadAll(file), file);
+    if (!form.json.is_object())
+        throw FormFileError(Named(file, "top level is " + KindOf(form.json) + ", not a JSON object"));
+    return JsonPropertyBag(std::move(form));
 }
 
 void JsonPropertyBag::Save(const std::filesystem::path& file) const {
