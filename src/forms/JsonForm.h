@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstddef>
+#include <string>
+#include <unordered_map>
 #include <utility>
 
 #include <nlohmann/json.hpp>
@@ -18,12 +21,19 @@ struct JsonPropertyBag::Form {
     // Keys keep the order in which they were written, so a saved form reads
     // in the order the control saves its properties.
     nlohmann::ordered_json json = nlohmann::ordered_json::object();
+    // Where each top-level key sits among the members. The ordered object
+    // finds a key by walking every member before it, which made reading and
+    // writing a large form take time in the square of its keys. The bag
+    // makes this on first use and keeps it up to date as it writes.
+    std::unordered_map<std::string, std::size_t> keys;
+    // The place of the key read last.
+    std::size_t lastFound = 0;
 };
 
 // A bag holding a form's top-level object; anything else is
 // std::invalid_argument.
 inline JsonPropertyBag JsonBag(nlohmann::ordered_json form) {
-    return JsonPropertyBag(JsonPropertyBag::Form{std::move(form)});
+    return JsonPropertyBag(JsonPropertyBag::Form{std::move(form), {}, 0});
 }
 
 // The form a bag holds, as Save writes it.

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <new>
 #include <stdexcept>
@@ -16,6 +17,7 @@
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
+#include <vector>
 
 #include "forms/Base64.h"
 #include "forms/JsonForm.h"
@@ -239,19 +241,97 @@ std::string ReadAll(const std::filesystem::path& file) {
     }
 }
 
-Json Parse(const std::string& text, const std::filesystem::path& file) {
-    const auto limitNesting = [&](int depth, Json::parse_event_t event, Json&) {
-        const bool opens = event == Json::parse_event_t::object_start || event == Json::parse_event_t::array_start;
-        if (opens && depth >= kMaxNesting) throw FormFileError(Named(file, "nests deeper than 64 levels"));
+// Builds a form's JSON as the library's own parser does, a later duplicate
+// key replacing the earlier one's value in its place, but finds the keys of
+// the object it fills through an index: the ordered object would walk every
+// member before it for each new key, which made large forms load in time
+// in the square of their keys.
+class FormBuilder final : public nlohmann::json_sax<Json> {
+public:
+    FormBuilder(Json& root, const std::filesystem::path& file) : root_(root), file_(file) {}
+
+    std::unordered_map<std::string, std::size_t>& RootKeys() noexcept { return rootKeys_; }
+
+    bool null() override { return Put(nullptr); }
+    bool boolean(bool value) override { return Put(value); }
+    bool number_integer(number_integer_t value) override { return Put(value); }
+    bool number_unsigned(number_unsigned_t value) override { return Put(value); }
+    bool number_float(number_float_t value, const string_t&) override { return Put(value); }
+    bool string(string_t& value) override { return Put(std::move(value)); }
+    bool binary(binary_t& value) override { return Put(Json::binary(std::move(value))); }
+    bool start_object(std::size_t) override { return Open(Json::object()); }
+    bool start_array(std::size_t) override { return Open(Json::array()); }
+    bool end_object() override {
+        // The top level's key index goes on to the bag, which looks its
+        // properties up through it.
+        if (open_.size() == 1) rootKeys_ = std::move(open_.back().keys);
+        return Close();
+    }
+    bool end_array() override { return Close(); }
+
+    bool key(string_t& name) override {
+        Level& level = open_.back();
+        auto& members = level.container->get_ref<Json::object_t&>();
+        const auto [place, added] = level.keys.try_emplace(name, members.size());
+        if (added) members.Json::object_t::Container::emplace_back(std::move(name), nullptr);
+        level.member = &std::next(members.begin(), static_cast<std::ptrdiff_t>(place->second))->second;
         return true;
-    };
-    try {
-        return Json::parse(text, limitNesting);
-    } catch (const Json::exception& error) {
+    }
+
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& error) override {
         // Besides syntax errors, the parser refuses numbers beyond a double
         // (1e400).
-        throw FormFileError(Named(file, "not valid JSON: " + ShortParserMessage(error)));
+        throw FormFileError(Named(file_, "not valid JSON: " + ShortParserMessage(error)));
     }
+
+private:
+    struct Level {
+        Json* container = nullptr;
+        std::unordered_map<std::string, std::size_t> keys;
+        Json* member = nullptr;  // the value the last key names
+    };
+
+    Json& Place(Json value) {
+        if (open_.empty()) return root_ = std::move(value);
+        Level& level = open_.back();
+        if (level.container->is_array()) {
+            auto& items = level.container->get_ref<Json::array_t&>();
+            return items.emplace_back(std::move(value));
+        }
+        return *level.member = std::move(value);
+    }
+
+    bool Put(Json value) {
+        Place(std::move(value));
+        return true;
+    }
+
+    bool Open(Json container) {
+        if (open_.size() >= static_cast<std::size_t>(kMaxNesting))
+            throw FormFileError(Named(file_, "nests deeper than 64 levels"));
+        Json& placed = Place(std::move(container));
+        open_.push_back(Level{&placed, {}, nullptr});
+        return true;
+    }
+
+    bool Close() {
+        open_.pop_back();
+        return true;
+    }
+
+    Json& root_;
+    const std::filesystem::path& file_;
+    std::vector<Level> open_;
+    std::unordered_map<std::string, std::size_t> rootKeys_;
+};
+
+// The form in a file's text, and the index of its top level's keys.
+JsonPropertyBag::Form Parse(const std::string& text, const std::filesystem::path& file) {
+    JsonPropertyBag::Form form;
+    FormBuilder builder(form.json, file);
+    Json::sax_parse(text, &builder);
+    form.keys = std::move(builder.RootKeys());
+    return form;
 }
 
 // Form files are UTF-8. One saved as UTF-16 or UTF-32 would only meet the
@@ -294,6 +374,47 @@ bool IsColumnKey(std::string_view key) {
 
 // The longest key a report quotes.
 constexpr std::size_t kMaxReportedKey = 80;
+
+// The members of a form and, through its key index, the one a name finds.
+class FormMembers {
+public:
+    explicit FormMembers(JsonPropertyBag::Form& form) : form_(form), members_(form.json.get_ref<Json::object_t&>()) {
+        // Made on first use; the ordered object never holds a key twice.
+        if (form_.keys.size() == members_.size()) return;
+        form_.keys.clear();
+        std::size_t place = 0;
+        for (const auto& member : members_) form_.keys.emplace(member.first, place++);
+    }
+
+    const Json* Find(const std::string& key) const {
+        // The control reads its keys in about the order it wrote them, so
+        // the member after the last one found is tried first: the next
+        // one in memory rather than a jump through the index.
+        const std::size_t next = form_.lastFound + 1;
+        if (next < members_.size() && Member(next).first == key) return Found(next);
+        const auto found = form_.keys.find(key);
+        return found != form_.keys.end() ? Found(found->second) : nullptr;
+    }
+
+    // Adds a key the form does not hold yet.
+    void Add(std::string key, Json value) {
+        form_.keys.emplace(key, members_.size());
+        members_.Json::object_t::Container::emplace_back(std::move(key), std::move(value));
+    }
+
+private:
+    Json::object_t::value_type& Member(std::size_t place) const {
+        return *std::next(members_.begin(), static_cast<std::ptrdiff_t>(place));
+    }
+
+    const Json* Found(std::size_t place) const {
+        form_.lastFound = place;
+        return &Member(place).second;
+    }
+
+    JsonPropertyBag::Form& form_;
+    Json::object_t& members_;
+};
 
 }  // namespace
 
@@ -408,12 +529,11 @@ Variant JsonPropertyBag::ReadProperty(const String& name, const std::optional<Va
 
 std::optional<Variant> JsonPropertyBag::TryReadProperty(const String& name) {
     return RuntimeErrorsOnly([&]() -> std::optional<Variant> {
-        const Json& form = form_->json;
         std::string key = ToUtf8(name);
         reads_->asked.insert(key);
         reads_->lastFound.clear();
-        const auto found = form.find(key);
-        if (found == form.end()) return std::nullopt;
+        const Json* found = FormMembers(*form_).Find(key);
+        if (!found) return std::nullopt;
         reads_->lastFound = std::move(key);
         return VariantFromJson(*found, pictures_);
     });
@@ -421,9 +541,9 @@ std::optional<Variant> JsonPropertyBag::TryReadProperty(const String& name) {
 
 void JsonPropertyBag::ReadStepSkipped(const RuntimeError& error, const String& key) {
     const std::string name = key.empty() ? reads_->lastFound : ToUtf8(key);
-    const auto found = form_->json.find(name);
+    const Json* found = name.empty() ? nullptr : FormMembers(*form_).Find(name);
     // A key the form does not hold was missing, which loading allows.
-    if (name.empty() || found == form_->json.end()) return;
+    if (!found) return;
     reads_->reasons.emplace(name, SkipReason(error, *found));
 }
 
@@ -447,9 +567,9 @@ void JsonPropertyBag::WriteProperty(const String& name, const Variant& value,
                                     const std::optional<Variant>& defaultValue) {
     RuntimeErrorsOnly([&] {
         if (defaultValue && value.SameValueAs(*defaultValue)) return;
+        FormMembers members(*form_);
         std::string key = ToUtf8(name);
-        Json& form = form_->json;
-        if (!form.contains(key)) form.emplace(std::move(key), VariantToJson(value));
+        if (!members.Find(key)) members.Add(std::move(key), VariantToJson(value));
     });
 }
 
@@ -461,9 +581,10 @@ JsonPropertyBag JsonPropertyBag::FromText(const std::string& text, const std::fi
     if (text.size() > kMaxFormBytes) throw TooLarge(origin);
     if (LooksLikeWideText(text))
         throw FormFileError(Named(origin, "is UTF-16 or UTF-32 text; form files are UTF-8 JSON (save it as UTF-8)"));
-    Json form = Parse(text, origin);
-    if (!form.is_object()) throw FormFileError(Named(origin, "top level is " + KindOf(form) + ", not a JSON object"));
-    return JsonBag(std::move(form));
+    Form form = Parse(text, origin);
+    if (!form.json.is_object())
+        throw FormFileError(Named(origin, "top level is " + KindOf(form.json) + ", not a JSON object"));
+    return JsonPropertyBag(std::move(form));
 }
 
 void JsonPropertyBag::Save(const std::filesystem::path& file) const {

@@ -287,6 +287,22 @@ TEST_F(JsonFormFileTest, NestingUpToTheLimitLoads) {
     EXPECT_THROW(JsonPropertyBag::Load(dir_ / "deeper.json"), FormFileError);
 }
 
+TEST_F(JsonFormFileTest, KeyGivenTwiceKeepsItsFirstPlaceAndTakesTheLaterValue) {
+    // As the JSON library's own parser reads such a file, at every level;
+    // keys read out of order and keys written afterwards still find their
+    // values.
+    WriteText("twice.json", R"({"B": 1, "A": {"x": 1, "y": 2, "x": 3}, "B": 2, "C": 3})");
+    JsonPropertyBag bag = JsonPropertyBag::Load(dir_ / "twice.json");
+    EXPECT_EQ(JsonOf(bag).dump(), R"({"B":2,"A":{"x":3,"y":2},"C":3})");
+    EXPECT_EQ(bag.ReadProperty(u"C", std::nullopt).ToLong(), 3);
+    EXPECT_EQ(bag.ReadProperty(u"B", std::nullopt).ToLong(), 2);
+    bag.WriteProperty(u"B", Variant::FromLong(9), std::nullopt);
+    bag.WriteProperty(u"D", Variant::FromLong(4), std::nullopt);
+    EXPECT_EQ(bag.ReadProperty(u"B", std::nullopt).ToLong(), 2) << "a written key keeps its first value";
+    EXPECT_EQ(bag.ReadProperty(u"D", std::nullopt).ToLong(), 4);
+    EXPECT_EQ(JsonOf(bag).dump(), R"({"B":2,"A":{"x":3,"y":2},"C":3,"D":4})");
+}
+
 TEST_F(JsonFormFileTest, FileLargerThanAnyFormIsRejectedUnread) {
     const fs::path file = WriteText("huge.json", "{}");
     fs::resize_file(file, (std::uintmax_t{64} << 20) + 1);

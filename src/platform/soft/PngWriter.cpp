@@ -38,10 +38,11 @@ std::string EncodePng(const SoftBitmap& bitmap) {
     image.height = static_cast<png_uint_32>(bitmap.height);
     image.format = PNG_FORMAT_RGB;
 
-    png_alloc_size_t size = 0;
+    // Room for the largest PNG these pixels can make, so the image is
+    // compressed once, straight into it, instead of once to learn its size
+    // and again to keep it.
+    png_alloc_size_t size = PNG_IMAGE_PNG_SIZE_MAX(image);
     const auto stride = static_cast<png_int_32>(bitmap.width * kChannels);
-    if (!png_image_write_to_memory(&image, nullptr, &size, 0, rgb.data(), stride, nullptr))
-        throw PngError(std::string("cannot encode PNG: ") + image.message);
     std::string encoded(size, '\0');
     if (!png_image_write_to_memory(&image, encoded.data(), &size, 0, rgb.data(), stride, nullptr))
         throw PngError(std::string("cannot encode PNG: ") + image.message);

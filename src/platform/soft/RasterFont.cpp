@@ -126,9 +126,17 @@ int RasterFont::TextWidth(std::u16string_view text) const {
 }
 
 const Glyph& RasterFont::GlyphFor(char16_t ch) const {
+    const bool quick = ch < kQuickGlyphs;
+    if (quick) {
+        if (const Glyph* glyph = quickGlyphs_[ch].load(std::memory_order_acquire)) return *glyph;
+    }
     const std::lock_guard lock(library_->Mutex());
-    if (const auto found = glyphs_.find(ch); found != glyphs_.end()) return found->second;
-    return glyphs_.emplace(ch, Rasterise(ch)).first->second;
+    auto found = glyphs_.find(ch);
+    if (found == glyphs_.end()) found = glyphs_.emplace(ch, Rasterise(ch)).first;
+    // The map's entries stay where they are as it grows, so the pointer
+    // stays good for the font's life.
+    if (quick) quickGlyphs_[ch].store(&found->second, std::memory_order_release);
+    return found->second;
 }
 
 Glyph RasterFont::Rasterise(char16_t ch) const {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -98,6 +100,11 @@ private:
     LineBand underlineBand_;
     LineBand strikeoutBand_;
     mutable std::unordered_map<char16_t, Glyph> glyphs_;
+    // The images of the first 256 characters, which hold nearly all text,
+    // found without taking the library's lock: each entry points into
+    // glyphs_ once that holds the character.
+    static constexpr std::size_t kQuickGlyphs = 256;
+    mutable std::array<std::atomic<const Glyph*>, kQuickGlyphs> quickGlyphs_{};
 };
 
 // How many character images FreeType has rendered in this process; a second

@@ -79,8 +79,15 @@ Rect Offset(const Rect& rect, Wide dx, Wide dy) noexcept {
 
 void Fill(SoftBitmap& surface, const Rect& area, std::uint32_t pixel) noexcept {
     const Rect clipped = Intersect(area, BoundsOf(surface));
-    for (int y = clipped.top; y < clipped.bottom; ++y)
-        for (int x = clipped.left; x < clipped.right; ++x) surface.At(x, y) = pixel;
+    if (IsEmpty(clipped)) return;
+    const auto stride = static_cast<std::size_t>(surface.width);
+    std::uint32_t* row = &surface.At(clipped.left, clipped.top);
+    // A vertical line is one pixel a row: step down the column instead.
+    if (clipped.right - clipped.left == 1) {
+        for (int y = clipped.top; y < clipped.bottom; ++y, row += stride) *row = pixel;
+        return;
+    }
+    for (int y = clipped.top; y < clipped.bottom; ++y, row += stride) FillRow(row, clipped.right - clipped.left, pixel);
 }
 
 // Monochrome rows are padded to a 16-bit boundary, the leftmost pixel in the
@@ -127,47 +134,40 @@ std::uintptr_t SoftGdi::NextHandleValue() {
 
 std::uintptr_t SoftGdi::AddObject(Payload payload, bool stock) {
     const std::uintptr_t value = NextHandleValue();
-    objects_.emplace(value, Object{std::move(payload), stock});
+    objects_.Insert(value, Object{std::move(payload), stock});
     return value;
 }
 
 SoftGdi::Object* SoftGdi::Find(std::uintptr_t value, ObjectKind kind) {
-    const auto it = objects_.find(value);
-    return it != objects_.end() && it->second.Kind() == kind ? &it->second : nullptr;
+    Object* object = objects_.Find(value);
+    return object && object->Kind() == kind ? object : nullptr;
 }
 
 const SoftGdi::Object* SoftGdi::Find(std::uintptr_t value, ObjectKind kind) const {
-    const auto it = objects_.find(value);
-    return it != objects_.end() && it->second.Kind() == kind ? &it->second : nullptr;
+    const Object* object = objects_.Find(value);
+    return object && object->Kind() == kind ? object : nullptr;
 }
 
 template <typename Data>
 Data* SoftGdi::FindData(std::uintptr_t value) {
-    const auto it = objects_.find(value);
-    return it != objects_.end() ? std::get_if<Data>(&it->second.payload) : nullptr;
+    Object* object = objects_.Find(value);
+    return object ? std::get_if<Data>(&object->payload) : nullptr;
 }
 
-SoftGdi::DeviceContext* SoftGdi::FindDc(HDC hdc) {
-    const auto it = dcs_.find(hdc.value);
-    return it != dcs_.end() ? &it->second : nullptr;
-}
+SoftGdi::DeviceContext* SoftGdi::FindDc(HDC hdc) { return dcs_.Find(hdc.value); }
 
-const SoftGdi::DeviceContext* SoftGdi::FindDc(HDC hdc) const {
-    const auto it = dcs_.find(hdc.value);
-    return it != dcs_.end() ? &it->second : nullptr;
-}
+const SoftGdi::DeviceContext* SoftGdi::FindDc(HDC hdc) const { return dcs_.Find(hdc.value); }
 
 // ---- Object lifetimes -------------------------------------------------------
 
 void SoftGdi::Hold(std::uintptr_t value) {
-    const auto it = objects_.find(value);
-    if (it != objects_.end()) ++it->second.selections;
+    if (Object* object = objects_.Find(value)) ++object->selections;
 }
 
 void SoftGdi::Release(std::uintptr_t value) {
-    const auto it = objects_.find(value);
-    if (it == objects_.end()) return;
-    if (--it->second.selections == 0 && it->second.deletePending) objects_.erase(it);
+    Object* object = objects_.Find(value);
+    if (!object) return;
+    if (--object->selections == 0 && object->deletePending) objects_.Erase(value);
 }
 
 std::uintptr_t SoftGdi::Swap(std::uintptr_t& slot, std::uintptr_t value) {
@@ -187,7 +187,7 @@ HDC SoftGdi::AddDc(DeviceContext dc) {
     for (const std::uintptr_t value : {dc.bitmap.value, dc.brush.value, dc.pen.value, dc.font.value, dc.palette.value})
         Hold(value);
     const std::uintptr_t value = NextHandleValue();
-    dcs_.emplace(value, dc);
+    dcs_.Insert(value, dc);
     return HDC{value};
 }
 
@@ -197,34 +197,34 @@ void SoftGdi::ReleaseSelections(const DeviceContext& dc) {
 }
 
 void SoftGdi::EraseDc(std::uintptr_t value) {
-    const auto it = dcs_.find(value);
-    if (it == dcs_.end()) return;
-    const DeviceContext dc = it->second;
-    dcs_.erase(it);
+    const DeviceContext* found = dcs_.Find(value);
+    if (!found) return;
+    const DeviceContext dc = *found;
+    dcs_.Erase(value);
     ReleaseSelections(dc);
 }
 
 bool SoftGdi::DeleteObject(HGDIOBJ object) {
-    if (dcs_.count(object.value)) return DeleteDC(HDC{object.value});
-    const auto it = objects_.find(object.value);
+    if (dcs_.Contains(object.value)) return DeleteDC(HDC{object.value});
+    Object* found = objects_.Find(object.value);
     // Icons belong to the window manager and go with DestroyIcon only.
-    if (it == objects_.end() || it->second.Kind() == ObjectKind::Icon) return false;
-    if (it->second.stock) return true;
+    if (!found || found->Kind() == ObjectKind::Icon) return false;
+    if (found->stock) return true;
     // The system lets an object go that a DC still holds: the handle stays
     // usable there and the object goes when the last DC lets go of it.
-    if (it->second.selections > 0) {
-        it->second.deletePending = true;
+    if (found->selections > 0) {
+        found->deletePending = true;
         return true;
     }
-    objects_.erase(it);
+    objects_.Erase(object.value);
     return true;
 }
 
 int SoftGdi::LiveObjects(ObjectKind kind) const {
     if (kind == ObjectKind::DC) return static_cast<int>(dcs_.size());
-    return static_cast<int>(std::count_if(objects_.begin(), objects_.end(), [kind](const auto& entry) {
-        return !entry.second.stock && entry.second.Kind() == kind;
-    }));
+    int count = 0;
+    objects_.ForEach([&](std::uintptr_t, const Object& object) { count += !object.stock && object.Kind() == kind; });
+    return count;
 }
 
 int SoftGdi::LiveObjectsTotal() const {
@@ -242,7 +242,7 @@ HDC SoftGdi::GetDC(HWND hwnd) {
     if (!hwnd) {
         dc.type = DcType::Screen;
     } else {
-        if (!windows_.count(hwnd.value)) return {};
+        if (!windows_.Contains(hwnd.value)) return {};
         dc.type = DcType::Window;
         dc.window = hwnd.value;
     }
@@ -301,8 +301,8 @@ SoftBitmap* SoftGdi::Surface(const DeviceContext& dc) {
             return bitmap ? &bitmap->pixels : nullptr;
         }
         case DcType::Window: {
-            const auto it = windows_.find(dc.window);
-            return it != windows_.end() ? &it->second.surface : nullptr;
+            Window* window = windows_.Find(dc.window);
+            return window ? &window->surface : nullptr;
         }
         case DcType::Screen:
             break;
@@ -331,34 +331,35 @@ HWND SoftGdi::CreateSoftWindow(int width, int height) {
     Wide w, h;
     if (width < 0 || height < 0 || !AcceptSize(width, height, w, h)) return {};
     const std::uintptr_t value = NextHandleValue();
-    windows_.emplace(value, Window{SoftBitmap(static_cast<int>(w), static_cast<int>(h), 32)});
+    windows_.Insert(value, Window{SoftBitmap(static_cast<int>(w), static_cast<int>(h), 32)});
     return HWND{value};
 }
 
 void SoftGdi::ResizeSoftWindow(HWND hwnd, int width, int height) {
-    const auto it = windows_.find(hwnd.value);
+    Window* window = windows_.Find(hwnd.value);
     Wide w, h;
-    if (it == windows_.end() || width < 0 || height < 0 || !AcceptSize(width, height, w, h)) return;
-    const SoftBitmap& old = it->second.surface;
+    if (!window || width < 0 || height < 0 || !AcceptSize(width, height, w, h)) return;
+    const SoftBitmap& old = window->surface;
     SoftBitmap resized(static_cast<int>(w), static_cast<int>(h), 32);
     for (int y = 0; y < std::min(old.height, resized.height); ++y)
         for (int x = 0; x < std::min(old.width, resized.width); ++x) resized.At(x, y) = old.At(x, y);
-    it->second.surface = std::move(resized);
+    window->surface = std::move(resized);
 }
 
 void SoftGdi::DestroySoftWindow(HWND hwnd) {
-    if (!windows_.count(hwnd.value)) return;
+    if (!windows_.Contains(hwnd.value)) return;
     std::vector<std::uintptr_t> orphans;
-    for (const auto& [value, dc] : dcs_)
+    dcs_.ForEach([&](std::uintptr_t value, const DeviceContext& dc) {
         if (dc.window == hwnd.value) orphans.push_back(value);
+    });
     for (const std::uintptr_t value : orphans) EraseDc(value);
-    windows_.erase(hwnd.value);
+    windows_.Erase(hwnd.value);
 }
 
 bool SoftGdi::GetClientRect(HWND hwnd, Rect* rect) {
-    const auto it = windows_.find(hwnd.value);
-    if (it == windows_.end() || !rect) return false;
-    *rect = BoundsOf(it->second.surface);
+    const Window* window = windows_.Find(hwnd.value);
+    if (!window || !rect) return false;
+    *rect = BoundsOf(window->surface);
     return true;
 }
 
@@ -669,6 +670,9 @@ void SoftGdi::DrawLine(const DeviceContext& dc, SoftBitmap& surface, Point from,
     const std::uint32_t pixel = ForegroundPixel(dc, surface, pen.color);
     const Rect bounds = BoundsOf(surface);
     if (pen.width <= 1) {
+        // Most lines of the strip are straight across or down: one run of
+        // pixels.
+        if (Rect span; AxisLineSpan(from, to, bounds, span)) return Fill(surface, span, pixel);
         VisitLinePixels(from, to, bounds, [&](int x, int y) { surface.At(x, y) = pixel; });
         return;
     }
@@ -751,32 +755,82 @@ int SoftGdi::DrawTextA(HDC hdc, const char* text, int count, Rect* rect, unsigne
     }
 }
 
+namespace {
+
+// Where one call's text goes: a block of glyph coverage is cut to the
+// surface once and its rows then go down whole. The plots hold a pointer to
+// this, small enough to keep them off the heap.
+struct TextTarget {
+    SoftBitmap& surface;
+    CoverageBlend* blend;         // colour surfaces
+    std::uint32_t monoPixel = 0;  // monochrome ones, which have no anti-aliasing
+
+    bool Clip(int& x, int& y, CoverageBlock& block) const noexcept {
+        const int left = std::max(x, 0), top = std::max(y, 0);
+        const int right = std::min(x + block.width, surface.width), bottom = std::min(y + block.height, surface.height);
+        if (left >= right || top >= bottom) return false;
+        block.coverage += (top - y) * block.stride + (left - x);
+        block.width = right - left;
+        block.height = bottom - top;
+        x = left;
+        y = top;
+        return true;
+    }
+
+    void Blend(int x, int y, CoverageBlock block) const noexcept {
+        if (!Clip(x, y, block)) return;
+        for (int row = 0; row < block.height; ++row, block.coverage += block.stride)
+            blend->Row(&surface.At(x, y + row), block.coverage, block.width);
+    }
+
+    // A pixel is in the glyph or not.
+    void Set(int x, int y, CoverageBlock block) const noexcept {
+        if (!Clip(x, y, block)) return;
+        for (int row = 0; row < block.height; ++row, block.coverage += block.stride) {
+            std::uint32_t* pixels = &surface.At(x, y + row);
+            for (int i = 0; i < block.width; ++i)
+                if (block.coverage[i] >= 128) pixels[i] = monoPixel;
+        }
+    }
+};
+
+}  // namespace
+
 int SoftGdi::DrawTextOn(const DeviceContext& dc, SoftBitmap* surface, const char* text, int count, Rect* rect,
                         unsigned format) {
     const FontData& fontData = std::get<FontData>(Find(dc.font.value, ObjectKind::Font)->payload);
-    const std::shared_ptr<const RasterFont> font = fontData.font ? fontData.font : SystemFont(FontDpi());
+    std::shared_ptr<const RasterFont> systemFont;
+    const RasterFont* font = fontData.font.get();
+    if (!font) {
+        systemFont = SystemFont(FontDpi());
+        font = systemFont.get();
+    }
 
-    CoveragePlot plot = [](int, int, std::uint8_t) {};
+    // Measuring draws nothing, and text clipped to a rectangle off the
+    // surface puts down no pixel; both are still laid out, for the
+    // rectangle and the height the call returns.
+    const bool clipped = !(format & (DT_CALCRECT | DT_NOCLIP));
+    if (!surface || (format & DT_CALCRECT) || (clipped && IsEmpty(Intersect(*rect, BoundsOf(*surface)))))
+        return LayoutText(*font, text, count, rect, format, nullptr, nullptr);
+
+    TextTarget target{*surface, nullptr};
+    CoveragePlot plot;
+    if (surface->IsMonochrome()) {
+        target.monoPixel = ForegroundPixel(dc, *surface, dc.textColor);
+        plot = [&target](int x, int y, const CoverageBlock& block) { target.Set(x, y, block); };
+    } else {
+        const COLORREF color = ResolveColor(dc, dc.textColor);
+        if (!textBlend_)
+            textBlend_ = std::make_unique<CoverageBlend>(color);
+        else if (textBlend_->color() != color)
+            textBlend_->Reset(color);
+        target.blend = textBlend_.get();
+        plot = [&target](int x, int y, const CoverageBlock& block) { target.Blend(x, y, block); };
+    }
     BackgroundFill background;
-    if (surface) {
-        if (surface->IsMonochrome()) {
-            // Monochrome text has no anti-aliasing: a pixel is in the glyph
-            // or not.
-            const std::uint32_t pixel = ForegroundPixel(dc, *surface, dc.textColor);
-            plot = [surface, pixel](int x, int y, std::uint8_t coverage) {
-                if (coverage >= 128 && surface->Contains(x, y)) surface->At(x, y) = pixel;
-            };
-        } else {
-            const COLORREF color = ResolveColor(dc, dc.textColor);
-            plot = [surface, color](int x, int y, std::uint8_t coverage) {
-                if (coverage > 0 && surface->Contains(x, y))
-                    surface->At(x, y) = BlendCoverage(surface->At(x, y), color, coverage);
-            };
-        }
-        if (dc.bkMode == OPAQUE) {
-            const std::uint32_t pixel = NearestPixel(dc, *surface, dc.bkColor);
-            background = [surface, pixel](const Rect& cell) { Fill(*surface, cell, pixel); };
-        }
+    if (dc.bkMode == OPAQUE) {
+        const std::uint32_t pixel = NearestPixel(dc, *surface, dc.bkColor);
+        background = [surface, pixel](const Rect& cell) { Fill(*surface, cell, pixel); };
     }
     return LayoutText(*font, text, count, rect, format, &plot, background ? &background : nullptr);
 }
@@ -821,9 +875,9 @@ const SoftBitmap* SoftGdi::IconMaskOf(HICON icon) const {
 }
 
 bool SoftGdi::DestroyIcon(HICON icon) {
-    const auto it = objects_.find(icon.value);
-    if (it == objects_.end() || it->second.Kind() != ObjectKind::Icon) return false;
-    objects_.erase(it);
+    const Object* found = objects_.Find(icon.value);
+    if (!found || found->Kind() != ObjectKind::Icon) return false;
+    objects_.Erase(icon.value);
     return true;
 }
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <limits>
 
 namespace lumora::soft {
@@ -90,6 +91,63 @@ struct LineWalk {
     }
 };
 
+// The pixel bits a bitmap keeps: the colour channels, or the one mono bit.
+std::uint32_t PixelMask(const SoftBitmap& bitmap) noexcept { return bitmap.IsMonochrome() ? 1U : 0xFFFFFFU; }
+
+// Writes a row eight pixels at a time, all eight read before any is
+// written, so the compiler can keep them in two vector registers.
+template <typename PixelOf>
+void WriteRow(std::uint32_t* row, int count, PixelOf pixelOf) noexcept {
+    constexpr int kStep = 8;
+    int i = 0;
+    for (; i + kStep <= count; i += kStep) {
+        std::uint32_t pixels[kStep];
+        for (int k = 0; k < kStep; ++k) pixels[k] = pixelOf(i + k);
+        for (int k = 0; k < kStep; ++k) row[i + k] = pixels[k];
+    }
+    for (; i < count; ++i) row[i] = pixelOf(i);
+}
+
+// A raster operation with a solid brush: for each of the four combinations
+// of a source and a destination bit, the word of result bits the brush's
+// bits select. The operation is then four ANDs and three ORs per pixel,
+// whatever its code, and the common codes need less.
+class SolidRop {
+public:
+    SolidRop(std::uint8_t rop, std::uint32_t pattern, std::uint32_t mask) noexcept {
+        for (unsigned sd = 0; sd < 4; ++sd) {
+            const bool withPattern = (rop >> (4 | sd)) & 1U;
+            const bool withoutPattern = (rop >> sd) & 1U;
+            terms_[sd] = ((withPattern ? pattern : 0U) | (withoutPattern ? ~pattern : 0U)) & mask;
+        }
+    }
+
+    // Without a source every source bit reads as 0.
+    void ApplyToRow(std::uint32_t* row, int count) const noexcept {
+        const std::uint32_t ifSet = terms_[1], ifClear = terms_[0];
+        // A fill, such as the pattern copy every rectangle of the strip is.
+        if (ifSet == ifClear) return WriteRow(row, count, [ifSet](int) { return ifSet; });
+        WriteRow(row, count, [row, ifSet, ifClear](int i) { return (row[i] & ifSet) | (~row[i] & ifClear); });
+    }
+
+    void ApplyToRow(std::uint32_t* row, const std::uint32_t* source, int count) const noexcept {
+        const std::uint32_t k0 = terms_[0], k1 = terms_[1], k2 = terms_[2], k3 = terms_[3];
+        if (k0 == k1 && k2 == k3) {
+            if (k0 == k2) return WriteRow(row, count, [k0](int) { return k0; });
+            // The destination does not matter: a copy of the source, or of
+            // its inverse, through the brush.
+            return WriteRow(row, count, [source, k0, k2](int i) { return (source[i] & k2) | (~source[i] & k0); });
+        }
+        WriteRow(row, count, [row, source, k0, k1, k2, k3](int i) {
+            const std::uint32_t s = source[i], d = row[i];
+            return (s & d & k3) | (s & ~d & k2) | (~s & d & k1) | (~s & ~d & k0);
+        });
+    }
+
+private:
+    std::uint32_t terms_[4] = {};
+};
+
 }  // namespace
 
 void VisitLinePixels(Point from, Point to, const Rect& clip, const PixelVisitor& visit) {
@@ -157,9 +215,13 @@ Rect BlitArea(Long x, Long y, Long width, Long height) noexcept {
     return area;
 }
 
-void ApplyRop(SoftBitmap& dest, const Rect& area, std::uint8_t rop, const Pattern& pattern,
-              const SoftBitmap* source) noexcept {
-    const std::uint32_t mask = dest.IsMonochrome() ? 1U : 0xFFFFFFU;
+void FillRow(std::uint32_t* row, int count, std::uint32_t pixel) noexcept {
+    WriteRow(row, count, [pixel](int) { return pixel; });
+}
+
+void ApplyRopPerPixel(SoftBitmap& dest, const Rect& area, std::uint8_t rop, const Pattern& pattern,
+                      const SoftBitmap* source) noexcept {
+    const std::uint32_t mask = PixelMask(dest);
     for (int y = area.top; y < area.bottom; ++y) {
         for (int x = area.left; x < area.right; ++x) {
             const std::uint32_t s = source ? source->At(x - area.left, y - area.top) : 0;
@@ -167,6 +229,93 @@ void ApplyRop(SoftBitmap& dest, const Rect& area, std::uint8_t rop, const Patter
             d = Rop3(rop, pattern.At(x, y), s, d) & mask;
         }
     }
+}
+
+void ApplyRop(SoftBitmap& dest, const Rect& area, std::uint8_t rop, const Pattern& pattern,
+              const SoftBitmap* source) noexcept {
+    // A dithered brush changes from pixel to pixel; only monochrome bitmaps
+    // have one, and they are small.
+    if (pattern.dithered) return ApplyRopPerPixel(dest, area, rop, pattern, source);
+    const SolidRop terms(rop, pattern.solid, PixelMask(dest));
+    const int count = area.right - area.left;
+    for (int y = area.top; y < area.bottom; ++y) {
+        std::uint32_t* row = &dest.At(area.left, y);
+        if (source)
+            terms.ApplyToRow(row,
+                             source->pixels.data() +
+                                 static_cast<std::size_t>(y - area.top) * static_cast<std::size_t>(source->width),
+                             count);
+        else
+            terms.ApplyToRow(row, count);
+    }
+}
+
+void CoverageBlend::Reset(COLORREF color) noexcept {
+    color_ = color;
+    solid_ = color & 0xFFFFFFu;
+    redBlue_ = color & 0xFF00FFu;
+    green_ = (color >> 8) & 0xFFu;
+    // No pixel and coverage make this key: a key holds 40 bits.
+    std::fill(std::begin(keys_), std::end(keys_), ~std::uint64_t{0});
+}
+
+std::uint32_t CoverageBlend::Blend(std::uint32_t dest, std::uint32_t cover) const noexcept {
+    // dest + round((color - dest) * cover / 255) is the weighted mean
+    // (dest * (255 - cover) + color * cover + 127) / 255, as 255 is odd and
+    // there is never a tie to break. Red and blue are worked out side by
+    // side in the two halves of one word, and the division is done as
+    // (x + 1 + (x >> 8)) >> 8, exact for every x below 65535.
+    const std::uint32_t keep = 255 - cover;
+    std::uint32_t redBlue = (dest & 0xFF00FFu) * keep + redBlue_ * cover + 0x007F007Fu;
+    redBlue = ((redBlue + 0x00010001u + ((redBlue >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+    std::uint32_t green = ((dest >> 8) & 0xFFu) * keep + green_ * cover + 127;
+    green = (green + 1 + (green >> 8)) >> 8;
+    return redBlue | (green << 8);
+}
+
+void CoverageBlend::Row(std::uint32_t* pixels, const std::uint8_t* coverage, int count) noexcept {
+    // Glyph rows are short and mostly empty or solid; those two cost a test
+    // each.
+    for (int i = 0; i < count; ++i) {
+        const std::uint32_t cover = coverage[i];
+        if (cover == 0) continue;
+        if (cover == 255) {
+            pixels[i] = solid_;
+            continue;
+        }
+        const std::uint32_t dest = pixels[i];
+        const std::uint64_t key = (std::uint64_t{dest} << 8) | cover;
+        const std::size_t entry = (cover ^ ((dest * 0x9E3779B1u) >> 23)) & (kEntries - 1);
+        if (keys_[entry] != key) {
+            keys_[entry] = key;
+            results_[entry] = Blend(dest, cover);
+        }
+        pixels[i] = results_[entry];
+    }
+}
+
+bool AxisLineSpan(Point from, Point to, const Rect& clip, Rect& span) noexcept {
+    if (from.x != to.x && from.y != to.y) return false;
+    // The covered run starts at `from` and stops one short of `to`, on
+    // whichever side of it `to` lies.
+    const auto run = [](Long start, Long end, Wide& low, Wide& high) {
+        low = end >= start ? Wide{start} : Wide{end} + 1;
+        high = end >= start ? Wide{end} : Wide{start} + 1;
+    };
+    Wide left, right, top, bottom;
+    if (from.y == to.y) {
+        run(from.x, to.x, left, right);
+        top = from.y;
+        bottom = Wide{from.y} + 1;
+    } else {
+        run(from.y, to.y, top, bottom);
+        left = from.x;
+        right = Wide{from.x} + 1;
+    }
+    const Rect inside{ClampToLong(std::max<Wide>(left, clip.left)), ClampToLong(std::max<Wide>(top, clip.top)),
+                      ClampToLong(std::min<Wide>(right, clip.right)), ClampToLong(std::min<Wide>(bottom, clip.bottom))};
+    span = IsEmpty(inside) ? Rect{} : inside;
+    return true;
 }
 
 Rect Intersect(const Rect& a, const Rect& b) noexcept {

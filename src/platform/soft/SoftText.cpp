@@ -2,6 +2,7 @@
 #include "platform/soft/SoftText.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <string_view>
@@ -36,6 +37,15 @@ int ToInt(std::int64_t value) {
         std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
+// Underlines and strike-outs go to the plot in runs of at most this many
+// fully covered pixels.
+constexpr int kSolidRun = 64;
+constexpr std::array<std::uint8_t, kSolidRun> kFullCoverage = [] {
+    std::array<std::uint8_t, kSolidRun> run{};
+    run.fill(255);
+    return run;
+}();
+
 // Where text pixels go: to the plot, inside the clip rectangle if there is
 // one. Coordinates are wide so that text far off the surface cannot overflow.
 class Canvas {
@@ -47,20 +57,26 @@ public:
         const std::int64_t y0 = std::max<std::int64_t>(top, MinY());
         const std::int64_t x1 = std::min<std::int64_t>(left + glyph.width, MaxX());
         const std::int64_t y1 = std::min<std::int64_t>(top + glyph.height, MaxY());
-        for (std::int64_t y = y0; y < y1; ++y) {
-            const std::size_t row = static_cast<std::size_t>(y - top) * static_cast<std::size_t>(glyph.width);
-            for (std::int64_t x = x0; x < x1; ++x) {
-                const std::uint8_t coverage = glyph.coverage[row + static_cast<std::size_t>(x - left)];
-                if (coverage != 0) plot_(static_cast<int>(x), static_cast<int>(y), coverage);
-            }
-        }
+        if (x0 >= x1 || y0 >= y1) return;
+        const CoverageBlock block{
+            &glyph.coverage[static_cast<std::size_t>(y0 - top) * static_cast<std::size_t>(glyph.width) +
+                            static_cast<std::size_t>(x0 - left)],
+            static_cast<int>(x1 - x0), static_cast<int>(y1 - y0), glyph.width};
+        plot_(static_cast<int>(x0), static_cast<int>(y0), block);
     }
 
     // Solid pixels of a rectangle; right and bottom are exclusive.
     void Fill(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom) const {
-        for (std::int64_t y = std::max(top, MinY()); y < std::min(bottom, MaxY()); ++y)
-            for (std::int64_t x = std::max(left, MinX()); x < std::min(right, MaxX()); ++x)
-                plot_(static_cast<int>(x), static_cast<int>(y), 255);
+        const std::int64_t x0 = std::max(left, MinX());
+        const std::int64_t x1 = std::min(right, MaxX());
+        const std::int64_t y0 = std::max(top, MinY());
+        const std::int64_t y1 = std::min(bottom, MaxY());
+        if (y0 >= y1) return;
+        for (std::int64_t x = x0; x < x1; x += kSolidRun) {
+            const CoverageBlock run{kFullCoverage.data(), static_cast<int>(std::min<std::int64_t>(kSolidRun, x1 - x)),
+                                    static_cast<int>(y1 - y0), 0};
+            plot_(static_cast<int>(x), static_cast<int>(y0), run);
+        }
     }
 
 private:

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -21,8 +22,18 @@ std::shared_ptr<const RasterFont> ResolveFont(const FontDescription& font, int d
 // serif with the system font's 16-pixel line at 96 dpi.
 std::shared_ptr<const RasterFont> SystemFont(int dpiY);
 
-// Receives one pixel of text in the text colour; 255 is fully covered.
-using CoveragePlot = std::function<void(int x, int y, std::uint8_t coverage)>;
+// A block of text pixels in the text colour: `height` rows of `width`
+// coverage values, 255 fully covered and 0 not at all, each row `stride`
+// values after the one above (0 repeats one row).
+struct CoverageBlock {
+    const std::uint8_t* coverage = nullptr;
+    int width = 0;
+    int height = 0;
+    std::ptrdiff_t stride = 0;
+};
+// Receives a block with its top-left pixel at x, y: a glyph's image, already
+// clipped, or a run of an underline. The plot is called once per block.
+using CoveragePlot = std::function<void(int x, int y, const CoverageBlock& block)>;
 // Receives a drawn line's character cell before its letters, for the
 // background colour of an opaque background mode.
 using BackgroundFill = std::function<void(const Rect& cell)>;

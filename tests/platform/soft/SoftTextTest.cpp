@@ -37,8 +37,15 @@ struct Grid {
     std::vector<Rect> cells;
 
     int Draw(const RasterFont& font, const char* text, Rect rect, unsigned format) {
-        const CoveragePlot plot = [this](int x, int y, std::uint8_t value) {
-            if (x >= 0 && y >= 0 && x < kSize && y < kSize) coverage[y * kSize + x] = value;
+        const CoveragePlot plot = [this](int left, int top, const CoverageBlock& block) {
+            for (int row = 0; row < block.height; ++row) {
+                const std::uint8_t* values = block.coverage + row * block.stride;
+                for (int i = 0; i < block.width; ++i) {
+                    const int x = left + i, y = top + row;
+                    if (values[i] != 0 && x >= 0 && y >= 0 && x < kSize && y < kSize)
+                        coverage[y * kSize + x] = values[i];
+                }
+            }
         };
         const BackgroundFill fill = [this](const Rect& cell) { cells.push_back(cell); };
         return LayoutText(font, text, -1, &rect, format, &plot, &fill);

@@ -3,11 +3,11 @@
 
 #include <cstdint>
 #include <memory>
-#include <unordered_map>
 #include <variant>
 #include <vector>
 
 #include "lumora/platform/Gdi.h"
+#include "lumora/platform/soft/HandleTable.h"
 #include "lumora/platform/soft/SoftBitmap.h"
 #include "lumora/platform/soft/SoftRaster.h"
 
@@ -215,9 +215,9 @@ private:
     int DrawTextOn(const DeviceContext& dc, SoftBitmap* surface, const char* text, int count, Rect* rect,
                    unsigned format);
 
-    std::unordered_map<std::uintptr_t, Object> objects_;
-    std::unordered_map<std::uintptr_t, DeviceContext> dcs_;
-    std::unordered_map<std::uintptr_t, Window> windows_;
+    HandleTable<Object> objects_;
+    HandleTable<DeviceContext> dcs_;
+    HandleTable<Window> windows_;
     std::uintptr_t stockBitmap_ = 0;
     std::uintptr_t stockBrush_ = 0;
     std::uintptr_t stockPen_ = 0;
@@ -225,6 +225,8 @@ private:
     std::uintptr_t stockPalette_ = 0;
     int dpiX_ = 96;
     int dpiY_ = 96;
+    // The blends of the last text colour drawn, kept for the next caption.
+    std::unique_ptr<CoverageBlend> textBlend_;
 };
 
 }  // namespace lumora::soft

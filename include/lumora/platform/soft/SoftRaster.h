@@ -77,9 +77,52 @@ struct Pattern {
 // Applies a raster operation to `area` of `dest`, which the caller has
 // already clipped to it. `source`, when the operation reads one, holds the
 // source pixels already in the destination's format, its top-left pixel
-// lining up with the area's.
+// lining up with the area's. Works a row at a time: a solid brush turns
+// every operation into a fixed function of source and destination, and the
+// common ones (fills, copies) into plain row writes.
 void ApplyRop(SoftBitmap& dest, const Rect& area, std::uint8_t rop, const Pattern& pattern,
               const SoftBitmap* source) noexcept;
+
+// The same, one pixel and one boolean term at a time. It is what dithered
+// brushes take, and the yardstick the row-wise paths are checked against.
+void ApplyRopPerPixel(SoftBitmap& dest, const Rect& area, std::uint8_t rop, const Pattern& pattern,
+                      const SoftBitmap* source) noexcept;
+
+// Sets `count` pixels from `row` on to one value.
+void FillRow(std::uint32_t* row, int count, std::uint32_t pixel) noexcept;
+
+// Lays text of one colour over rows of 32-bit pixels, with the coverage of
+// each pixel, 0..255: every pixel comes out as BlendCoverage would make it.
+// Captions land on few background colours, so the blends of partly covered
+// pixels are kept while the colour stays and most are looked up rather than
+// worked out again.
+class CoverageBlend {
+public:
+    explicit CoverageBlend(COLORREF color) noexcept { Reset(color); }
+    COLORREF color() const noexcept { return color_; }
+    // Starts over with another colour.
+    void Reset(COLORREF color) noexcept;
+    void Row(std::uint32_t* pixels, const std::uint8_t* coverage, int count) noexcept;
+
+private:
+    static constexpr std::size_t kEntries = 512;
+
+    std::uint32_t Blend(std::uint32_t dest, std::uint32_t cover) const noexcept;
+
+    COLORREF color_ = 0;
+    std::uint32_t solid_ = 0;
+    std::uint32_t redBlue_ = 0;
+    std::uint32_t green_ = 0;
+    // Each entry: destination pixel and coverage, and what they blend to.
+    std::uint64_t keys_[kEntries];
+    std::uint32_t results_[kEntries];
+};
+
+// The pixels a one-pixel line from `from` to `to` (end excluded) covers
+// inside `clip` when it is horizontal or vertical: the same pixels
+// VisitLinePixels visits, as one rectangle. False for a slanted line;
+// an empty rectangle when nothing is inside.
+bool AxisLineSpan(Point from, Point to, const Rect& clip, Rect& span) noexcept;
 
 // The intersection of two rectangles; empty ones come back as {0,0,0,0}.
 Rect Intersect(const Rect& a, const Rect& b) noexcept;
