@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "platform/soft/TextLayout.h"
 
+#include <algorithm>
+
 #include "lumora/platform/Gdi.h"
 #include "platform/soft/RasterFont.h"
 
@@ -50,50 +52,73 @@ std::size_t CharsThatFit(const RasterFont& font, std::u16string_view line, int w
 TextLayout::TextLayout(const RasterFont& font, std::u16string_view text, int width, unsigned format)
     : font_(font), text_(text), width_(width), format_(format) {}
 
-TextLine TextLayout::NextLine() {
-    TextLine line;
-    std::vector<int> prefixes;
+std::size_t TextLayout::SegmentEnd() const noexcept {
+    if (format_ & DT_SINGLELINE) return text_.size();
+    std::size_t end = position_;
+    while (end < text_.size() && !IsLineBreak(text_[end])) ++end;
+    return end;
+}
+
+bool TextLayout::HasPrefixes(std::size_t end) const noexcept {
+    if (format_ & DT_NOPREFIX) return false;
+    // A lone "&" as the text's last character is drawn as it is.
+    const std::size_t last = std::min(end, text_.size() - 1);
+    return text_.substr(position_, last > position_ ? last - position_ : 0).find(kPrefix) != std::u16string_view::npos;
+}
+
+void TextLayout::RemovePrefixes(std::size_t end) {
+    line_.clear();
     sources_.clear();
-    const bool prefixed = !(format_ & DT_NOPREFIX);
-    const bool singleLine = (format_ & DT_SINGLELINE) != 0;
+    prefixes_.clear();
     std::size_t at = position_;
     std::size_t start = at;
-    while (at < text_.size() && (singleLine || !IsLineBreak(text_[at]))) {
-        // A lone "&" as the text's last character is drawn as it is.
-        if (prefixed && text_[at] == kPrefix && at + 1 < text_.size()) {
+    while (at < end) {
+        if (text_[at] == kPrefix && at + 1 < text_.size()) {
             ++at;
             if (text_[at] != kPrefix) {
-                prefixes.push_back(static_cast<int>(line.text.size()));
+                prefixes_.push_back(static_cast<int>(line_.size()));
                 continue;
             }
         }
-        line.text += text_[at];
+        line_ += text_[at];
         sources_.push_back(start);
         start = ++at;
     }
-    // The last marked character on a line is its access key.
-    line.prefix = prefixes.empty() ? -1 : prefixes.back();
+}
+
+TextLine TextLayout::NextLine() {
+    const std::size_t end = SegmentEnd();
+    // Most lines are a plain piece of the input and are not copied.
+    const bool copied = HasPrefixes(end);
+    TextLine line;
+    if (copied) {
+        RemovePrefixes(end);
+        line.text = line_;
+        // The last marked character on a line is its access key.
+        line.prefix = prefixes_.empty() ? -1 : prefixes_.back();
+    } else {
+        line.text = text_.substr(position_, end - position_);
+    }
 
     const std::size_t fit = CharsThatFit(font_, line.text, width_);
     if (fit < line.text.size() && (format_ & DT_WORDBREAK)) {
         const Cut cut = CutLine(line.text, fit, (format_ & (DT_CENTER | DT_RIGHT)) != 0);
-        position_ = SourceAfter(cut.used, at);
-        line.text.resize(cut.length);
+        if (cut.used >= line.text.size())
+            position_ = end;
+        else
+            position_ = copied ? sources_[cut.used] : position_ + cut.used;
+        line.text = line.text.substr(0, cut.length);
         if (line.prefix >= static_cast<int>(cut.length)) {
             line.prefix = -1;
-            for (const int prefix : prefixes)
+            for (const int prefix : prefixes_)
                 if (prefix < static_cast<int>(cut.length)) line.prefix = prefix;
         }
     } else {
-        position_ = at;
+        position_ = end;
         SkipLineBreak();
     }
     line.width = font_.TextWidth(line.text);
     return line;
-}
-
-std::size_t TextLayout::SourceAfter(std::size_t used, std::size_t segmentEnd) const {
-    return used < sources_.size() ? sources_[used] : segmentEnd;
 }
 
 void TextLayout::SkipLineBreak() {

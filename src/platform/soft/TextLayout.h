@@ -10,11 +10,12 @@ namespace lumora::soft {
 
 class RasterFont;
 
-// One line of DrawText output.
+// One line of DrawText output. Its text lies in the input or in the
+// layout's buffer, and lasts until the layout's next line.
 struct TextLine {
-    std::u16string text;  // the characters drawn, access-key prefixes removed
-    int width = 0;        // sum of their advances
-    int prefix = -1;      // index of the character underlined as access key, or -1
+    std::u16string_view text;  // the characters drawn, access-key prefixes removed
+    int width = 0;             // sum of their advances
+    int prefix = -1;           // index of the character underlined as access key, or -1
 };
 
 // Cuts DrawText input into lines the way the system does: at CR, LF, CR LF
@@ -31,9 +32,13 @@ public:
     TextLine NextLine();
 
 private:
-    // Where the line after a word-broken one starts in the input, given how
-    // many of the line's characters the break consumed.
-    std::size_t SourceAfter(std::size_t used, std::size_t segmentEnd) const;
+    // Where the text up to the next line break ends.
+    std::size_t SegmentEnd() const noexcept;
+    // Whether an "&" in the segment up to `end` marks or doubles a character.
+    bool HasPrefixes(std::size_t end) const noexcept;
+    // Copies the segment up to `end` into line_ without its prefixes,
+    // noting where each character came from and which were marked.
+    void RemovePrefixes(std::size_t end);
     // Moves past the line break that ended a line.
     void SkipLineBreak();
 
@@ -42,9 +47,12 @@ private:
     int width_ = 0;
     unsigned format_ = 0;
     std::size_t position_ = 0;
-    // For the line being built: where each of its characters starts in the
-    // input, counting a prefix with the character it marks.
+    // For a line with prefixes, the only kind that is not a plain piece of
+    // the input: its characters; where each starts in the input, counting a
+    // prefix with the character it marks; and which are marked.
+    std::u16string line_;
     std::vector<std::size_t> sources_;
+    std::vector<int> prefixes_;
 };
 
 }  // namespace lumora::soft
