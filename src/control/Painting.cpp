@@ -154,7 +154,8 @@ void LumoraListControl::PaintCaption(Gdi& gdi, HDC hdc, Long index, const Column
     Rect& text = place.text;
     text = columnRects_[static_cast<std::size_t>(index)];
     text.top = CheckedAdd<Long>(text.top, kCaptionTopOffset);
-    const String caption = columns_.Slot(index).RowCaption;
+    // Read in place: a copy would cost an allocation per column and pass.
+    const String& caption = columns_.Slot(index).RowCaption;
     const auto length = static_cast<Long>(std::min<std::size_t>(caption.size(), 0x7FFFFFFF));
     mXPWells::MeasureCaption(gdi, hdc, caption, length, text);
 

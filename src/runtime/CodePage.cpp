@@ -37,13 +37,14 @@ std::string ToAnsi(const String& text) {
     return out;
 }
 
+char16_t FromAnsiChar(unsigned char byte) noexcept {
+    return (byte >= 0x80 && byte < 0xA0) ? kHighControlRange[byte - 0x80] : static_cast<char16_t>(byte);
+}
+
 String FromAnsi(std::string_view text) {
     String out;
     out.reserve(text.size());
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        out += (byte >= 0x80 && byte < 0xA0) ? kHighControlRange[byte - 0x80] : static_cast<char16_t>(byte);
-    }
+    for (const char c : text) out += FromAnsiChar(static_cast<unsigned char>(c));
     return out;
 }
 

@@ -14,6 +14,7 @@ namespace lumora {
 inline constexpr char kUnmappableAnsi = '?';
 
 unsigned char ToAnsiChar(char16_t ch) noexcept;
+char16_t FromAnsiChar(unsigned char byte) noexcept;
 std::string ToAnsi(const String& text);
 String FromAnsi(std::string_view text);
 

@@ -193,6 +193,8 @@ private:
     // Whether the point, rounded to whole pixels, lies in the column's
     // rectangle as the last pass laid it out.
     bool HitTest(Long column, Single X, Single Y);
+    // The same for a point already in whole pixels, for a column laid out.
+    bool HitsColumn(Gdi& gdi, Long column, Long x, Long y);
 
     void ReadControlKeys(IPropertyBag& bag);
     void ReadColumns(IPropertyBag& bag);

@@ -49,6 +49,14 @@ constexpr int kPsNull = 5;
 // The resolution fonts are made at when the device reports none.
 constexpr int kFallbackDpi = 96;
 
+// The low bits of a region handle from the region table; every other
+// handle is a multiple of four.
+constexpr std::uintptr_t kRegionHandleTag = 2;
+// Region serials a surface takes from the process-wide counter at a time.
+constexpr std::uintptr_t kRegionSerialBlock = 4096;
+
+bool IsRegionHandle(std::uintptr_t value) noexcept { return (value & 3) == kRegionHandleTag; }
+
 bool IsDibIndex(COLORREF color) noexcept { return (color >> 16) == kDibIndexTag; }
 
 // A DIBINDEX colour is a pixel value as it stands; one the bitmap cannot
@@ -79,15 +87,7 @@ Rect Offset(const Rect& rect, Wide dx, Wide dy) noexcept {
 
 void Fill(SoftBitmap& surface, const Rect& area, std::uint32_t pixel) noexcept {
     const Rect clipped = Intersect(area, BoundsOf(surface));
-    if (IsEmpty(clipped)) return;
-    const auto stride = static_cast<std::size_t>(surface.width);
-    std::uint32_t* row = &surface.At(clipped.left, clipped.top);
-    // A vertical line is one pixel a row: step down the column instead.
-    if (clipped.right - clipped.left == 1) {
-        for (int y = clipped.top; y < clipped.bottom; ++y, row += stride) *row = pixel;
-        return;
-    }
-    for (int y = clipped.top; y < clipped.bottom; ++y, row += stride) FillRow(row, clipped.right - clipped.left, pixel);
+    if (!IsEmpty(clipped)) FillArea(surface, clipped, pixel);
 }
 
 // Monochrome rows are padded to a 16-bit boundary, the leftmost pixel in the
@@ -117,6 +117,9 @@ ObjectKind SoftGdi::Object::Kind() const noexcept {
 }
 
 SoftGdi::SoftGdi() {
+    for (std::size_t slot = 0; slot < kRegionSlots; ++slot)
+        freeRegions_[slot] = static_cast<std::uint8_t>(kRegionSlots - 1 - slot);
+    freeRegionCount_ = kRegionSlots;
     stockBitmap_ = AddObject(BitmapData{SoftBitmap(1, 1, 1)}, true);
     stockBrush_ = AddObject(BrushData{kWhite}, true);
     stockPen_ = AddObject(PenData{}, true);
@@ -205,6 +208,7 @@ void SoftGdi::EraseDc(std::uintptr_t value) {
 }
 
 bool SoftGdi::DeleteObject(HGDIOBJ object) {
+    if (IsRegionHandle(object.value)) return DeleteRegion(object.value);
     if (dcs_.Contains(object.value)) return DeleteDC(HDC{object.value});
     Object* found = objects_.Find(object.value);
     // Icons belong to the window manager and go with DestroyIcon only.
@@ -222,7 +226,7 @@ bool SoftGdi::DeleteObject(HGDIOBJ object) {
 
 int SoftGdi::LiveObjects(ObjectKind kind) const {
     if (kind == ObjectKind::DC) return static_cast<int>(dcs_.size());
-    int count = 0;
+    int count = kind == ObjectKind::Region ? static_cast<int>(kRegionSlots - freeRegionCount_) : 0;
     objects_.ForEach([&](std::uintptr_t, const Object& object) { count += !object.stock && object.Kind() == kind; });
     return count;
 }
@@ -415,7 +419,43 @@ HRGN SoftGdi::CreateRectRgnIndirect(const Rect& rect) {
     Rect normal{std::min(rect.left, rect.right), std::min(rect.top, rect.bottom), std::max(rect.left, rect.right),
                 std::max(rect.top, rect.bottom)};
     if (IsEmpty(normal)) normal = Rect{};
-    return HRGN{AddObject(RegionData{normal})};
+    const std::uintptr_t handle = NewRegionHandle();
+    if (!handle) return HRGN{AddObject(RegionData{normal})};
+    regions_[freeRegions_[--freeRegionCount_]] = RegionSlot{handle, normal};
+    return HRGN{handle};
+}
+
+std::uintptr_t SoftGdi::NewRegionHandle() noexcept {
+    if (freeRegionCount_ == 0) return 0;
+    if (nextRegionSerial_ == endRegionSerial_) {
+        // Serials are reserved from one process-wide counter in blocks, so
+        // surfaces never share a handle and rarely touch the counter.
+        // Where handles run out, as they can with 32-bit ones, regions take
+        // ordinary handles.
+        constexpr std::uintptr_t kLastBlock =
+            std::numeric_limits<std::uintptr_t>::max() / 4 / kRegionSlots - 2 * kRegionSerialBlock;
+        static std::atomic<std::uintptr_t> nextBlock{1};
+        if (nextBlock.load(std::memory_order_relaxed) > kLastBlock) return 0;
+        const std::uintptr_t block = nextBlock.fetch_add(kRegionSerialBlock);
+        if (block > kLastBlock) return 0;
+        nextRegionSerial_ = block;
+        endRegionSerial_ = block + kRegionSerialBlock;
+    }
+    const std::uintptr_t serial = nextRegionSerial_++;
+    return ((serial * kRegionSlots + freeRegions_[freeRegionCount_ - 1]) << 2) | kRegionHandleTag;
+}
+
+SoftGdi::RegionSlot* SoftGdi::FindRegion(std::uintptr_t value) noexcept {
+    RegionSlot& slot = regions_[(value >> 2) % kRegionSlots];
+    return slot.handle == value ? &slot : nullptr;
+}
+
+bool SoftGdi::DeleteRegion(std::uintptr_t value) noexcept {
+    RegionSlot* slot = FindRegion(value);
+    if (!slot) return false;
+    slot->handle = 0;
+    freeRegions_[freeRegionCount_++] = static_cast<std::uint8_t>(slot - regions_.data());
+    return true;
 }
 
 HPALETTE SoftGdi::CreateHalftonePalette(HDC /*hdc*/) {
@@ -779,8 +819,7 @@ struct TextTarget {
 
     void Blend(int x, int y, CoverageBlock block) const noexcept {
         if (!Clip(x, y, block)) return;
-        for (int row = 0; row < block.height; ++row, block.coverage += block.stride)
-            blend->Row(&surface.At(x, y + row), block.coverage, block.width);
+        blend->Block(&surface.At(x, y), surface.width, block.coverage, block.stride, block.width, block.height);
     }
 
     // A pixel is in the glyph or not.
@@ -836,10 +875,13 @@ int SoftGdi::DrawTextOn(const DeviceContext& dc, SoftBitmap* surface, const char
 }
 
 bool SoftGdi::PtInRegion(HRGN region, int x, int y) {
-    const Object* object = Find(region.value, ObjectKind::Region);
-    if (!object) return false;
-    const Rect& rect = std::get<RegionData>(object->payload).rect;
-    return x >= rect.left && x < rect.right && y >= rect.top && y < rect.bottom;
+    const Rect* rect = nullptr;
+    if (IsRegionHandle(region.value)) {
+        if (const RegionSlot* slot = FindRegion(region.value)) rect = &slot->rect;
+    } else if (const Object* object = Find(region.value, ObjectKind::Region)) {
+        rect = &std::get<RegionData>(object->payload).rect;
+    }
+    return rect && x >= rect->left && x < rect->right && y >= rect->top && y < rect->bottom;
 }
 
 // ---- Icons ------------------------------------------------------------------

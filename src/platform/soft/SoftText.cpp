@@ -37,6 +37,9 @@ int ToInt(std::int64_t value) {
         std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
+// Text up to this many characters is converted without an allocation.
+constexpr std::size_t kShortText = 256;
+
 // Underlines and strike-outs go to the plot in runs of at most this many
 // fully covered pixels.
 constexpr int kSolidRun = 64;
@@ -187,7 +190,19 @@ int LayoutText(const RasterFont& font, const char* text, int count, Rect* rect, 
     if (format & DT_CALCRECT) format |= DT_NOCLIP;
     const Rect bounds = *rect;
     const Rect* clip = (format & DT_NOCLIP) ? nullptr : &bounds;
-    const String chars = FromAnsi(bytes);
+    // Captions are short: their characters go on the stack, and only long
+    // text takes a string of its own.
+    char16_t shortChars[kShortText];
+    String longChars;
+    std::u16string_view chars;
+    if (bytes.size() <= kShortText) {
+        std::transform(bytes.begin(), bytes.end(), shortChars,
+                       [](char byte) { return FromAnsiChar(static_cast<unsigned char>(byte)); });
+        chars = std::u16string_view(shortChars, bytes.size());
+    } else {
+        longChars = FromAnsi(bytes);
+        chars = longChars;
+    }
     TextLayout layout(font, chars, ToInt(std::int64_t{bounds.right} - bounds.left), format);
 
     std::int64_t x = bounds.left;

@@ -51,9 +51,11 @@ TextLayout::TextLayout(const RasterFont& font, std::u16string_view text, int wid
     : font_(font), text_(text), width_(width), format_(format) {}
 
 TextLine TextLayout::NextLine() {
-    TextLine line;
-    std::vector<int> prefixes;
+    // The line's characters go to a buffer the layout keeps, which stops
+    // growing after the first long line.
+    line_.clear();
     sources_.clear();
+    prefixes_.clear();
     const bool prefixed = !(format_ & DT_NOPREFIX);
     const bool singleLine = (format_ & DT_SINGLELINE) != 0;
     const bool wordBreak = (format_ & DT_WORDBREAK) != 0;
@@ -68,11 +70,11 @@ TextLine TextLayout::NextLine() {
         if (prefixed && text_[at] == kPrefix && at + 1 < text_.size()) {
             ++at;
             if (text_[at] != kPrefix) {
-                prefixes.push_back(static_cast<int>(line.text.size()));
+                prefixes_.push_back(static_cast<int>(line_.size()));
                 continue;
             }
         }
-        line.text += text_[at];
+        line_ += text_[at];
         sources_.push_back(start);
         start = ++at;
         // A line that breaks at a word needs its characters only up to the
@@ -80,21 +82,23 @@ TextLine TextLayout::NextLine() {
         // a long caption cost the square of its length.
         if (!wordBreak) continue;
         if (!fit) {
-            extent += font_.Advance(line.text.back());
-            if (extent > width_) fit = line.text.size() - 1;
+            extent += font_.Advance(line_.back());
+            if (extent > width_) fit = line_.size() - 1;
         }
-        if (fit && (HasBreakBefore(line.text, *fit) || line.text.back() == kSpace)) break;
+        if (fit && (HasBreakBefore(line_, *fit) || line_.back() == kSpace)) break;
     }
+    TextLine line;
+    line.text = line_;
     // The last marked character on a line is its access key.
-    line.prefix = prefixes.empty() ? -1 : prefixes.back();
+    line.prefix = prefixes_.empty() ? -1 : prefixes_.back();
 
     if (fit) {
         const Cut cut = CutLine(line.text, *fit, aligned);
         position_ = SourceAfter(cut.used, at);
-        line.text.resize(cut.length);
+        line.text = line.text.substr(0, cut.length);
         if (line.prefix >= static_cast<int>(cut.length)) {
             line.prefix = -1;
-            for (const int prefix : prefixes)
+            for (const int prefix : prefixes_)
                 if (prefix < static_cast<int>(cut.length)) line.prefix = prefix;
         }
     } else {

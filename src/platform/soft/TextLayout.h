@@ -10,11 +10,12 @@ namespace lumora::soft {
 
 class RasterFont;
 
-// One line of DrawText output.
+// One line of DrawText output. Its text lies in the input or in the
+// layout's buffer, and lasts until the layout's next line.
 struct TextLine {
-    std::u16string text;  // the characters drawn, access-key prefixes removed
-    int width = 0;        // sum of their advances
-    int prefix = -1;      // index of the character underlined as access key, or -1
+    std::u16string_view text;  // the characters drawn, access-key prefixes removed
+    int width = 0;             // sum of their advances
+    int prefix = -1;           // index of the character underlined as access key, or -1
 };
 
 // Cuts DrawText input into lines the way the system does: at CR, LF, CR LF
@@ -42,9 +43,12 @@ private:
     int width_ = 0;
     unsigned format_ = 0;
     std::size_t position_ = 0;
-    // For the line being built: where each of its characters starts in the
-    // input, counting a prefix with the character it marks.
+    // The line being built: its characters; where each starts in the
+    // input, counting a prefix with the character it marks; and which are
+    // marked.
+    std::u16string line_;
     std::vector<std::size_t> sources_;
+    std::vector<int> prefixes_;
 };
 
 }  // namespace lumora::soft

@@ -462,6 +462,31 @@ TEST(SoftGdiObjects, RegionsHoldTheirLeftAndTopEdgesOnly) {
     EXPECT_FALSE(gdi.PtInRegion(gdi.CreateRectRgnIndirect(Rect{2, 3, 2, 7}), 2, 3)) << "no area, no points";
 }
 
+TEST(SoftGdiObjects, ManyRegionsAtOnceKeepTheirOwnRectanglesAndHandles) {
+    // More than the surface keeps in its table of regions: the rest are
+    // ordinary objects, and either kind behaves the same.
+    SoftGdi gdi;
+    std::vector<HRGN> regions;
+    for (int i = 0; i < 150; ++i) regions.push_back(gdi.CreateRectRgnIndirect(Rect{i, 0, i + 1, 1}));
+    EXPECT_EQ(gdi.LiveObjects(ObjectKind::Region), 150);
+    for (int i = 0; i < 150; ++i) {
+        EXPECT_TRUE(gdi.PtInRegion(regions[i], i, 0)) << i;
+        EXPECT_FALSE(gdi.PtInRegion(regions[i], i + 1, 0)) << i;
+    }
+    for (int i = 0; i < 150; i += 2) EXPECT_TRUE(gdi.DeleteObject(regions[i]));
+    EXPECT_EQ(gdi.LiveObjects(ObjectKind::Region), 75);
+    // A freed slot gets a new region under a handle never seen before; the
+    // old handle stays dead.
+    const HRGN again = gdi.CreateRectRgnIndirect(Rect{0, 0, 1, 1});
+    for (const HRGN region : regions) EXPECT_NE(again.value, region.value);
+    EXPECT_FALSE(gdi.PtInRegion(regions[0], 0, 0));
+    EXPECT_FALSE(gdi.DeleteObject(regions[0]));
+    EXPECT_TRUE(gdi.PtInRegion(again, 0, 0));
+    for (int i = 1; i < 150; i += 2) EXPECT_TRUE(gdi.DeleteObject(regions[i]));
+    EXPECT_TRUE(gdi.DeleteObject(again));
+    EXPECT_EQ(gdi.LiveObjects(ObjectKind::Region), 0);
+}
+
 // ---- Device contexts and windows ----------------------------------------------
 
 TEST(SoftGdiDevice, DefaultsAndResolution) {

@@ -6,6 +6,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <iterator>
 #include <random>
 #include <set>
 #include <utility>
@@ -45,7 +46,12 @@ TEST(SoftRasterTest, EveryRopRowWiseMatchesThePixelByPixelPath) {
         for (int rop = 0; rop <= 255; ++rop) {
             for (int round = 0; round < 6; ++round) {
                 const SoftBitmap start = RandomBitmap(random, 37, 9, bitsPerPixel);
-                const Rect area = RandomArea(random, start);
+                Rect area = RandomArea(random, start);
+                // Rows as wide as the bitmap are filled as one run.
+                if (round >= 4) {
+                    area.left = 0;
+                    area.right = start.width;
+                }
                 const Pattern brush{RandomPixel(random, bitsPerPixel) & (bitsPerPixel == 1 ? 1U : 0xFFFFFFU)};
                 const SoftBitmap source =
                     RandomBitmap(random, area.right - area.left, area.bottom - area.top, bitsPerPixel);
@@ -67,21 +73,38 @@ TEST(SoftRasterTest, BlendedRowsMatchBlendCoverageForEveryCoverage) {
     std::mt19937 random(kSeed);
     for (const COLORREF color : {RGB(0, 0, 0), RGB(255, 255, 255), RGB(0, 64, 0), RGB(200, 17, 133)}) {
         CoverageBlend blend(color);
-        // Each row twice: the second time the blends come from what the
-        // first one kept.
-        for (int pass = 0; pass < 2; ++pass) {
-            for (int grey = 0; grey < 256; ++grey) {
-                std::vector<std::uint8_t> coverage(256);
-                std::vector<std::uint32_t> pixels(256), expected(256);
-                for (int i = 0; i < 256; ++i) {
-                    coverage[i] = static_cast<std::uint8_t>(i);
-                    // Greys and random colours, stray high bytes included.
-                    pixels[i] = (i & 1) ? RGB(grey, grey, grey) : static_cast<std::uint32_t>(random());
-                    expected[i] = i == 0 ? pixels[i] : BlendCoverage(pixels[i], color, coverage[i]);
-                }
-                blend.Row(pixels.data(), coverage.data(), static_cast<int>(pixels.size()));
-                ASSERT_EQ(pixels, expected) << "colour " << color << ", grey " << grey;
+        for (int grey = 0; grey < 256; ++grey) {
+            std::vector<std::uint8_t> coverage(256);
+            std::vector<std::uint32_t> pixels(256), expected(256);
+            for (int i = 0; i < 256; ++i) {
+                coverage[i] = static_cast<std::uint8_t>(i);
+                // Greys and random colours, stray high bytes included.
+                pixels[i] = (i & 1) ? RGB(grey, grey, grey) : static_cast<std::uint32_t>(random());
+                expected[i] = i == 0 ? pixels[i] : BlendCoverage(pixels[i], color, coverage[i]);
             }
+            blend.Row(pixels.data(), coverage.data(), static_cast<int>(pixels.size()));
+            ASSERT_EQ(pixels, expected) << "colour " << color << ", grey " << grey;
+        }
+    }
+}
+
+TEST(SoftRasterTest, BlendedGlyphRowsOfEveryShortLength) {
+    // Glyph rows: a few pixels long, with runs of empty and of full
+    // coverage, so that groups of pixels and single ones both occur.
+    std::mt19937 random(kSeed);
+    const std::uint8_t levels[] = {0, 0, 0, 255, 255, 1, 127, 128, 254};
+    CoverageBlend blend(RGB(20, 30, 250));
+    for (int length = 1; length <= 13; ++length) {
+        for (int round = 0; round < 200; ++round) {
+            std::vector<std::uint8_t> coverage(static_cast<std::size_t>(length));
+            std::vector<std::uint32_t> pixels(coverage.size()), expected(coverage.size());
+            for (std::size_t i = 0; i < coverage.size(); ++i) {
+                coverage[i] = (round & 1) ? levels[random() % std::size(levels)] : static_cast<std::uint8_t>(random());
+                pixels[i] = static_cast<std::uint32_t>(random());
+                expected[i] = coverage[i] == 0 ? pixels[i] : BlendCoverage(pixels[i], blend.color(), coverage[i]);
+            }
+            blend.Row(pixels.data(), coverage.data(), length);
+            ASSERT_EQ(pixels, expected) << "length " << length << ", round " << round;
         }
     }
 }

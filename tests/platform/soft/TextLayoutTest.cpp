@@ -14,18 +14,26 @@
 namespace lumora::soft {
 namespace {
 
+// A line kept after the layout moved on: a layout's line lasts only until
+// its next one.
+struct Line {
+    std::u16string text;
+    int width = 0;
+    int prefix = -1;
+};
+
 // Line breaking as it was before lines took only what they need: every line
 // takes the whole rest of its paragraph and is then cut. Slow on long
 // captions, but plainly right; the layout must break exactly as it does.
-std::vector<TextLine> ReferenceLines(const RasterFont& font, std::u16string_view text, int width, unsigned format) {
+std::vector<Line> ReferenceLines(const RasterFont& font, std::u16string_view text, int width, unsigned format) {
     const auto isBreak = [](char16_t ch) { return ch == u'\r' || ch == u'\n'; };
     const auto breakBefore = [](std::u16string_view line, std::size_t at) {
         return at > 0 && at < line.size() && line[at - 1] == u' ' && line[at] != u' ';
     };
-    std::vector<TextLine> lines;
+    std::vector<Line> lines;
     std::size_t position = 0;
     while (position < text.size()) {
-        TextLine line;
+        Line line;
         std::vector<int> prefixes;
         std::vector<std::size_t> sources;
         std::size_t at = position;
@@ -101,10 +109,13 @@ TEST(TextLayout, BreaksRandomCaptionsExactlyAsTakingWholeParagraphsDid) {
         const int width = std::uniform_int_distribution<int>(-5, 120)(random);
         const unsigned format = formats[round % std::size(formats)];
 
-        std::vector<TextLine> lines;
+        std::vector<Line> lines;
         TextLayout layout(*font, text, width, format);
-        while (!layout.AtEnd()) lines.push_back(layout.NextLine());
-        const std::vector<TextLine> expected = ReferenceLines(*font, text, width, format);
+        while (!layout.AtEnd()) {
+            const TextLine line = layout.NextLine();
+            lines.push_back({std::u16string(line.text), line.width, line.prefix});
+        }
+        const std::vector<Line> expected = ReferenceLines(*font, text, width, format);
         ASSERT_EQ(lines.size(), expected.size()) << "round " << round;
         for (std::size_t i = 0; i < lines.size(); ++i) {
             EXPECT_EQ(lines[i].text, expected[i].text) << "round " << round << " line " << i;

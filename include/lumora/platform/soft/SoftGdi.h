@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <variant>
@@ -215,7 +217,31 @@ private:
     int DrawTextOn(const DeviceContext& dc, SoftBitmap* surface, const char* text, int count, Rect* rect,
                    unsigned format);
 
+    // Rectangular regions live apart from the other objects: the mouse makes,
+    // tests and deletes one per column on every move, so each is a rectangle
+    // in a fixed table whose slot its handle names. Region handles are odd
+    // multiples of two, which no other handle is, and carry a serial above
+    // the slot so that none is handed out twice. When the table is full a
+    // region goes to the object table like any other object.
+    struct RegionSlot {
+        std::uintptr_t handle = 0;  // 0 while the slot is free
+        Rect rect;
+    };
+    static constexpr std::size_t kRegionSlots = 64;
+
+    // A handle for the free slot on top of the stack, or 0 when there is none.
+    std::uintptr_t NewRegionHandle() noexcept;
+    RegionSlot* FindRegion(std::uintptr_t value) noexcept;
+    bool DeleteRegion(std::uintptr_t value) noexcept;
+
     HandleTable<Object> objects_;
+    std::array<RegionSlot, kRegionSlots> regions_{};
+    // The free slots, the next to use last.
+    std::array<std::uint8_t, kRegionSlots> freeRegions_{};
+    std::size_t freeRegionCount_ = 0;
+    // The serials this surface may still give region handles: [next, end).
+    std::uintptr_t nextRegionSerial_ = 0;
+    std::uintptr_t endRegionSerial_ = 0;
     HandleTable<DeviceContext> dcs_;
     HandleTable<Window> windows_;
     std::uintptr_t stockBitmap_ = 0;
@@ -225,7 +251,8 @@ private:
     std::uintptr_t stockPalette_ = 0;
     int dpiX_ = 96;
     int dpiY_ = 96;
-    // The blends of the last text colour drawn, kept for the next caption.
+    // The blend of the last text colour drawn, set up again only when the
+    // colour changes.
     std::unique_ptr<CoverageBlend> textBlend_;
 };
 
