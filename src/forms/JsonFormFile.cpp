@@ -530,10 +530,12 @@ Variant JsonPropertyBag::ReadProperty(const String& name, const std::optional<Va
 std::optional<Variant> JsonPropertyBag::TryReadProperty(const String& name) {
     return RuntimeErrorsOnly([&]() -> std::optional<Variant> {
         std::string key = ToUtf8(name);
-        reads_->asked.insert(key);
         reads_->lastFound.clear();
         const Json* found = FormMembers(*form_).Find(key);
+        // Only keys the form holds are noted: a form of many columns asks
+        // for far more keys than it has.
         if (!found) return std::nullopt;
+        reads_->asked.insert(key);
         reads_->lastFound = std::move(key);
         return VariantFromJson(*found, pictures_);
     });

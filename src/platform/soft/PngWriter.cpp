@@ -4,6 +4,7 @@
 #include <png.h>
 
 #include <csetjmp>
+#include <cstdint>
 #include <cstddef>
 #include <new>
 #include <string>
@@ -16,6 +17,12 @@ namespace lumora::soft {
 namespace {
 
 constexpr int kChannels = 3;
+
+// Above this many pixels (a strip some hundred times the usual size) the
+// encoder stops trying every filter on every row and compresses fast: a tall
+// strip is mostly rows equal to the row above, which the "up" filter turns
+// into zeros whatever the level. Smaller images keep the compact defaults.
+constexpr std::int64_t kFastEncodingPixels = std::int64_t{4} << 20;
 
 // One row of the bitmap as the PNG's red, green and blue bytes.
 void RgbRow(const SoftBitmap& bitmap, int y, std::vector<png_byte>& row) {
@@ -74,6 +81,10 @@ std::string EncodePng(const SoftBitmap& bitmap) {
     png_set_IHDR(png, info, static_cast<png_uint_32>(bitmap.width), static_cast<png_uint_32>(bitmap.height), 8,
                  PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
     png_set_sRGB(png, info, PNG_sRGB_INTENT_PERCEPTUAL);
+    if (std::int64_t{bitmap.width} * bitmap.height > kFastEncodingPixels) {
+        png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
+        png_set_compression_level(png, 1);
+    }
     png_write_info(png, info);
     for (int y = 0; y < bitmap.height; ++y) {
         RgbRow(bitmap, y, row);

@@ -306,7 +306,9 @@ SoftBitmap* SoftGdi::Surface(const DeviceContext& dc) {
         }
         case DcType::Window: {
             Window* window = windows_.Find(dc.window);
-            return window ? &window->surface : nullptr;
+            if (!window) return nullptr;
+            if (!window->surface) window->surface = WindowPixels(window->width, window->height);
+            return &*window->surface;
         }
         case DcType::Screen:
             break;
@@ -331,22 +333,29 @@ const std::vector<COLORREF>* SoftGdi::PaletteOf(HPALETTE palette) const {
 
 // ---- Windows ----------------------------------------------------------------
 
+SoftBitmap SoftGdi::WindowPixels(int width, int height) {
+    const std::int64_t rows = width > 0 ? std::min<std::int64_t>(height, kMaxWindowPixels / width) : height;
+    return SoftBitmap(width, static_cast<int>(rows), 32);
+}
+
 HWND SoftGdi::CreateSoftWindow(int width, int height) {
-    Wide w, h;
-    if (width < 0 || height < 0 || !AcceptSize(width, height, w, h)) return {};
+    if (width < 0 || height < 0 || width > kMaxBitmapSide || height > kMaxBitmapSide) return {};
     const std::uintptr_t value = NextHandleValue();
-    windows_.Insert(value, Window{SoftBitmap(static_cast<int>(w), static_cast<int>(h), 32)});
+    windows_.Insert(value, Window{width, height, std::nullopt});
     return HWND{value};
 }
 
 void SoftGdi::ResizeSoftWindow(HWND hwnd, int width, int height) {
     Window* window = windows_.Find(hwnd.value);
-    Wide w, h;
-    if (!window || width < 0 || height < 0 || !AcceptSize(width, height, w, h)) return;
-    const SoftBitmap& old = window->surface;
-    SoftBitmap resized(static_cast<int>(w), static_cast<int>(h), 32);
-    for (int y = 0; y < std::min(old.height, resized.height); ++y)
-        for (int x = 0; x < std::min(old.width, resized.width); ++x) resized.At(x, y) = old.At(x, y);
+    if (!window || width < 0 || height < 0 || width > kMaxBitmapSide || height > kMaxBitmapSide) return;
+    window->width = width;
+    window->height = height;
+    if (!window->surface) return;
+    SoftBitmap& old = *window->surface;
+    SoftBitmap resized = WindowPixels(width, height);
+    const int rows = std::min(old.height, resized.height);
+    const auto columns = static_cast<std::size_t>(std::min(old.width, resized.width));
+    for (int y = 0; y < rows; ++y) std::copy_n(&old.At(0, y), columns, &resized.At(0, y));
     window->surface = std::move(resized);
 }
 
@@ -363,7 +372,7 @@ void SoftGdi::DestroySoftWindow(HWND hwnd) {
 bool SoftGdi::GetClientRect(HWND hwnd, Rect* rect) {
     const Window* window = windows_.Find(hwnd.value);
     if (!window || !rect) return false;
-    *rect = BoundsOf(window->surface);
+    *rect = Rect{0, 0, window->width, window->height};
     return true;
 }
 

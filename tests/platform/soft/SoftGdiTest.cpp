@@ -525,6 +525,28 @@ TEST(SoftGdiDevice, WindowsHaveClientAreasTheirDcsDrawOnAndTheScreenHasNone) {
     EXPECT_EQ(gdi.ReleaseDC(HWND{}, screen), 1);
 }
 
+TEST(SoftGdiDevice, HugeWindowsKeepTheirSizeButHoldPixelsOnlyForTheirTopRows) {
+    SoftGdi gdi;
+    // 40,000 x 2,000 is 80 million pixels, more than a client area holds.
+    const HWND window = gdi.CreateSoftWindow(40000, 2000);
+    ASSERT_TRUE(window);
+    Rect client;
+    ASSERT_TRUE(gdi.GetClientRect(window, &client));
+    EXPECT_EQ(client, (Rect{0, 0, 40000, 2000}));
+    const HDC dc = gdi.GetDC(window);
+    const int rows = static_cast<int>(SoftGdi::kMaxWindowPixels / 40000);
+    EXPECT_EQ(gdi.SurfaceOf(dc)->height, rows);
+    gdi.FillRect(dc, Rect{0, 0, 40000, 2000}, HBRUSH{5 + 1});
+    EXPECT_EQ(gdi.GetPixel(dc, 39999, rows - 1), kWhite);
+    EXPECT_EQ(gdi.GetPixel(dc, 0, rows), CLR_INVALID) << "rows beyond the pixels are clipped away";
+    gdi.ResizeSoftWindow(window, 40000, 3000);
+    ASSERT_TRUE(gdi.GetClientRect(window, &client));
+    EXPECT_EQ(client, (Rect{0, 0, 40000, 3000}));
+    EXPECT_EQ(gdi.GetPixel(dc, 39999, rows - 1), kWhite);
+    gdi.ReleaseDC(window, dc);
+    gdi.DestroySoftWindow(window);
+}
+
 // ---- Colours and text -------------------------------------------------------
 
 TEST(SoftGdiColors, OleTranslateColorFollowsOleRules) {

@@ -18,7 +18,10 @@ struct SoftBitmap {
     std::vector<std::uint32_t> pixels;
 
     SoftBitmap() = default;
-    SoftBitmap(int w, int h, int bpp, std::uint32_t fill = 0)
+    // A new bitmap is black (all bits clear), as the system's are.
+    SoftBitmap(int w, int h, int bpp)
+        : width(w), height(h), bitsPerPixel(bpp), pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h)) {}
+    SoftBitmap(int w, int h, int bpp, std::uint32_t fill)
         : width(w),
           height(h),
           bitsPerPixel(bpp),

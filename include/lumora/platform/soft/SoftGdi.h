@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <variant>
 #include <vector>
 
@@ -91,7 +92,10 @@ public:
     const SoftBitmap* IconMaskOf(HICON icon) const;
 
     // Windows of the software surface: each has a 32-bit client area that
-    // GetDC draws on. Resizing keeps the pixels both sizes share.
+    // GetDC draws on. Resizing keeps the pixels both sizes share. A client
+    // area holds at most kMaxWindowPixels pixels (128 MiB): beyond that only
+    // its top rows have pixels.
+    static constexpr std::int64_t kMaxWindowPixels = std::int64_t{32} << 20;
     HWND CreateSoftWindow(int width, int height);
     void ResizeSoftWindow(HWND hwnd, int width, int height);
     // Also releases the window's outstanding device contexts.
@@ -168,9 +172,16 @@ private:
         Point position;
     };
 
+    // A window's pixels are made when a DC first draws on it, so a host
+    // that keeps its own image (the headless one) never pays for a second
+    // copy. They hold at most kMaxWindowPixels: a larger window keeps its
+    // size, and its DCs draw on its top rows only.
     struct Window {
-        SoftBitmap surface;
+        int width = 0;
+        int height = 0;
+        std::optional<SoftBitmap> surface;
     };
+    static SoftBitmap WindowPixels(int width, int height);
 
     // Handles come from one process-wide counter, so no value is ever
     // handed out twice, whatever its kind.
