@@ -54,7 +54,8 @@ FontResolver& FontResolver::Instance() {
     return resolver;
 }
 
-FontResolver::FontResolver() : library_(FreeTypeLibrary::Shared()), faces_(MakeSystemFaceCatalog(library_)) {}
+FontResolver::FontResolver(std::size_t budgetBytes)
+    : library_(FreeTypeLibrary::Shared()), faces_(MakeSystemFaceCatalog(library_)), budgetBytes_(budgetBytes) {}
 
 FontResolver::~FontResolver() = default;
 
@@ -68,11 +69,66 @@ std::shared_ptr<const RasterFont> FontResolver::Resolve(const FontDescription& f
     const Key key{lowerName, pixelSize, weight, font.italic, font.underline, font.strikethrough};
 
     const std::lock_guard lock(mutex_);
-    if (const auto found = fonts_.find(key); found != fonts_.end()) return found->second;
+    if (const auto found = fonts_.find(key); found != fonts_.end()) {
+        uses_.splice(uses_.begin(), uses_, found->second.use);
+        return found->second.font;
+    }
     const FaceSource source = faces_->Match(FamilyToAsk(lowerName, font.name), weight, font.italic);
-    auto made = std::make_shared<const RasterFont>(library_, source, pixelSize, font.underline, font.strikethrough);
-    fonts_.emplace(key, made);
+    auto made = std::make_shared<const RasterFont>(library_, FileFor(source.path), source, pixelSize, font.underline,
+                                                   font.strikethrough);
+    uses_.push_front(key);
+    try {
+        fonts_.emplace(key, Entry{made, uses_.begin()});
+    } catch (...) {
+        uses_.pop_front();
+        throw;
+    }
+    if (fileUsers_[made->File().get()]++ == 0) fileBytes_ += made->File()->bytes.size();
+    // Fonts grow as they draw new characters, so the budget is checked
+    // again with every font made.
+    Trim();
     return made;
+}
+
+std::shared_ptr<const FontFile> FontResolver::FileFor(const std::string& path) {
+    if (const auto found = files_.find(path); found != files_.end()) {
+        if (auto file = found->second.lock()) return file;
+    }
+    // Files no font uses any more are let go of as new ones come.
+    std::erase_if(files_, [](const auto& entry) { return entry.second.expired(); });
+    auto file = FontFile::Read(path);
+    files_[path] = file;
+    return file;
+}
+
+void FontResolver::Trim() {
+    while (fonts_.size() > 1 && BytesLocked() > budgetBytes_) Forget(fonts_.find(uses_.back()));
+}
+
+void FontResolver::Forget(std::map<Key, Entry>::iterator entry) {
+    const FontFile* file = entry->second.font->File().get();
+    if (const auto users = fileUsers_.find(file); users != fileUsers_.end() && --users->second == 0) {
+        fileBytes_ -= file->bytes.size();
+        fileUsers_.erase(users);
+    }
+    uses_.erase(entry->second.use);
+    fonts_.erase(entry);
+}
+
+std::size_t FontResolver::BytesLocked() const {
+    std::size_t bytes = fileBytes_;
+    for (const auto& [key, entry] : fonts_) bytes += entry.font->Bytes();
+    return bytes;
+}
+
+std::size_t FontResolver::CachedFonts() {
+    const std::lock_guard lock(mutex_);
+    return fonts_.size();
+}
+
+std::size_t FontResolver::CachedBytes() {
+    const std::lock_guard lock(mutex_);
+    return BytesLocked();
 }
 
 }  // namespace lumora::soft

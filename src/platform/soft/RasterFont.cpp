@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <fstream>
 #include <stdexcept>
 
 #include "platform/soft/FreeTypeLibrary.h"
@@ -25,6 +26,10 @@ constexpr FT_Int32 kLoadFlags = FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP;
 
 std::atomic<std::size_t> rasterisations{0};
 
+// A glyph's entry in the font's map beside its image: the node, its hash
+// bucket and the allocator's bookkeeping.
+constexpr std::size_t kGlyphEntryBytes = sizeof(Glyph) + 4 * sizeof(void*);
+
 // 26.6 fixed point to whole pixels, halves rounded up, as the system's font
 // engine rounds its metrics.
 int RoundPixels(FT_Pos value) noexcept { return static_cast<int>((value + 32) >> 6); }
@@ -40,15 +45,31 @@ LineBand BandAt(int position, int thickness) noexcept { return {-(position + thi
 
 std::size_t GlyphRasterisations() noexcept { return rasterisations.load(); }
 
-RasterFont::RasterFont(std::shared_ptr<FreeTypeLibrary> library, const FaceSource& source, int pixelSize,
-                       bool underline, bool strikeout)
+std::shared_ptr<const FontFile> FontFile::Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    const std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : -1;
+    if (size <= 0) throw std::runtime_error("cannot open font file " + path);
+    auto file = std::make_shared<FontFile>();
+    file->path = path;
+    file->bytes.resize(static_cast<std::size_t>(size));
+    in.seekg(0);
+    if (!in.read(reinterpret_cast<char*>(file->bytes.data()), size))
+        throw std::runtime_error("cannot read font file " + path);
+    return file;
+}
+
+RasterFont::RasterFont(std::shared_ptr<FreeTypeLibrary> library, std::shared_ptr<const FontFile> file,
+                       const FaceSource& source, int pixelSize, bool underline, bool strikeout)
     : library_(std::move(library)),
+      file_(std::move(file)),
       source_(source),
       pixelSize_(pixelSize),
       underline_(underline),
       strikeout_(strikeout) {
     const std::lock_guard lock(library_->Mutex());
-    if (FT_New_Face(library_->Handle(), source_.path.c_str(), source_.index, &face_) != 0)
+    const std::size_t before = library_->BytesInUse();
+    if (FT_New_Memory_Face(library_->Handle(), file_->bytes.data(), static_cast<FT_Long>(file_->bytes.size()),
+                           source_.index, &face_) != 0)
         throw std::runtime_error("cannot open font file " + source_.path);
     FT_Select_Charmap(face_, FT_ENCODING_UNICODE);
     if (FT_Set_Pixel_Sizes(face_, 0, static_cast<FT_UInt>(pixelSize_)) != 0) {
@@ -57,6 +78,7 @@ RasterFont::RasterFont(std::shared_ptr<FreeTypeLibrary> library, const FaceSourc
     }
     if (face_->family_name) family_ = face_->family_name;
     ReadMetrics();
+    bytes_ = GrowthSince(before);
 }
 
 RasterFont::~RasterFont() {
@@ -114,6 +136,11 @@ void RasterFont::ReadMetrics() {
     }
 }
 
+std::size_t RasterFont::GrowthSince(std::size_t before) const noexcept {
+    const std::size_t now = library_->BytesInUse();
+    return now > before ? now - before : 0;
+}
+
 int RasterFont::CharWidth(unsigned char ansi) const {
     const char byte = static_cast<char>(ansi);
     return Advance(FromAnsi(std::string_view(&byte, 1)).front());
@@ -132,7 +159,13 @@ const Glyph& RasterFont::GlyphFor(char16_t ch) const {
     }
     const std::lock_guard lock(library_->Mutex());
     auto found = glyphs_.find(ch);
-    if (found == glyphs_.end()) found = glyphs_.emplace(ch, Rasterise(ch)).first;
+    if (found == glyphs_.end()) {
+        const std::size_t before = library_->BytesInUse();
+        found = glyphs_.emplace(ch, Rasterise(ch)).first;
+        // What FreeType kept (the glyph slot grows to the largest image)
+        // and the image itself, with what the map needs for an entry.
+        bytes_ += GrowthSince(before) + found->second.coverage.capacity() + kGlyphEntryBytes;
+    }
     // The map's entries stay where they are as it grows, so the pointer
     // stays good for the font's life.
     if (quick) quickGlyphs_[ch].store(&found->second, std::memory_order_release);

@@ -53,20 +53,32 @@ struct FaceSource {
     bool slant = false;
 };
 
+// A font file's bytes, read once and shared by every font made from it:
+// FreeType reads the faces out of this memory.
+struct FontFile {
+    std::string path;
+    std::vector<unsigned char> bytes;
+
+    // Throws std::runtime_error when the file cannot be read.
+    static std::shared_ptr<const FontFile> Read(const std::string& path);
+};
+
 // A face at one pixel size and style, with its metrics and the images of
 // the characters drawn with it so far. Drawing the same text again reuses
 // the images.
 class RasterFont {
 public:
-    // Throws std::runtime_error when FreeType cannot open the file.
-    RasterFont(std::shared_ptr<FreeTypeLibrary> library, const FaceSource& source, int pixelSize, bool underline,
-               bool strikeout);
+    // `file` holds source.path's bytes. Throws std::runtime_error when
+    // FreeType cannot open the face.
+    RasterFont(std::shared_ptr<FreeTypeLibrary> library, std::shared_ptr<const FontFile> file, const FaceSource& source,
+               int pixelSize, bool underline, bool strikeout);
     ~RasterFont();
     RasterFont(const RasterFont&) = delete;
     RasterFont& operator=(const RasterFont&) = delete;
 
     const TextMetrics& Metrics() const noexcept { return metrics_; }
     const std::string& FamilyName() const noexcept { return family_; }
+    const std::shared_ptr<const FontFile>& File() const noexcept { return file_; }
     int PixelSize() const noexcept { return pixelSize_; }
     bool Underlined() const noexcept { return underline_; }
     bool StruckOut() const noexcept { return strikeout_; }
@@ -82,14 +94,23 @@ public:
     // valid as long as the font.
     const Glyph& GlyphFor(char16_t ch) const;
 
+    // The memory the font holds: its FreeType face at this size and the
+    // images of its characters so far; its file's bytes are shared and not
+    // counted here.
+    std::size_t Bytes() const noexcept { return sizeof(RasterFont) + bytes_.load(std::memory_order_relaxed); }
+
 private:
     // Measures the face at its size as the system's text metrics do. Runs
     // with the library's lock held.
     void ReadMetrics();
     // Renders one character and counts it. Runs with the library's lock held.
     Glyph Rasterise(char16_t ch) const;
+    // What FreeType took since it held `before` bytes. Runs with the
+    // library's lock held.
+    std::size_t GrowthSince(std::size_t before) const noexcept;
 
     std::shared_ptr<FreeTypeLibrary> library_;
+    std::shared_ptr<const FontFile> file_;
     FT_FaceRec_* face_ = nullptr;
     FaceSource source_;
     int pixelSize_ = 0;
@@ -100,6 +121,7 @@ private:
     LineBand underlineBand_;
     LineBand strikeoutBand_;
     mutable std::unordered_map<char16_t, Glyph> glyphs_;
+    mutable std::atomic<std::size_t> bytes_{0};
     // The images of the first 256 characters, which hold nearly all text,
     // found without taking the library's lock: each entry points into
     // glyphs_ once that holds the character.
