@@ -71,6 +71,8 @@ const soft::SoftBitmap& HeadlessHost::image() const { return image_->bitmap(); }
 
 bool HeadlessHost::imageCut() const { return image_->cut(); }
 
+void HeadlessHost::LimitImage(std::int64_t maxPixels) { image_->LimitPixels(maxPixels); }
+
 Rect HeadlessHost::clientRect() const { return Rect{0, 0, width_, height_}; }
 
 HDC HeadlessHost::hDC() { return image_->dc(*font_); }

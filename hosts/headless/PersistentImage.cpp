@@ -9,14 +9,13 @@ namespace lumora::headless {
 namespace {
 
 // The bitmap's size for a window: the whole window, or as many of its top
-// rows as fit into kMaxPixels. A window is never empty to the surface.
+// rows as fit into maxPixels. A window is never empty to the surface.
 struct ImageSize {
     int width;
     int height;
 };
 
-ImageSize ImageSizeFor(int width, int height) {
-    constexpr std::int64_t kMax = PersistentImage::kMaxPixels;
+ImageSize ImageSizeFor(int width, int height, std::int64_t kMax) {
     const int w = static_cast<int>(std::clamp<std::int64_t>(width, 1, kMax));
     const int h = std::max(height, 1);
     return {w, static_cast<int>(std::clamp<std::int64_t>(kMax / w, 1, h))};
@@ -28,7 +27,7 @@ PersistentImage::PersistentImage(std::shared_ptr<soft::SoftGdi> gdi, int width, 
     : gdi_(std::move(gdi)), width_(width), height_(height) {
     const ScopedWindowDC screen(*gdi_, HWND{});
     dc_.Reset(gdi_->CreateCompatibleDC(screen.get()));
-    const ImageSize size = ImageSizeFor(width_, height_);
+    const ImageSize size = ImageSizeFor(width_, height_, maxPixels_);
     bitmap_.Reset(gdi_->CreateCompatibleBitmap(screen.get(), size.width, size.height));
     bitmapSelection_.emplace(*gdi_, dc_.get(), bitmap_.get());
     gdi_->SetBkMode(dc_.get(), TRANSPARENT);
@@ -42,7 +41,7 @@ PersistentImage::~PersistentImage() = default;
 
 void PersistentImage::Resize(int width, int height) {
     const ScopedWindowDC screen(*gdi_, HWND{});
-    const ImageSize size = ImageSizeFor(width, height);
+    const ImageSize size = ImageSizeFor(width, height, maxPixels_);
     ScopedGdiObject<HBITMAP> resized(*gdi_, gdi_->CreateCompatibleBitmap(screen.get(), size.width, size.height));
     if (resized) {
         {
@@ -81,6 +80,11 @@ void PersistentImage::Clear(OLE_COLOR color) {
 }
 
 const soft::SoftBitmap& PersistentImage::bitmap() const { return *gdi_->BitmapOf(bitmap_.get()); }
+
+void PersistentImage::LimitPixels(std::int64_t maxPixels) {
+    maxPixels_ = std::clamp<std::int64_t>(maxPixels, 1, kMaxPixels);
+    Resize(width_, height_);
+}
 
 bool PersistentImage::cut() const {
     const soft::SoftBitmap& image = bitmap();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -97,6 +98,8 @@ public:
     // PersistentImage::kMaxPixels only its top rows.
     const soft::SoftBitmap& image() const;
     bool imageCut() const;
+    // Keeps the persistent image to at most maxPixels pixels from now on.
+    void LimitImage(std::int64_t maxPixels);
     Rect clientRect() const;
     const std::vector<MessageBoxRecord>& messageBoxes() const noexcept { return dialogs_.messageBoxes(); }
     // The About box's view, whose user a test plays, and the shell and

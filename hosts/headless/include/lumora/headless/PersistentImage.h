@@ -33,6 +33,9 @@ public:
     // Sizes the image, keeping the pixels both sizes share. An image too
     // large for the surface keeps the old bitmap.
     void Resize(int width, int height);
+    // Holds at most maxPixels (1 to kMaxPixels) from now on, and takes
+    // that size at once. The fuzzers keep tall strips cheap this way.
+    void LimitPixels(std::int64_t maxPixels);
     // The image's DC with a font made from font's present attributes: the
     // control changes its font object's attributes directly.
     HDC dc(const IFont& font);
@@ -47,6 +50,7 @@ private:
     std::shared_ptr<soft::SoftGdi> gdi_;
     int width_ = 0;
     int height_ = 0;
+    std::int64_t maxPixels_ = kMaxPixels;
     // The selections go first and put the DC's own objects back, then the
     // font, the bitmap and the DC are deleted.
     ScopedMemoryDC dc_{*gdi_};
