@@ -20,20 +20,12 @@ namespace {
 using namespace lumora;
 namespace pages = lumora::pages;
 
-// The About box's margin right of and below its furthest element.
-constexpr Long kFormMargin = 120;
-
 QString ToQString(const String& text) { return QString::fromStdU16String(text); }
 
-// The form's client size in pixels: its elements and a margin.
+// The form's client size in pixels.
 QSize FormSize(pages::frmAbout& form) {
-    Long right = 0;
-    Long bottom = 0;
-    for (const pages::Element* element : form.Elements()) {
-        right = std::max(right, element->placement().Left + element->placement().Width);
-        bottom = std::max(bottom, element->placement().Top + element->placement().Height);
-    }
-    return QSize(Pixels(right + kFormMargin), Pixels(bottom + kFormMargin));
+    const pages::Placement extent = form.ClientExtent();
+    return QSize(Pixels(extent.Width), Pixels(extent.Height));
 }
 
 }  // namespace

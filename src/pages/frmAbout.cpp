@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "lumora/pages/frmAbout.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -103,6 +104,17 @@ void frmAbout::MakeLink(Label& label, const String& address) {
 std::vector<Element*> frmAbout::Elements() {
     return {&lblTitle, &lblVersion, &lblDescription, &Line1(0), &Line1(1), &Picture1, &Picture2, &txtHistorie,
             &Label1,   &Label2,     &Label4,         &Label3,   &Label6,   &Label7,   &Label5,   &cmdOK};
+}
+
+Placement frmAbout::ClientExtent() {
+    constexpr Long kFormMargin = 120;
+    Long right = 0;
+    Long bottom = 0;
+    for (const Element* element : Elements()) {
+        right = std::max(right, element->placement().Left + element->placement().Width);
+        bottom = std::max(bottom, element->placement().Top + element->placement().Height);
+    }
+    return Placement{0, 0, right + kFormMargin, bottom + kFormMargin};
 }
 
 void frmAbout::Observe(IElementView* view) {

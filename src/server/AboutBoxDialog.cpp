@@ -10,18 +10,10 @@ namespace lumora::server {
 namespace {
 
 constexpr DWORD kBoxStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_3DLOOK;
-// The form's margin right of and below its furthest element.
-constexpr Long kFormMargin = 120;
-
-// The form's client size in pixels: its elements and a margin.
+// The form's client size in pixels.
 SIZE FormSize(pages::frmAbout& form) {
-    Long right = 0;
-    Long bottom = 0;
-    for (const pages::Element* element : form.Elements()) {
-        right = std::max(right, element->placement().Left + element->placement().Width);
-        bottom = std::max(bottom, element->placement().Top + element->placement().Height);
-    }
-    return SIZE{PixelsX(right + kFormMargin), PixelsY(bottom + kFormMargin)};
+    const pages::Placement extent = form.ClientExtent();
+    return SIZE{PixelsX(extent.Width), PixelsY(extent.Height)};
 }
 
 // Centred over the owner's window, or over the screen without one.

@@ -60,6 +60,14 @@ TEST_F(AboutBoxTest, EachOpeningShowsTheVersionAndTheFeatureListOnce) {
     EXPECT_EQ(lines, 19u);
 }
 
+TEST_F(AboutBoxTest, TheBoxIsAsLargeAsItsFurthestElementAndAMargin) {
+    host.aboutBoxView().user = [&](pages::frmAbout& form) {
+        // txtHistorie and cmdOK end at 5415 twips; cmdOK's bottom is 5235.
+        EXPECT_EQ(form.ClientExtent(), (pages::Placement{0, 0, 5415 + 120, 5235 + 120}));
+    };
+    host->ShowAboutBox();
+}
+
 TEST_F(AboutBoxTest, LinksOpenThroughTheShellUnderTheHourglass) {
     const struct {
         const char* label;

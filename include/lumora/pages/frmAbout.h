@@ -39,6 +39,9 @@ public:
 
     std::vector<Element*> Elements();
     void Observe(IElementView* view);
+    // The form's client area in twips: its furthest element and a margin
+    // right of and below it.
+    Placement ClientExtent();
 
     Label lblTitle{u"lblTitle", {1080, 120, 4335, 315}};
     Label lblVersion{u"lblVersion", {1080, 480, 4335, 225}};
