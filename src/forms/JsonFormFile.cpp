@@ -15,7 +15,6 @@
 #include <string_view>
 #include <system_error>
 #include <unordered_map>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -382,6 +381,7 @@ public:
         // Made on first use; the ordered object never holds a key twice.
         if (form_.keys.size() == members_.size()) return;
         form_.keys.clear();
+        form_.keys.reserve(members_.size());
         std::size_t place = 0;
         for (const auto& member : members_) form_.keys.emplace(member.first, place++);
     }
@@ -502,7 +502,8 @@ Variant VariantFromJson(const Json& value, soft::SoftPictures* pictures) {
 // -------------------------------------------------------------------- bag
 
 struct JsonPropertyBag::ReadRecord {
-    std::unordered_set<std::string> asked;
+    // By the member's place in the form: whether a read found it.
+    std::vector<bool> asked;
     // The key of the last read that found a value; empty when it found none.
     std::string lastFound;
     std::unordered_map<std::string, std::string> reasons;
@@ -535,7 +536,9 @@ std::optional<Variant> JsonPropertyBag::TryReadProperty(const String& name) {
         // Only keys the form holds are noted: a form of many columns asks
         // for far more keys than it has.
         if (!found) return std::nullopt;
-        reads_->asked.insert(key);
+        const std::size_t place = form_->lastFound;
+        if (reads_->asked.size() <= place) reads_->asked.resize(form_->json.size());
+        reads_->asked[place] = true;
         reads_->lastFound = std::move(key);
         return VariantFromJson(*found, pictures_);
     });
@@ -551,11 +554,14 @@ void JsonPropertyBag::ReadStepSkipped(const RuntimeError& error, const String& k
 
 std::vector<JsonPropertyBag::SkippedKey> JsonPropertyBag::SkippedKeys() const {
     std::vector<SkippedKey> skipped;
+    std::size_t place = 0;
     for (const auto& [key, value] : form_->json.items()) {
+        const bool asked = place < reads_->asked.size() && reads_->asked[place];
+        ++place;
         std::string reason;
         if (const auto given = reads_->reasons.find(key); given != reads_->reasons.end()) {
             reason = given->second;
-        } else if (!reads_->asked.contains(key)) {
+        } else if (!asked) {
             reason = IsColumnKey(key) ? "a column beyond NumberOfTabs" : "not a key of the strip";
         } else {
             continue;
