@@ -47,8 +47,36 @@ Cut CutLine(std::u16string_view line, std::size_t fit, bool aligned) noexcept {
 
 }  // namespace
 
+namespace {
+
+thread_local TextLayout::Buffers scratchBuffers;
+thread_local bool scratchInUse = false;
+
+TextLayout::Buffers* Borrow(TextLayout::Buffers* own) {
+    if (scratchInUse) return own;
+    scratchInUse = true;
+    return &scratchBuffers;
+}
+
+}  // namespace
+
 TextLayout::TextLayout(const RasterFont& font, std::u16string_view text, int width, unsigned format)
-    : font_(font), text_(text), width_(width), format_(format) {}
+    : font_(font),
+      text_(text),
+      width_(width),
+      format_(format),
+      buffers_(Borrow(&own_)),
+      line_(buffers_->line),
+      sources_(buffers_->sources),
+      prefixes_(buffers_->prefixes) {}
+
+TextLayout::~TextLayout() {
+    if (buffers_ != &scratchBuffers) return;
+    // A caption of thousands of characters does not keep its memory.
+    constexpr std::size_t kKeptCharacters = 4096;
+    if (scratchBuffers.line.capacity() > kKeptCharacters) scratchBuffers = Buffers{};
+    scratchInUse = false;
+}
 
 TextLine TextLayout::NextLine() {
     // The line's characters go to a buffer the layout keeps, which stops

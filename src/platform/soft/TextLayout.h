@@ -26,6 +26,16 @@ struct TextLine {
 class TextLayout {
 public:
     TextLayout(const RasterFont& font, std::u16string_view text, int width, unsigned format);
+    ~TextLayout();
+    TextLayout(const TextLayout&) = delete;
+    TextLayout& operator=(const TextLayout&) = delete;
+
+    // Where a line is built (see line_ below).
+    struct Buffers {
+        std::u16string line;
+        std::vector<std::size_t> sources;
+        std::vector<int> prefixes;
+    };
 
     bool AtEnd() const noexcept { return position_ >= text_.size(); }
     // The next line; call while !AtEnd().
@@ -45,10 +55,14 @@ private:
     std::size_t position_ = 0;
     // The line being built: its characters; where each starts in the
     // input, counting a prefix with the character it marks; and which are
-    // marked.
-    std::u16string line_;
-    std::vector<std::size_t> sources_;
-    std::vector<int> prefixes_;
+    // marked. A thread's first layout borrows buffers that outlive it, so
+    // drawing text allocates nothing once they have grown; a layout made
+    // while another is alive keeps buffers of its own.
+    Buffers own_;
+    Buffers* buffers_ = &own_;
+    std::u16string& line_;
+    std::vector<std::size_t>& sources_;
+    std::vector<int>& prefixes_;
 };
 
 }  // namespace lumora::soft
