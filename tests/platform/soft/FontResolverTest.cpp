@@ -8,9 +8,12 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unistd.h>
 
 #include "runtime/CodePage.h"
+
+#if defined(__linux__)
+#include <unistd.h>
+#endif
 
 namespace lumora::soft {
 namespace {
@@ -25,11 +28,15 @@ FontDescription Named(const std::string& name) {
 // What the process holds in memory now, from the kernel's count of its
 // resident pages; 0 where that cannot be read.
 std::size_t ResidentBytes() {
+#if defined(__linux__)
     std::ifstream statm("/proc/self/statm");
     std::size_t pages = 0;
     std::size_t resident = 0;
     if (!(statm >> pages >> resident)) return 0;
     return resident * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+#else
+    return 0;
+#endif
 }
 
 #if defined(__SANITIZE_ADDRESS__)
