@@ -93,9 +93,9 @@ public:
 
     // Windows of the software surface: each has a 32-bit client area that
     // GetDC draws on. Resizing keeps the pixels both sizes share. A client
-    // area holds at most kMaxWindowPixels pixels (128 MiB): beyond that only
+    // area holds at most kMaxWindowPixels pixels (64 MiB): beyond that only
     // its top rows have pixels.
-    static constexpr std::int64_t kMaxWindowPixels = std::int64_t{32} << 20;
+    static constexpr std::int64_t kMaxWindowPixels = std::int64_t{16} << 20;
     HWND CreateSoftWindow(int width, int height);
     void ResizeSoftWindow(HWND hwnd, int width, int height);
     // Also releases the window's outstanding device contexts.

@@ -17,13 +17,13 @@ namespace lumora::headless {
 // drawn with a transparent background. Every host on the software surface
 // keeps one, so what a control draws is the same pixels in each of them.
 //
-// An image holds at most kMaxPixels pixels (128 MiB). A larger window (a
+// An image holds at most kMaxPixels pixels (64 MiB). A larger window (a
 // tall HeaderHeight over wide columns) keeps its size, but its image holds
 // only its top rows, as many as fit: what the control draws below them is
 // clipped away, so memory and drawing stay bounded whatever the form says.
 class PersistentImage {
 public:
-    static constexpr std::int64_t kMaxPixels = std::int64_t{32} << 20;
+    static constexpr std::int64_t kMaxPixels = std::int64_t{16} << 20;
 
     PersistentImage(std::shared_ptr<soft::SoftGdi> gdi, int width, int height, const IFont& font);
     ~PersistentImage();
