@@ -9,10 +9,12 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
-#include <fstream>
+#include <filesystem>
+#include <system_error>
 #include <stdexcept>
 
 #include "platform/soft/FreeTypeLibrary.h"
+#include "platform/soft/NativeFile.h"
 #include "runtime/CodePage.h"
 
 namespace lumora::soft {
@@ -46,15 +48,18 @@ LineBand BandAt(int position, int thickness) noexcept { return {-(position + thi
 std::size_t GlyphRasterisations() noexcept { return rasterisations.load(); }
 
 std::shared_ptr<const FontFile> FontFile::Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    const std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : -1;
-    if (size <= 0) throw std::runtime_error("cannot open font file " + path);
+    // Through the system's file like every file the control reads, so a
+    // font path that names a pipe or a device fails instead of blocking.
+    std::error_code error;
+    NativeFile in = NativeFile::OpenForReading(std::filesystem::path(path), AtLink::kFollow, error);
+    if (error) throw std::runtime_error("cannot open font file " + path);
     auto file = std::make_shared<FontFile>();
     file->path = path;
-    file->bytes.resize(static_cast<std::size_t>(size));
-    in.seekg(0);
-    if (!in.read(reinterpret_cast<char*>(file->bytes.data()), size))
-        throw std::runtime_error("cannot read font file " + path);
+    if (const auto size = in.RegularFileSize()) file->bytes.reserve(static_cast<std::size_t>(*size));
+    char buffer[64 * 1024];
+    while (const std::size_t count = in.Read(buffer, error)) file->bytes.insert(file->bytes.end(), buffer, buffer + count);
+    if (error) throw std::runtime_error("cannot read font file " + path);
+    if (file->bytes.empty()) throw std::runtime_error("cannot open font file " + path);
     return file;
 }
 

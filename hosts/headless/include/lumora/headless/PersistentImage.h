@@ -23,7 +23,8 @@ namespace lumora::headless {
 // clipped away, so memory and drawing stay bounded whatever the form says.
 class PersistentImage {
 public:
-    static constexpr std::int64_t kMaxPixels = std::int64_t{16} << 20;
+    // As much as a window of the surface holds.
+    static constexpr std::int64_t kMaxPixels = soft::SoftGdi::kMaxWindowPixels;
 
     PersistentImage(std::shared_ptr<soft::SoftGdi> gdi, int width, int height, const IFont& font);
     ~PersistentImage();
