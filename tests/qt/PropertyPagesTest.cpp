@@ -16,7 +16,6 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QtDesigner/QDesignerFormEditorInterface>
 #include <QtDesigner/QDesignerTaskMenuExtension>
 #include <QtDesigner/QExtensionManager>
@@ -25,6 +24,7 @@
 #include <gtest/gtest.h>
 
 #include "DemoWindow.h"
+#include "ModalWatchdog.h"
 #include "PropertySheet.h"
 #include "QtPlatform.h"
 #include "Screenshots.h"
@@ -59,28 +59,6 @@ void TypeInto(QLineEdit& field, const QString& text) {
             QTest::sendKeyEvent(QTest::Click, &field, Qt::Key_unknown, QString(ch), Qt::NoModifier);
         }
     }
-}
-
-// Acts on the modal dialog of that object name once it is up; a dialog that
-// never comes fails the test, and any modal one left open is closed so that
-// the test ends.
-void WhenModal(const QString& name, std::function<void(QWidget&)> act) {
-    auto* timer = new QTimer;
-    auto tries = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [=] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal && modal->objectName() == name) {
-            timer->stop();
-            timer->deleteLater();
-            act(*modal);
-        } else if (++*tries > 200) {
-            timer->stop();
-            timer->deleteLater();
-            ADD_FAILURE() << "no modal " << name.toStdString();
-            if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
-        }
-    });
-    timer->start(10);
 }
 
 class PropertySheetTest : public testing::Test {
@@ -155,7 +133,7 @@ TEST_F(PropertySheetTest, ColumnsPageAddsAColumnThatApplyWritesIntoTheStrip) {
 
 TEST_F(PropertySheetTest, GeneralPageSetsHeightAndFrameThroughTheModalSheetsOk) {
     const bool frame = strip.showFrame();
-    WhenModal(QStringLiteral("PropertySheet"), [&](QWidget& modal) {
+    const ModalAnswer answer = WhenModal(QStringLiteral("PropertySheet"), [&](QWidget& modal) {
         auto& sheet = static_cast<PropertySheet&>(modal);
         sheet.tabs().setCurrentIndex(kGeneralPage);
         TypeInto(Field<QLineEdit>(sheet, kGeneralPage, "txtHeight"), QStringLiteral("30"));
@@ -171,7 +149,7 @@ TEST_F(PropertySheetTest, GeneralPageSetsHeightAndFrameThroughTheModalSheetsOk) 
 
 TEST_F(PropertySheetTest, CancelLeavesTheStripAsItWas) {
     const QByteArray before = strip.toFormJson();
-    WhenModal(QStringLiteral("PropertySheet"), [&](QWidget& modal) {
+    const ModalAnswer answer = WhenModal(QStringLiteral("PropertySheet"), [&](QWidget& modal) {
         auto& sheet = static_cast<PropertySheet&>(modal);
         TypeInto(Field<QLineEdit>(sheet, kGeneralPage, "txtHeight"), QStringLiteral("40"));
         QTest::mouseClick(&Field<QCheckBox>(sheet, kGeneralPage, "chkSortPics"), Qt::LeftButton);
@@ -187,16 +165,11 @@ TEST_F(PropertySheetTest, CancelLeavesTheStripAsItWas) {
 }
 
 // The user picks a file in the dialog the columns page opens.
-void WhenFileDialogPick(const QString& path) {
-    QTimer::singleShot(0, [=] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog) {
-            ADD_FAILURE() << "no file dialog";
-            return;
-        }
-        dialog->selectFile(path);
+ModalAnswer WhenFileDialogPick(const QString& path) {
+    return WhenModalOf<QFileDialog>([path](QFileDialog& dialog) {
+        dialog.selectFile(path);
         // As the dialog's Open button does.
-        static_cast<QDialog*>(dialog)->accept();
+        static_cast<QDialog&>(dialog).accept();
     });
 }
 
@@ -211,8 +184,10 @@ TEST_F(PropertySheetTest, PictureChosenInTheFileDialogReachesTheColumnOnApply) {
     sheet.show();
     sheet.tabs().setCurrentIndex(kColumnsPage);
 
-    WhenFileDialogPick(folder.filePath("green.bmp"));
-    QTest::mouseClick(&Field<QPushButton>(sheet, kColumnsPage, "cmdOpenDlg"), Qt::LeftButton);
+    {
+        const ModalAnswer pick = WhenFileDialogPick(folder.filePath("green.bmp"));
+        QTest::mouseClick(&Field<QPushButton>(sheet, kColumnsPage, "cmdOpenDlg"), Qt::LeftButton);
+    }
     EXPECT_TRUE(strip.rowPicture(1).isNull());
     QTest::mouseClick(&sheet.applyButton(), Qt::LeftButton);
     EXPECT_EQ(strip.rowPicture(1).toImage().convertToFormat(QImage::Format_RGB888), picture);
@@ -224,14 +199,14 @@ TEST_F(PropertySheetTest, PictureChosenInTheFileDialogReachesTheColumnOnApply) {
     junk.write("BM but no picture");
     junk.close();
     QString message;
-    WhenFileDialogPick(junk.fileName());
-    QTimer::singleShot(50, [&] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            message = box->windowTitle() + " / " + box->text();
-            box->accept();
-        }
-    });
-    QTest::mouseClick(&Field<QPushButton>(sheet, kColumnsPage, "cmdOpenDlg"), Qt::LeftButton);
+    {
+        const ModalAnswer pick = WhenFileDialogPick(junk.fileName());
+        const ModalAnswer refusal = WhenModalOf<QMessageBox>([&](QMessageBox& box) {
+            message = box.windowTitle() + " / " + box.text();
+            box.accept();
+        });
+        QTest::mouseClick(&Field<QPushButton>(sheet, kColumnsPage, "cmdOpenDlg"), Qt::LeftButton);
+    }
     EXPECT_TRUE(message.endsWith(QString::fromUtf8("Ungültiges Bild"))) << message.toStdString();
     EXPECT_FALSE(strip.rowPicture(1).isNull());
 }
@@ -251,7 +226,7 @@ TEST_F(PropertySheetTest, InfoButtonOpensTheAboutBoxModallyAndOkClosesIt) {
     PropertySheet sheet(strip);
     sheet.show();
     bool shown = false;
-    WhenModal(QStringLiteral("frmAbout"), [&](QWidget& box) {
+    const ModalAnswer answer = WhenModal(QStringLiteral("frmAbout"), [&](QWidget& box) {
         shown = true;
         EXPECT_EQ(box.windowTitle(), "Info zu Lumora List Control");
         EXPECT_EQ(box.size(), QSize(369, 357));
@@ -273,7 +248,7 @@ TEST(DemoWindow, MenusOpenThePagesAndTheAboutBox) {
     Lumora::DemoWindow window;
     window.show();
     const int columns = window.strip().numberOfRows();
-    WhenModal(QStringLiteral("PropertySheet"), [](QWidget& sheet) {
+    const ModalAnswer pages = WhenModal(QStringLiteral("PropertySheet"), [](QWidget& sheet) {
         QTest::mouseClick(sheet.findChild<QPushButton*>(QStringLiteral("cmdAddTab")), Qt::LeftButton);
         qobject_cast<QDialog*>(&sheet)->accept();
     });
@@ -283,7 +258,7 @@ TEST(DemoWindow, MenusOpenThePagesAndTheAboutBox) {
     EXPECT_EQ(window.model().columnCount(), columns + 1);
 
     bool shown = false;
-    WhenModal(QStringLiteral("frmAbout"), [&](QWidget& box) {
+    const ModalAnswer about = WhenModal(QStringLiteral("frmAbout"), [&](QWidget& box) {
         shown = true;
         QTest::keyClick(&box, Qt::Key_Escape);
     });
@@ -329,7 +304,7 @@ TEST(DesignerPlugin, TaskMenuOpensThePagesForAStrip) {
     EXPECT_EQ(menu->preferredEditAction(), menu->taskActions().front());
 
     // Outside a form the pages still open and apply to the strip.
-    WhenModal(QStringLiteral("PropertySheet"), [](QWidget& sheet) {
+    const ModalAnswer answer = WhenModal(QStringLiteral("PropertySheet"), [](QWidget& sheet) {
         auto* height = sheet.findChild<QLineEdit*>(QStringLiteral("txtHeight"));
         ASSERT_NE(height, nullptr);
         height->selectAll();
