@@ -25,7 +25,13 @@ bash scripts/sanitize.sh
 bash scripts/wine-tests.sh
 # The Qt tests once more on an X server (Xvfb), where grabs, the widget under
 # the pointer and leave events come from a real window system. The dialogs'
-# and the demo's screenshots of this run are in build/qt-images/xcb.
-xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb build/tests/lumora_qt_tests --gtest_brief=1
+# and the demo's screenshots of this run are in build/qt-images/xcb. Each
+# case runs as a test of its own under its time limit, so a hang fails with
+# its name; the whole run has a limit too.
+timeout --kill-after=30 1200 xvfb-run -a -s "-screen 0 1280x1024x24" \
+  env QT_QPA_PLATFORM=xcb ctest --test-dir build --tests-regex '^qt\.' --output-on-failure
+# Every Debian package the builds used is on the package list, or comes with
+# one that is: a fresh machine installs the list without recommendations.
+python3 scripts/check-packages.py build build-sanitize build-wine/x86_64 build-wine/i686
 echo "Qt screenshots: $repo_root/build/qt-images/xcb (Xvfb), $repo_root/build/qt-images/offscreen"
 exec ctest --test-dir build --output-on-failure
