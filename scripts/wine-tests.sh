@@ -25,13 +25,6 @@ cd "$repo_root"
 # 32-bit build's library, so a machine without 32-bit programs builds both.
 build_targets=(mingw-x86_64 mingw-i686)
 read -r -a run_targets <<<"${LUMORA_WINE_RUN_TARGETS:-mingw-i686 mingw-x86_64}"
-# The 32-bit loader, wine32, comes from the i386 architecture. dpkg-dev
-# unpacks Debian's sources; the Windows build takes nlohmann-json's and
-# stb's headers from their Linux packages; the text cases draw with DejaVu
-# Sans. widl imports the system's interfaces from libwine-dev's .idl files.
-windows_packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 wine32:i386 python3
-    dpkg-dev nlohmann-json3-dev libstb-dev fonts-dejavu-core libwine-dev xvfb xauth)
-
 export WINEPREFIX="$repo_root/build-wine/wineprefix"
 export WINEDEBUG=-all
 # No .NET or HTML engine installers in the prefix.
@@ -132,7 +125,7 @@ run_on_display() {
 }
 
 main() {
-    bash scripts/ensure-packages.sh "${windows_packages[@]}"
+    bash scripts/ensure-packages.sh
     check_32bit_loader
     fetch_debian_sources
     local target status=0
