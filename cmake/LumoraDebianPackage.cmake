@@ -75,7 +75,7 @@ offers it in Qt Designer, and lumora-qt-demo, which sorts a list with it.")
 set(lumora_debian_dir ${PROJECT_BINARY_DIR}/debian)
 include(${CMAKE_CURRENT_LIST_DIR}/debian/DebianFiles.cmake)
 lumora_debian_copyright(${PROJECT_SOURCE_DIR}/LICENSE ${lumora_debian_dir}/copyright)
-lumora_debian_changelog(${CMAKE_CURRENT_LIST_DIR}/debian/changelog.in ${lumora_debian_dir}/changelog.gz)
+lumora_configure_compressed(${CMAKE_CURRENT_LIST_DIR}/debian/changelog.in ${lumora_debian_dir}/changelog.gz)
 foreach(component IN ITEMS dev qt)
   string(TOUPPER ${component} upper)
   install(FILES ${lumora_debian_dir}/copyright ${lumora_debian_dir}/changelog.gz

@@ -19,6 +19,14 @@
 # pull Qt in.
 include(CMakePackageConfigHelpers)
 
+# Fills TEMPLATE's @VARIABLES@ in and writes it to OUTPUT compressed, as
+# manual pages and Debian's changelogs are kept: gzip -9 without a name or
+# time stamp, so the same tree gives the same bytes.
+function(lumora_configure_compressed template output)
+  configure_file(${template} ${output}.in @ONLY)
+  execute_process(COMMAND gzip -9nc ${output}.in OUTPUT_FILE ${output} COMMAND_ERROR_IS_FATAL ANY)
+endfunction()
+
 set(lumora_package_dir ${CMAKE_INSTALL_LIBDIR}/cmake/Lumora)
 
 set_target_properties(lumora_core PROPERTIES EXPORT_NAME core)
@@ -32,6 +40,8 @@ install(TARGETS lumora lumora_core lumora_pages lumora_soft lumora_forms lumora_
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev
 )
 install(TARGETS lumora_cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT dev)
+lumora_configure_compressed(${PROJECT_SOURCE_DIR}/hosts/cli/lumora.1 ${PROJECT_BINARY_DIR}/man/lumora.1.gz)
+install(FILES ${PROJECT_BINARY_DIR}/man/lumora.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT dev)
 
 # `cmake --install --strip`, which the Debian packages are made with, strips
 # programs and plugins only; the static libraries lose their debugging
@@ -79,6 +89,8 @@ set_target_properties(lumora_qt PROPERTIES EXPORT_NAME qt)
 install(TARGETS lumora_qt EXPORT LumoraQtTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT qt)
 lumora_strip_static_libraries(qt lumora_qt)
 install(TARGETS lumora_qt_demo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT qt)
+lumora_configure_compressed(${PROJECT_SOURCE_DIR}/hosts/qt/lumora-qt-demo.1 ${PROJECT_BINARY_DIR}/man/lumora-qt-demo.1.gz)
+install(FILES ${PROJECT_BINARY_DIR}/man/lumora-qt-demo.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT qt)
 # The form designer's plugin goes where Qt keeps its own plugins, relative to
 # the prefix: installed into /usr, the designer finds it without help
 # (/usr/lib/x86_64-linux-gnu/qt6/plugins/designer on Debian); under another

@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: MIT
 #
-# The files Debian wants beside every package's contents, made from the
-# project's own: the licence and the version.
+# The file Debian wants beside every package's contents that is made from
+# the project's own: the licence.
 
 # Writes the licence file LICENSE as Debian's machine-readable copyright file:
 # the holder from its "Copyright (c)" line, the text below that line as the
@@ -23,15 +23,4 @@ Copyright: ${holder}
 License: Expat
  ${body}
 ")
-endfunction()
-
-# Writes the changelog template with the project's version and the
-# maintainer, compressed as Debian keeps changelogs: gzip -9 without a
-# name or time stamp, so the same tree gives the same bytes.
-function(lumora_debian_changelog template output)
-  configure_file(${template} ${output}.txt @ONLY)
-  execute_process(COMMAND gzip -9nc ${output}.txt OUTPUT_FILE ${output} RESULT_VARIABLE failed)
-  if(failed)
-    message(FATAL_ERROR "gzip could not compress ${output}.txt")
-  endif()
 endfunction()
