@@ -9,7 +9,8 @@
 # them with apt-get, builds examples/render-form against the system's
 # install through find_package(Lumora) and through `pkg-config lumora`, and
 # examples/qt-strip through find_package(Lumora COMPONENTS Qt), checks that
-# they show the strip build/hosts/cli/lumora draws, then removes the
+# they show the strip build/hosts/cli/lumora draws and that Qt finds the
+# designer plugin where it looks for plugins, then removes the
 # packages and checks that the system holds what it held before. The
 # packages are removed however the check ends. Needs root (or sudo).
 # Everything happens in build/deb-check; the steps' output goes to its
@@ -119,19 +120,27 @@ trap remove_packages EXIT
 # A time limit's signal ends the script through its exit trap.
 trap 'exit 143' TERM
 trap 'exit 130' INT
-step as_root env DEBIAN_FRONTEND=noninteractive \
-    apt-get "${apt_lock_wait[@]}" install -y --no-install-recommends "${debs[@]}" </dev/null
 
-# Qt's form designer looks for plugins in the system's plugin folder.
-plugin="$(qmake6 -query QT_INSTALL_PLUGINS)/designer/liblumora_header_strip.so"
-[[ -f $plugin ]] || fail "the designer's plugin is not at $plugin"
-for binary in /usr/bin/lumora /usr/bin/lumora-qt-demo "$plugin"; do
-    ! readelf -d "$binary" | grep -qE 'RPATH|RUNPATH' || fail "$binary names a library path of its own"
-    ! ldd "$binary" | grep -q 'not found' || fail "$binary needs a library the packages' dependencies lack"
-done
+# install_packages DEB...
+install_packages() {
+    step as_root env DEBIAN_FRONTEND=noninteractive \
+        apt-get "${apt_lock_wait[@]}" install -y --no-install-recommends "$@" </dev/null
+}
 
-# The examples as projects on a system with the packages installed: no
-# prefix, no paths.
+# no_private_library_paths PROGRAM...
+# The packaged programs find their libraries as the system's do.
+no_private_library_paths() {
+    local binary
+    for binary in "$@"; do
+        ! readelf -d "$binary" | grep -qE 'RPATH|RUNPATH' || fail "$binary names a library path of its own"
+        ! ldd "$binary" | grep -q 'not found' || fail "$binary needs a library its package's dependencies lack"
+    done
+}
+
+# lumora-dev alone: a program without Qt. The examples are projects on a
+# system with the package installed: no prefix, no paths.
+install_packages "${debs[0]}"
+no_private_library_paths /usr/bin/lumora
 tool="$build_dir/hosts/cli/lumora"
 mkdir -p "$check_dir/find-package" "$check_dir/pkg-config" "$check_dir/installed-tool"
 step cmake -S examples/render-form -B "$check_dir/example"
@@ -143,7 +152,22 @@ same_strip_as_tool "$tool" "$check_dir/render-form-pkg-config" "$check_dir/pkg-c
 same_strip_as_tool /usr/bin/lumora "$check_dir/example/render-form" "$check_dir/installed-tool"
 cmp -s "$check_dir/find-package/tool.png" "$check_dir/installed-tool/tool.png" ||
     fail "the installed lumora tool draws another strip than build/hosts/cli/lumora"
+# Without the widget's package, the Qt component is not found, rather than
+# found broken.
+if cmake -S examples/qt-strip -B "$check_dir/qt-example-without" >>"$log" 2>&1; then
+    fail "find_package(Lumora COMPONENTS Qt) succeeds without lumora-qt-dev"
+fi
 
+# Then the widget.
+install_packages "${debs[1]}"
+# Qt's form designer looks for plugins in the system's plugin folder.
+plugin="$(qmake6 -query QT_INSTALL_PLUGINS)/designer/liblumora_header_strip.so"
+[[ -f $plugin ]] || fail "the designer's plugin is not at $plugin"
+plugin_info="$("$(qmake6 -query QT_HOST_BINS)/qtplugininfo" "$plugin" 2>&1 || true)"
+echo "$plugin_info" >>"$log"
+[[ $plugin_info == *'IID "org.qt-project.QDesignerCustomWidgetInterface"'* ]] ||
+    fail "Qt does not read $plugin as a designer plugin"
+no_private_library_paths /usr/bin/lumora-qt-demo "$plugin"
 step cmake -S examples/qt-strip -B "$check_dir/qt-example"
 step cmake --build "$check_dir/qt-example"
 widget_shows_strip "$check_dir/qt-example/qt-strip" "$check_dir/find-package"
@@ -166,5 +190,5 @@ for package in "${packages[@]}"; do
 done
 
 echo "check-deb: ${debs[*]##*/}: lintian without errors; installed, examples/render-form built with" \
-    "find_package(Lumora) and with pkg-config, and examples/qt-strip, showed the strip lumora render draws;" \
-    "removed, none of their files or folders is left"
+    "find_package(Lumora) and with pkg-config (lumora-dev alone) and examples/qt-strip showed the strip" \
+    "lumora render draws; removed, none of their files or folders is left"
