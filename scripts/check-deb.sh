@@ -10,9 +10,9 @@
 # install through find_package(Lumora) and through `pkg-config lumora`, and
 # examples/qt-strip through find_package(Lumora COMPONENTS Qt), checks that
 # they show the strip build/hosts/cli/lumora draws and that Qt finds the
-# designer plugin where it looks for plugins, then removes the
-# packages and checks that the system holds what it held before. The
-# packages are removed however the check ends. Needs root (or sudo).
+# designer plugin where it looks for plugins, then removes the packages and
+# checks that none of their files or folders is left. The packages are
+# removed however the check ends. Needs root (or sudo).
 # Everything happens in build/deb-check; the steps' output goes to its
 # log.txt. Exits non-zero when any step fails.
 set -euo pipefail
@@ -81,9 +81,10 @@ for package in "${packages[@]}"; do
         fail "$package is on this system already ($status); remove it first, the check installs and removes it"
 done
 
-version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build_dir/CMakeCache.txt" 2>/dev/null || true)"
-arch="$(dpkg --print-architecture)"
 step bash scripts/package-deb.sh "$check_dir/dist"
+# The packages carry the project's version.
+version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build_dir/CMakeCache.txt")"
+arch="$(dpkg --print-architecture)"
 debs=()
 for package in "${packages[@]}"; do
     deb="$check_dir/dist/${package}_${version}_${arch}.deb"

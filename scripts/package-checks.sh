@@ -1,9 +1,12 @@
+# shellcheck shell=bash
 # SPDX-License-Identifier: MIT
 #
 # Sourced by the scripts that check an installed package as a project
 # outside this tree uses it (check-package.sh: a prefix install;
 # check-deb.sh: the Debian packages). The sourcing script sets check_name,
-# which starts every message, and log, where each step's output goes.
+# which starts every message, log, where each step's output goes, and
+# repo_root.
+# shellcheck disable=SC2154 # those three
 
 fail() {
     echo "$check_name: $1" >&2
