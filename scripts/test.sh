@@ -4,9 +4,9 @@
 # Usage: test.sh
 #
 # Checks the layout's include rules, builds everything, checks the installed
-# package and runs every test: the fuzzers and the native tests under the
-# sanitizers, the Windows builds under Wine, and the native ones. Exits
-# non-zero when any fails.
+# package and the Debian packages and runs every test: the fuzzers and the
+# native tests under the sanitizers, the Windows builds under Wine, and the
+# native ones. Exits non-zero when any fails.
 set -euo pipefail
 
 repo_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -17,6 +17,9 @@ bash scripts/check-layout.sh
 bash scripts/build.sh
 # The installed package, as a project outside this tree uses it.
 bash scripts/check-package.sh build
+# The Debian packages, installed, used and removed again; the packages and
+# lintian's report are in the log.
+timeout --kill-after=320 1200 bash scripts/check-deb.sh
 # Every fuzzer for half a minute, and the native tests, under AddressSanitizer
 # and UndefinedBehaviorSanitizer, in a Clang build (build-sanitize/).
 bash scripts/sanitize.sh
