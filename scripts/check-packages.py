@@ -24,7 +24,9 @@ REPO = Path(__file__).resolve().parent.parent
 # Commands the scripts run that no build tree records.
 COMMANDS = [
     "xvfb-run", "Xvfb", "xauth", "timeout", "python3", "clang++-14", "llvm-symbolizer-14",
-    "wine", "wineserver", "dpkg-source", "git",
+    "wine", "wineserver", "dpkg-source", "git", "dbus-run-session",
+    "dpkg-deb", "dpkg-shlibdeps", "file", "lintian",
+    "wixl", "msiinfo", "zip", "unzip",
 ]
 # Font families the tests and the demo draw with, through fontconfig.
 FONTS = ["DejaVu Sans", "Liberation Sans"]
