@@ -29,8 +29,11 @@ read -r -a run_targets <<<"${LUMORA_WINE_RUN_TARGETS:-mingw-i686 mingw-x86_64}"
 # unpacks Debian's sources; the Windows build takes nlohmann-json's and
 # stb's headers from their Linux packages; the text cases draw with DejaVu
 # Sans. widl imports the system's interfaces from libwine-dev's .idl files.
+# The Windows packages are made with wixl and zip and checked with msiinfo
+# and unzip.
 windows_packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 wine32:i386 python3
-    dpkg-dev nlohmann-json3-dev libstb-dev fonts-dejavu-core libwine-dev xvfb xauth)
+    dpkg-dev nlohmann-json3-dev libstb-dev fonts-dejavu-core libwine-dev xvfb xauth
+    wixl msitools zip unzip)
 
 export WINEPREFIX="$repo_root/build-wine/wineprefix"
 export WINEDEBUG=-all
@@ -120,7 +123,9 @@ check_32bit_loader() {
 }
 
 # Both word sizes' tests, inside one Xvfb display, with a wineserver that
-# starts on that display and stops before it closes.
+# starts on that display and stops before it closes. Then the installers
+# and the registration-free package, made from both builds and tested in a
+# new prefix of their own.
 run_on_display() {
     local target status=0
     for target in "$@"; do
@@ -128,6 +133,8 @@ run_on_display() {
         run_target "$target" || status=1
     done
     wineserver -k 2>/dev/null || true
+    echo "wine-tests: Windows packages"
+    timeout 1200 bash tests/install/wine-install-test.sh || status=1
     return "$status"
 }
 
