@@ -14,7 +14,8 @@
 #      custom action that runs the library's own registration;
 #   2. checks that the prefix knows no class of ours, unzips the
 #      registration-free package and runs its demo, which must show the
-#      strip with nothing registered;
+#      strip with nothing registered, and uses the control through the
+#      library's manifest alone (lumora_regfree_check);
 #   3. installs the 64-bit MSI, creates the control from a 64-bit script,
 #      runs the demo on the installed control and compares its window with
 #      the registration-free one, uninstalls, and checks that the registry
@@ -188,12 +189,22 @@ check_install() {
 }
 
 check_regfree() {
-    local loader="$1" arch="$2" folder
+    local loader="$1" arch="$2" target="$3" folder output expected
     folder="$work/regfree/DorvaneLumoraStyleList-$version-regfree/$arch"
     if run_demo "$loader" "$folder/lumora-demo.exe" "$work/regfree-$arch.bmp"; then
         pass "the $arch demo ran from the unzipped folder with nothing registered"
     else
         fail "the $arch demo did not run from the unzipped folder"
+    fi
+    # Each redirection the library's manifest gives, one by one.
+    output="$(run "$loader" "$repo_root/build-wine/$target/tests/lumora_regfree_check.exe" \
+        "$(windows_path "$folder")" | tr -d '\r')" || true
+    expected="$(printf '%s\n' "ProgID ok" "VersionedProgID ok" "CoCreateInstance ok" "LoadRegTypeLib ok" \
+        "_LumoraListControl ok")"
+    if [[ "$output" == "$expected" ]]; then
+        pass "through the $arch manifests alone both ProgIDs and the class create the control and the type library loads"
+    else
+        fail "through the $arch manifests:"$'\n'"$output"
     fi
 }
 
@@ -210,7 +221,7 @@ main() {
     new_prefix
     check_nothing_registered
     unzip -q "$dist/DorvaneLumoraStyleList-$version-regfree.zip" -d "$work/regfree"
-    check_regfree "$wine64" x64
+    check_regfree "$wine64" x64 x86_64
     cp "$work/regfree-x64.bmp" "$work/regfree.bmp" 2>/dev/null || true
     check_nothing_registered
     # The script host registers its own libraries when it first runs: once
@@ -220,7 +231,7 @@ main() {
         "$(windows_path "$repo_root/tests/server/scripts/Empty.vbs")" >/dev/null 2>&1 || true
     check_install "$wine64" "$msi64" "Program Files" system32
     if "$wine32" --version >/dev/null 2>&1 && run "$wine32" cmd /c exit 0 >/dev/null 2>&1; then
-        check_regfree "$wine32" x86
+        check_regfree "$wine32" x86 i686
         check_install "$wine32" "$msi32" "Program Files (x86)" syswow64
     else
         echo "wine-install-test: the 32-bit MSI and demo not run: Wine's 32-bit loader does not start on this" \
