@@ -82,18 +82,31 @@ registry_difference() { diff "$1" "$2" | grep '^[<>]' | head -40 || true; }
 # trace of ours.
 installer_folders='^> [^ ]+ \[HKEY_LOCAL_MACHINE\\Software\\(Classes\\Installer(\\(Features|Products|UpgradeCodes))?|Microsoft\\Windows\\CurrentVersion\\Installer\\(UpgradeCodes|UserData(\\S-1-5-18(\\(Components|Products))?)?))\]$'
 
+# Each table is read whole before it is searched: grep -q ending a pipe
+# early would fail msiinfo, and the pipe with it.
 check_msi_tables() {
-    local msi="$1" folder="$2" rows
-    local name
+    local msi="$1" folder="$2" table="$3" name directories files registry actions=""
     name="$(basename "$msi")"
-    msiinfo export "$msi" Directory | grep -q "	$folder	" &&
+    directories="$(msiinfo export "$msi" Directory)"
+    files="$(msiinfo export "$msi" File)"
+    registry="$(msiinfo export "$msi" Registry | tail -n +4)"
+    if msiinfo tables "$msi" | grep -x CustomAction >/dev/null; then actions="$(msiinfo export "$msi" CustomAction)"; fi
+    [[ "$directories" == *$'\t'"$folder"$'\t'* ]] &&
         pass "$name installs into $folder" || fail "$name: no $folder in its Directory table"
-    msiinfo export "$msi" File | grep -q "DorvaneLumoraStyleList.ocx" &&
+    [[ "$files" == *DorvaneLumoraStyleList.ocx* ]] &&
         pass "$name holds the library" || fail "$name: no library in its File table"
-    rows="$(msiinfo export "$msi" Registry | tail -n +4 | wc -l)"
-    [[ "$rows" -ge 60 ]] && pass "$name writes $rows registry rows" || fail "$name: only $rows registry rows"
-    if msiinfo tables "$msi" | grep -qx CustomAction &&
-        msiinfo export "$msi" CustomAction | grep -qi "DllRegisterServer\|regsvr32"; then
+    # Every key and value the library's own registration writes, and
+    # nothing else, by key and value name.
+    local wanted written
+    wanted="$(awk -F'\t' '$1 == "key" { print "Software\\Classes\\" $2 "\t*" }
+        $1 == "value" { print "Software\\Classes\\" $2 "\t" $3 }' "$table" | sort)"
+    written="$(awk -F'\t' '{ print $3 "\t" $4 }' <<<"$registry" | sort)"
+    if [[ "$written" == "$wanted" ]]; then
+        pass "$name writes the $(wc -l <<<"$written") registry rows the library's registration stands for"
+    else
+        fail "$name: registry rows differ from the library's table:"$'\n'"$(diff <(echo "$wanted") <(echo "$written"))"
+    fi
+    if [[ "${actions,,}" == *dllregisterserver* || "${actions,,}" == *regsvr32* ]]; then
         fail "$name registers the library through a custom action"
     else
         pass "$name has no custom action that runs the library's registration"
@@ -215,8 +228,8 @@ main() {
     bash scripts/package-windows.sh "$dist"
     local msi64="$dist/DorvaneLumoraStyleList-$version-x64.msi" msi32="$dist/DorvaneLumoraStyleList-$version-x86.msi"
     ls -l "$msi64" "$msi32" "$dist/DorvaneLumoraStyleList-$version-regfree.zip"
-    check_msi_tables "$msi64" ProgramFiles64Folder
-    check_msi_tables "$msi32" ProgramFilesFolder
+    check_msi_tables "$msi64" ProgramFiles64Folder "$repo_root/build-wine/package/x64/registry.txt"
+    check_msi_tables "$msi32" ProgramFilesFolder "$repo_root/build-wine/package/x86/registry.txt"
 
     new_prefix
     check_nothing_registered
