@@ -9,8 +9,10 @@
 # surface and the system's GDI and compares the pixels, and the control
 # library's tests host the control in a real container window and drive it
 # with real pointer and keyboard input. The strip both backends painted is
-# left as PNG in build-wine/<target>/images/. Exits non-zero when anything
-# fails.
+# left as PNG in build-wine/<target>/images/. Then it makes the Windows
+# packages (MSI installers, registration-free zip) into build-wine/dist and
+# tests them in a new prefix of their own (tests/install/). Exits non-zero
+# when anything fails.
 #
 # Both word sizes are built and run. The 32-bit tests need a kernel that
 # runs 32-bit programs; where it has that switched off (some build machines
