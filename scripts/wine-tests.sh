@@ -9,8 +9,10 @@
 # surface and the system's GDI and compares the pixels, and the control
 # library's tests host the control in a real container window and drive it
 # with real pointer and keyboard input. The strip both backends painted is
-# left as PNG in build-wine/<target>/images/. Exits non-zero when anything
-# fails.
+# left as PNG in build-wine/<target>/images/. Then it makes the Windows
+# packages (MSI installers, registration-free zip) into build-wine/dist and
+# tests them in a new prefix of their own (tests/install/). Exits non-zero
+# when anything fails.
 #
 # Both word sizes are built and run. The 32-bit tests need a kernel that
 # runs 32-bit programs; where it has that switched off (some build machines
@@ -113,7 +115,9 @@ check_32bit_loader() {
 }
 
 # Both word sizes' tests, inside one Xvfb display, with a wineserver that
-# starts on that display and stops before it closes.
+# starts on that display and stops before it closes. Then the installers
+# and the registration-free package, made from both builds and tested in a
+# new prefix of their own.
 run_on_display() {
     local target status=0
     for target in "$@"; do
@@ -121,6 +125,8 @@ run_on_display() {
         run_target "$target" || status=1
     done
     wineserver -k 2>/dev/null || true
+    echo "wine-tests: Windows packages"
+    timeout 1200 bash tests/install/wine-install-test.sh || status=1
     return "$status"
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The four entry points through which the system registers the library,
-// obtains its class factories and asks whether it may unload it.
+// The entry points through which the system registers the library (for
+// the machine, or with DllInstall for one user), obtains its class
+// factories and asks whether it may unload it.
 #include "WindowsHeaders.h"
 
 #include "ClassFactory.h"
@@ -23,6 +24,14 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() { return RegisterServerEntries(ModulePath()); }
 
 extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() { return UnregisterServerEntries(); }
+
+// `regsvr32 /n /i:user` registers the library for the current user alone,
+// `regsvr32 /u /n /i:user` takes that back; users without the rights to
+// change the machine's classes install the control this way.
+extern "C" HRESULT STDAPICALLTYPE DllInstall(BOOL install, PCWSTR commandLine) {
+    if (!commandLine || ::lstrcmpiW(commandLine, L"user") != 0) return E_INVALIDARG;
+    return install ? RegisterServerEntriesForUser(ModulePath()) : UnregisterServerEntriesForUser(ModulePath());
+}
 
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return ModuleCanUnload() ? S_OK : S_FALSE; }
 

@@ -30,17 +30,14 @@ constexpr wchar_t kTypeLibraryVersion[] = L"1.0";
 // Every class of the library lives in the container's own thread.
 constexpr wchar_t kThreadingModel[] = L"Apartment";
 
-// One value under a key; an empty name stands for the key's default value.
-struct RegistryValue {
-    std::wstring name;
-    std::wstring data;
-};
-
-// One key below HKEY_CLASSES_ROOT and the values written into it.
-struct RegistryEntry {
-    std::wstring path;
-    std::vector<RegistryValue> values;
-};
+// The system's marshalers for automation interfaces: the type library's own
+// for a dual or automation-compatible interface, IDispatch's for a
+// dispinterface.
+constexpr wchar_t kAutomationMarshaler[] = L"{00020424-0000-0000-C000-000000000046}";
+constexpr wchar_t kDispatchMarshaler[] = L"{00020420-0000-0000-C000-000000000046}";
+// Where a user's own classes live; the system shows them over the
+// machine's.
+constexpr wchar_t kUserClassesKey[] = L"Software\\Classes";
 
 // Owns an open registry key.
 class RegistryKey {
@@ -129,39 +126,82 @@ std::wstring TypeLibraryFileKey(const TLIBATTR& library) {
     return TypeLibraryLocaleKey(library) + (library.syskind == SYS_WIN64 ? L"\\win64" : L"\\win32");
 }
 
+// What the library says about itself, as its registration records it.
+struct TypeLibraryDescription {
+    TLIBATTR attributes = {};
+    std::wstring name;
+};
+
+// What registration records for one of the library's interfaces.
+struct InterfaceDescription {
+    IID iid = {};
+    std::wstring name;
+    bool dispatchOnly = false;
+};
+
 // The keys the system's RegisterTypeLib writes for a library, as far as they
-// are the library's alone; the registration itself is left to the system,
-// these serve to clear what a broken registration left behind.
-std::vector<RegistryEntry> TypeLibraryEntries(const TLIBATTR& library) {
-    const std::wstring versionKey = TypeLibraryVersionKey(library);
+// are the library's alone. A machine-wide registration leaves writing them
+// to the system and uses them to clear what a broken registration left
+// behind; a per-user one writes them itself.
+std::vector<RegistryEntry> TypeLibraryEntries(const TypeLibraryDescription& library, const std::wstring& modulePath) {
+    const TLIBATTR& attributes = library.attributes;
+    const std::wstring versionKey = TypeLibraryVersionKey(attributes);
+    const std::wstring folder = modulePath.substr(0, modulePath.find_last_of(L'\\') + 1);
     return {
-        {TypeLibraryKey(library), {}},
-        // The library's name.
-        {versionKey, {{L"", L""}}},
-        {TypeLibraryLocaleKey(library), {}},
-        {TypeLibraryFileKey(library), {{L"", L""}}},
-        {versionKey + L"\\FLAGS", {{L"", L""}}},
-        {versionKey + L"\\HELPDIR", {{L"", L""}}},
+        {TypeLibraryKey(attributes), {}},
+        {versionKey, {{L"", library.name}}},
+        {TypeLibraryLocaleKey(attributes), {}},
+        {TypeLibraryFileKey(attributes), {{L"", modulePath}}},
+        {versionKey + L"\\FLAGS", {{L"", std::to_wstring(attributes.wLibFlags)}}},
+        // The folder without its last separator, as the system writes it.
+        {versionKey + L"\\HELPDIR", {{L"", folder.empty() ? folder : folder.substr(0, folder.size() - 1)}}},
     };
 }
 
 // The keys RegisterTypeLib writes for one of the library's interfaces.
-std::vector<RegistryEntry> InterfaceEntries(REFIID iid) {
-    const std::wstring key = L"Interface\\" + GuidText(iid);
+std::vector<RegistryEntry> InterfaceEntries(const InterfaceDescription& type, const TLIBATTR& library) {
+    const std::wstring key = L"Interface\\" + GuidText(type.iid);
+    const std::wstring marshaler = type.dispatchOnly ? kDispatchMarshaler : kAutomationMarshaler;
+    wchar_t version[16] = {};
+    ::wsprintfW(version, L"%x.%x", library.wMajorVerNum, library.wMinorVerNum);
     return {
-        {key, {{L"", L""}}},
-        {key + L"\\ProxyStubClsid", {{L"", L""}}},
-        {key + L"\\ProxyStubClsid32", {{L"", L""}}},
-        {key + L"\\TypeLib", {{L"", L""}, {L"Version", L""}}},
+        {key, {{L"", type.name}}},
+        {key + L"\\ProxyStubClsid", {{L"", marshaler}}},
+        {key + L"\\ProxyStubClsid32", {{L"", marshaler}}},
+        {key + L"\\TypeLib", {{L"", GuidText(library.guid)}, {L"Version", version}}},
     };
+}
+
+// The library's interfaces that the system's type library registration
+// records: dispinterfaces, and interfaces that automation can marshal.
+std::vector<InterfaceDescription> RegisteredInterfaces(ITypeLib* library) {
+    std::vector<InterfaceDescription> interfaces;
+    for (UINT index = 0; index < library->GetTypeInfoCount(); ++index) {
+        ScopedComPtr<ITypeInfo> type;
+        TYPEATTR* attributes = nullptr;
+        if (FAILED(library->GetTypeInfo(index, type.Receive())) || FAILED(type->GetTypeAttr(&attributes))) continue;
+        const bool dispatchOnly = attributes->typekind == TKIND_DISPATCH && !(attributes->wTypeFlags & TYPEFLAG_FDUAL);
+        const bool registered = attributes->typekind == TKIND_DISPATCH ||
+                                (attributes->typekind == TKIND_INTERFACE &&
+                                 (attributes->wTypeFlags & (TYPEFLAG_FDUAL | TYPEFLAG_FOLEAUTOMATION)));
+        const IID iid = attributes->guid;
+        type->ReleaseTypeAttr(attributes);
+        if (!registered) continue;
+        BSTR name = nullptr;
+        library->GetDocumentation(static_cast<INT>(index), &name, nullptr, nullptr, nullptr);
+        interfaces.push_back({iid, name ? std::wstring(name, ::SysStringLen(name)) : std::wstring(), dispatchOnly});
+        ::SysFreeString(name);
+    }
+    return interfaces;
 }
 
 const wchar_t* ValueName(const RegistryValue& value) { return value.name.empty() ? nullptr : value.name.c_str(); }
 
-HRESULT WriteEntry(const RegistryEntry& entry) {
+// root is the machine's merged classes (HKEY_CLASSES_ROOT) or a user's own.
+HRESULT WriteEntry(HKEY root, const RegistryEntry& entry) {
     RegistryKey key;
-    LSTATUS status = ::RegCreateKeyExW(HKEY_CLASSES_ROOT, entry.path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                       KEY_SET_VALUE, nullptr, key.Receive(), nullptr);
+    LSTATUS status = ::RegCreateKeyExW(root, entry.path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+                                       nullptr, key.Receive(), nullptr);
     for (const RegistryValue& value : entry.values) {
         if (status != ERROR_SUCCESS) break;
         const DWORD bytes = static_cast<DWORD>((value.data.size() + 1) * sizeof(wchar_t));
@@ -174,9 +214,9 @@ HRESULT WriteEntry(const RegistryEntry& entry) {
 // Removes the entry's values, then its key once nothing is left in it: a
 // value or subkey some other program put there keeps the key alive.
 // view selects a registry view other than the process's own.
-HRESULT RemoveEntry(const RegistryEntry& entry, REGSAM view) {
+HRESULT RemoveEntry(HKEY root, const RegistryEntry& entry, REGSAM view) {
     RegistryKey key;
-    LSTATUS status = ::RegOpenKeyExW(HKEY_CLASSES_ROOT, entry.path.c_str(), 0,
+    LSTATUS status = ::RegOpenKeyExW(root, entry.path.c_str(), 0,
                                      KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_ENUMERATE_SUB_KEYS | view, key.Receive());
     if (status == ERROR_FILE_NOT_FOUND) return S_OK;
     if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
@@ -191,16 +231,16 @@ HRESULT RemoveEntry(const RegistryEntry& entry, REGSAM view) {
     if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
     key.Reset();
     if (subkeys != 0 || values != 0) return S_OK;
-    status = ::RegDeleteKeyExW(HKEY_CLASSES_ROOT, entry.path.c_str(), view, 0);
+    status = ::RegDeleteKeyExW(root, entry.path.c_str(), view, 0);
     return status == ERROR_FILE_NOT_FOUND ? S_OK : HRESULT_FROM_WIN32(status);
 }
 
 // Removes the entries last first, so that subkeys go before their parents;
 // every entry is tried even after one fails.
-HRESULT RemoveEntries(const std::vector<RegistryEntry>& entries, REGSAM view) {
+HRESULT RemoveEntries(HKEY root, const std::vector<RegistryEntry>& entries, REGSAM view) {
     HRESULT result = S_OK;
     for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
-        const HRESULT hr = RemoveEntry(*entry, view);
+        const HRESULT hr = RemoveEntry(root, *entry, view);
         if (SUCCEEDED(result)) result = hr;
     }
     return result;
@@ -238,7 +278,8 @@ bool InterfaceNamesLibrary(REFIID iid, REFGUID libid, REGSAM view) {
 // RegisterTypeLib registers the interfaces in both registry views, and
 // UnRegisterTypeLib finds them only through the library's own key, which a
 // broken registration may have lost: whatever still names our library goes.
-HRESULT RemoveInterfaceEntries(ITypeLib* library, REFGUID libid) {
+HRESULT RemoveInterfaceEntries(ITypeLib* library, const TLIBATTR& libraryAttributes) {
+    const GUID& libid = libraryAttributes.guid;
     const REGSAM otherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
     HRESULT result = S_OK;
     for (UINT index = 0; index < library->GetTypeInfoCount(); ++index) {
@@ -251,7 +292,8 @@ HRESULT RemoveInterfaceEntries(ITypeLib* library, REFGUID libid) {
         if (!isInterface) continue;
         for (const REGSAM view : {REGSAM{0}, otherView}) {
             if (!InterfaceNamesLibrary(iid, libid, view)) continue;
-            const HRESULT hr = RemoveEntries(InterfaceEntries(iid), view);
+            const HRESULT hr =
+                RemoveEntries(HKEY_CLASSES_ROOT, InterfaceEntries({iid, L"", false}, libraryAttributes), view);
             if (SUCCEEDED(result)) result = hr;
         }
     }
@@ -280,18 +322,99 @@ HRESULT UnregisterTypeLibrary(const std::wstring& modulePath) {
         ::UnRegisterTypeLib(attributes.guid, attributes.wMajorVerNum, attributes.wMinorVerNum, attributes.lcid,
                             attributes.syskind);
     }
-    const HRESULT interfaces = RemoveInterfaceEntries(library.get(), attributes.guid);
-    const HRESULT keys = RemoveEntries(TypeLibraryEntries(attributes), 0);
+    const HRESULT interfaces = RemoveInterfaceEntries(library.get(), attributes);
+    const HRESULT keys = RemoveEntries(HKEY_CLASSES_ROOT, TypeLibraryEntries({attributes, L""}, modulePath), 0);
     return FAILED(interfaces) || FAILED(keys) ? SELFREG_E_TYPELIB : S_OK;
 }
 
 HRESULT Unregister(const std::wstring& modulePath) {
-    const HRESULT classes = FAILED(RemoveEntries(ServerEntries(modulePath), 0)) ? SELFREG_E_CLASS : S_OK;
+    const HRESULT classes =
+        FAILED(RemoveEntries(HKEY_CLASSES_ROOT, ServerEntries(modulePath), 0)) ? SELFREG_E_CLASS : S_OK;
     const HRESULT library = UnregisterTypeLibrary(modulePath);
     return FAILED(classes) ? classes : library;
 }
 
+// The library's name as its registration records it: the help string its
+// library block gives, or else its name.
+std::wstring TypeLibraryName(ITypeLib* library) {
+    BSTR name = nullptr;
+    BSTR text = nullptr;
+    library->GetDocumentation(-1, &name, &text, nullptr, nullptr);
+    const BSTR chosen = text && ::SysStringLen(text) ? text : name;
+    std::wstring result = chosen ? std::wstring(chosen, ::SysStringLen(chosen)) : std::wstring();
+    ::SysFreeString(name);
+    ::SysFreeString(text);
+    return result;
+}
+
+// Loads the library file's type library and checks that it is ours.
+HRESULT LoadServerLibrary(const std::wstring& modulePath, ScopedComPtr<ITypeLib>& library, TLIBATTR& attributes) {
+    if (FAILED(LoadOwnTypeLibrary(modulePath, library, attributes)) ||
+        !IsEqualGUID(attributes.guid, LIBID_DorvaneLumoraStyleList)) {
+        return SELFREG_E_TYPELIB;
+    }
+    return S_OK;
+}
+
+// The shared keys a user's classes may not have yet: a per-user
+// registration creates them, and removes them again when it leaves them
+// empty.
+std::vector<RegistryEntry> UserClassesEntries(const std::vector<RegistryEntry>& server) {
+    std::vector<RegistryEntry> entries = {{L"CLSID", {}}, {L"Interface", {}}, {L"TypeLib", {}}};
+    entries.insert(entries.end(), server.begin(), server.end());
+    return entries;
+}
+
+// Opens (and if need be creates) the user's own classes key.
+HRESULT OpenUserClasses(RegistryKey& classes) {
+    return HRESULT_FROM_WIN32(::RegCreateKeyExW(HKEY_CURRENT_USER, kUserClassesKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                                KEY_CREATE_SUB_KEY | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE, nullptr,
+                                                classes.Receive(), nullptr));
+}
+
 }  // namespace
+
+HRESULT ListServerEntries(const std::wstring& modulePath, std::vector<RegistryEntry>& entries) {
+    entries.clear();
+    ScopedComPtr<ITypeLib> library;
+    TLIBATTR attributes = {};
+    if (modulePath.empty()) return SELFREG_E_CLASS;
+    const HRESULT hr = LoadServerLibrary(modulePath, library, attributes);
+    if (FAILED(hr)) return hr;
+    entries = TypeLibraryEntries({attributes, TypeLibraryName(library.get())}, modulePath);
+    for (const InterfaceDescription& type : RegisteredInterfaces(library.get())) {
+        const std::vector<RegistryEntry> keys = InterfaceEntries(type, attributes);
+        entries.insert(entries.end(), keys.begin(), keys.end());
+    }
+    const std::vector<RegistryEntry> classes = ServerEntries(modulePath);
+    entries.insert(entries.end(), classes.begin(), classes.end());
+    return S_OK;
+}
+
+HRESULT RegisterServerEntriesForUser(const std::wstring& modulePath) {
+    std::vector<RegistryEntry> server;
+    HRESULT hr = ListServerEntries(modulePath, server);
+    if (FAILED(hr)) return hr;
+    RegistryKey classes;
+    if (FAILED(OpenUserClasses(classes))) return SELFREG_E_CLASS;
+    const std::vector<RegistryEntry> entries = UserClassesEntries(server);
+    for (const RegistryEntry& entry : entries) {
+        if (FAILED(WriteEntry(classes.get(), entry))) {
+            RemoveEntries(classes.get(), entries, 0);
+            return SELFREG_E_CLASS;
+        }
+    }
+    return S_OK;
+}
+
+HRESULT UnregisterServerEntriesForUser(const std::wstring& modulePath) {
+    std::vector<RegistryEntry> server;
+    const HRESULT hr = ListServerEntries(modulePath, server);
+    if (FAILED(hr)) return hr;
+    RegistryKey classes;
+    if (FAILED(OpenUserClasses(classes))) return SELFREG_E_CLASS;
+    return FAILED(RemoveEntries(classes.get(), UserClassesEntries(server), 0)) ? SELFREG_E_CLASS : S_OK;
+}
 
 // Writes the type library's entries, then the classes'. The first failure
 // takes back whatever was written; a file that holds no type library of
@@ -301,15 +424,12 @@ HRESULT RegisterServerEntries(const std::wstring& modulePath) {
     ScopedComPtr<ITypeLib> library;
     TLIBATTR attributes = {};
     if (modulePath.empty()) return SELFREG_E_CLASS;
-    if (FAILED(LoadOwnTypeLibrary(modulePath, library, attributes)) ||
-        !IsEqualGUID(attributes.guid, LIBID_DorvaneLumoraStyleList)) {
-        return SELFREG_E_TYPELIB;
-    }
+    if (FAILED(LoadServerLibrary(modulePath, library, attributes))) return SELFREG_E_TYPELIB;
     HRESULT hr = ::RegisterTypeLib(library.get(), const_cast<wchar_t*>(modulePath.c_str()), nullptr);
     if (FAILED(hr)) hr = SELFREG_E_TYPELIB;
     for (const RegistryEntry& entry : ServerEntries(modulePath)) {
         if (FAILED(hr)) break;
-        if (FAILED(WriteEntry(entry))) hr = SELFREG_E_CLASS;
+        if (FAILED(WriteEntry(HKEY_CLASSES_ROOT, entry))) hr = SELFREG_E_CLASS;
     }
     if (FAILED(hr)) Unregister(modulePath);
     return hr;

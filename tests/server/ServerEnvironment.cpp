@@ -23,7 +23,7 @@ constexpr const wchar_t* kSharedClassKeys[] = {L"CLSID", L"Interface", L"TypeLib
 constexpr const wchar_t* kSkippedKeys[] = {L"Wow6432Node", L"MIME"};
 // Both registry views: the system's type library registration writes
 // interface keys into the other word size's view too.
-constexpr std::pair<REGSAM, const char*> kViews[] = {{KEY_WOW64_64KEY, "HKCR64"}, {KEY_WOW64_32KEY, "HKCR32"}};
+constexpr std::pair<REGSAM, const char*> kViews[] = {{KEY_WOW64_64KEY, "64"}, {KEY_WOW64_32KEY, "32"}};
 
 // Owns a kernel handle.
 class ScopedHandle {
@@ -152,11 +152,11 @@ bool Contains(const std::vector<std::wstring>& names, const std::wstring& name) 
 // Program identifiers are the top-level keys that are neither file types
 // (".txt") nor one of the keys dumped on their own or skipped. Key names
 // ignore case: the system's "Typelib" is our "TypeLib".
-std::vector<std::wstring> TopLevelKeys(REGSAM view) {
+std::vector<std::wstring> TopLevelKeys(HKEY classes, const wchar_t* path, REGSAM view) {
     const std::vector<std::wstring> skipped(std::begin(kSkippedKeys), std::end(kSkippedKeys));
     std::vector<std::wstring> names(std::begin(kSharedClassKeys), std::end(kSharedClassKeys));
     ScopedKey root;
-    if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, nullptr, 0, KEY_READ | view, root.Receive()) != ERROR_SUCCESS) {
+    if (::RegOpenKeyExW(classes, path, 0, KEY_READ | view, root.Receive()) != ERROR_SUCCESS) {
         return names;
     }
     wchar_t child[256];
@@ -256,11 +256,15 @@ int RunScript(const std::wstring& script, std::string* output) {
     return RunProcess(L"\"" + SystemDirectory() + L"\\cscript.exe\" //NoLogo \"" + script + L"\"", output);
 }
 
-RegistrySnapshot TakeRegistrySnapshot() {
+RegistrySnapshot TakeRegistrySnapshot() { return TakeClassesSnapshot(HKEY_CLASSES_ROOT, nullptr, "HKCR"); }
+
+RegistrySnapshot TakeClassesSnapshot(HKEY root, const wchar_t* path, const char* label) {
     RegistrySnapshot snapshot;
-    for (const auto& [view, root] : kViews) {
-        for (const std::wstring& name : TopLevelKeys(view)) {
-            DumpKey(HKEY_CLASSES_ROOT, name, view, std::string(root) + "\\" + Utf8(name), snapshot.lines);
+    for (const auto& [view, wordSize] : kViews) {
+        ScopedKey classes;
+        if (::RegOpenKeyExW(root, path, 0, KEY_READ | view, classes.Receive()) != ERROR_SUCCESS) continue;
+        for (const std::wstring& name : TopLevelKeys(root, path, view)) {
+            DumpKey(classes.get(), name, view, std::string(label) + wordSize + "\\" + Utf8(name), snapshot.lines);
         }
     }
     std::sort(snapshot.lines.begin(), snapshot.lines.end());

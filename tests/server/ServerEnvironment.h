@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "WindowsHeaders.h"
+
 #include <string>
 #include <vector>
 
@@ -26,6 +28,9 @@ std::wstring ServerPath();
 // HKEY_CLASSES_ROOT's class, interface and type library keys and its
 // program identifiers, each with everything below it.
 RegistrySnapshot TakeRegistrySnapshot();
+// The same keys below path in root, in both views, each line starting with
+// label and the view's word size ("HKCU64\\CLSID\\...").
+RegistrySnapshot TakeClassesSnapshot(HKEY root, const wchar_t* path, const char* label);
 // The lines only in before ("- ") and only in after ("+ "), one a line:
 // what a failure message shows.
 std::string SnapshotDifference(const RegistrySnapshot& before, const RegistrySnapshot& after);
