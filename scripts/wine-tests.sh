@@ -18,6 +18,8 @@
 # runs 32-bit programs; where it has that switched off (some build machines
 # do), they are skipped with a message saying so. One word size alone:
 #   LUMORA_WINE_RUN_TARGETS=mingw-x86_64 bash scripts/wine-tests.sh
+# Both word sizes built and nothing run, as scripts/package.sh needs them:
+#   bash scripts/wine-tests.sh --build-only
 set -euo pipefail
 
 repo_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -138,6 +140,7 @@ main() {
     # The control library's build runs a tool of its own under Wine.
     prepare_prefix
     for target in "${build_targets[@]}"; do build_target "$target"; done
+    [[ "${1:-}" == --build-only ]] && return 0
     # The build's wineserver has no display: windowed tests need a new one.
     wineserver -k 2>/dev/null || true
     xvfb-run -a -s "$xvfb_screen" bash "${BASH_SOURCE[0]}" --run-on-display "${run_targets[@]}" || status=1
