@@ -15,6 +15,7 @@
 #include "FormFile.h"
 #include "PointerReplay.h"
 #include "WindowCapture.h"
+#include "platform/win32/Utf8Text.h"
 
 namespace {
 
@@ -27,17 +28,12 @@ constexpr int kExitUsage = 2;
 // capture.
 constexpr DWORD kSettleMilliseconds = 400;
 
-std::string Utf8(const std::wstring& text) {
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string result(size > 0 ? size - 1 : 0, '\0');
-    if (size > 1) ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, result.data(), size, nullptr, nullptr);
-    return result;
-}
+using lumora::win32::Utf8Text;
 
 // Tells the user on the console when there is one, else in a message box.
 void Report(const std::wstring& text) {
     const HANDLE error = ::GetStdHandle(STD_ERROR_HANDLE);
-    const std::string bytes = Utf8(L"lumora-demo: " + text + L"\n");
+    const std::string bytes = Utf8Text(L"lumora-demo: " + text + L"\n");
     DWORD written = 0;
     if (error && error != INVALID_HANDLE_VALUE &&
         ::WriteFile(error, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))

@@ -20,20 +20,13 @@
 #include <vector>
 
 #include "ServerRegistration.h"
+#include "platform/win32/Utf8Text.h"
 
 namespace {
 
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return std::string();
-    const int size =
-        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string result(size, '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size, nullptr,
-                          nullptr);
-    return result;
-}
+using lumora::win32::Utf8Text;
 
-void PrintLine(const std::wstring& line) { std::printf("%s\n", Utf8(line).c_str()); }
+void PrintLine(const std::wstring& line) { std::printf("%s\n", Utf8Text(line).c_str()); }
 
 }  // namespace
 
@@ -50,7 +43,7 @@ int wmain(int argc, wchar_t** argv) {
     ::CoUninitialize();
     if (FAILED(hr)) {
         std::fprintf(stderr, "lumora_registry_table: %s holds no type library of the control (0x%08lx)\n",
-                     Utf8(fullPath).c_str(), static_cast<unsigned long>(hr));
+                     Utf8Text(fullPath).c_str(), static_cast<unsigned long>(hr));
         return 1;
     }
     PrintLine(std::wstring(L"file\t") + fullPath);

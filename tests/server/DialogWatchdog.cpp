@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/win32/Utf8Text.h"
+
 namespace lumora::test {
 namespace {
 
@@ -18,14 +20,7 @@ std::map<UINT_PTR, DialogWatchdog*>& Running() {
     return running;
 }
 
-std::string Narrow(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string narrow(static_cast<size_t>(bytes), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, narrow.data(), bytes, nullptr, nullptr);
-    narrow.resize(static_cast<size_t>(bytes) - 1);
-    return narrow;
-}
+using lumora::win32::Utf8Text;
 
 std::wstring WindowText(::HWND window) {
     wchar_t text[256] = {};
@@ -62,10 +57,10 @@ BOOL CALLBACK CollectText(::HWND window, LPARAM texts) {
 std::string DescribeDialogs() {
     std::string description;
     for (::HWND dialog : VisibleDialogs()) {
-        description += "  dialog \"" + Narrow(WindowText(dialog)) + "\" showing";
+        description += "  dialog \"" + Utf8Text(WindowText(dialog)) + "\" showing";
         std::vector<std::wstring> texts;
         ::EnumChildWindows(dialog, &CollectText, reinterpret_cast<LPARAM>(&texts));
-        for (const std::wstring& text : texts) description += " \"" + Narrow(text) + "\"";
+        for (const std::wstring& text : texts) description += " \"" + Utf8Text(text) + "\"";
         description += '\n';
     }
     return description.empty() ? "  no dialog\n" : description;

@@ -11,6 +11,8 @@
 #include <string>
 #include <utility>
 
+#include "platform/win32/Utf8Text.h"
+
 namespace lumora::test {
 namespace {
 
@@ -64,15 +66,7 @@ private:
     HKEY key_ = nullptr;
 };
 
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return std::string();
-    const int size =
-        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string result(size, '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size, nullptr,
-                          nullptr);
-    return result;
-}
+using lumora::win32::Utf8Text;
 
 std::string ValueText(DWORD type, const std::vector<BYTE>& data) {
     if (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ) {
@@ -82,7 +76,7 @@ std::string ValueText(DWORD type, const std::vector<BYTE>& data) {
         // inner ones separate its parts.
         while (!text.empty() && text.back() == L'\0') text.pop_back();
         std::replace(text.begin(), text.end(), L'\0', L'|');
-        return "sz:" + Utf8(text);
+        return "sz:" + Utf8Text(text);
     }
     std::string text = "type " + std::to_string(type) + ":";
     for (const BYTE byte : data) {
@@ -114,7 +108,7 @@ void DumpValues(HKEY key, const KeyInfo& info, const std::string& path, std::vec
             ERROR_SUCCESS) {
             continue;
         }
-        const std::string valueName = nameLength == 0 ? "@" : "\"" + Utf8(name.substr(0, nameLength)) + "\"";
+        const std::string valueName = nameLength == 0 ? "@" : "\"" + Utf8Text(name.substr(0, nameLength)) + "\"";
         lines.push_back(path + " " + valueName + " = " +
                         ValueText(type, std::vector<BYTE>(data.begin(), data.begin() + dataSize)));
     }
@@ -140,7 +134,7 @@ void DumpKey(HKEY parent, const std::wstring& name, REGSAM view, const std::stri
             continue;
         }
         const std::wstring childName = child.substr(0, length);
-        DumpKey(key.get(), childName, view, path + "\\" + Utf8(childName), lines);
+        DumpKey(key.get(), childName, view, path + "\\" + Utf8Text(childName), lines);
     }
 }
 
@@ -207,7 +201,7 @@ public:
             std::fprintf(stderr, "warning: %s\n", scriptHostProblem_.c_str());
         }
         unregistered_ = TakeRegistrySnapshot();
-        ASSERT_EQ(RunRegsvr32(L"/s"), 0) << "regsvr32 could not register " << Utf8(ServerPath());
+        ASSERT_EQ(RunRegsvr32(L"/s"), 0) << "regsvr32 could not register " << Utf8Text(ServerPath());
         registered_ = TakeRegistrySnapshot();
     }
 
@@ -264,7 +258,7 @@ RegistrySnapshot TakeClassesSnapshot(HKEY root, const wchar_t* path, const char*
         ScopedKey classes;
         if (::RegOpenKeyExW(root, path, 0, KEY_READ | view, classes.Receive()) != ERROR_SUCCESS) continue;
         for (const std::wstring& name : TopLevelKeys(root, path, view)) {
-            DumpKey(classes.get(), name, view, std::string(label) + wordSize + "\\" + Utf8(name), snapshot.lines);
+            DumpKey(classes.get(), name, view, std::string(label) + wordSize + "\\" + Utf8Text(name), snapshot.lines);
         }
     }
     std::sort(snapshot.lines.begin(), snapshot.lines.end());
@@ -305,7 +299,8 @@ int RunProcess(const std::wstring& commandLine, std::string* output) {
     std::wstring line = commandLine;
     if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
                           &started)) {
-        if (output) *output += "could not start " + Utf8(commandLine) + ": error " + std::to_string(::GetLastError());
+        if (output)
+            *output += "could not start " + Utf8Text(commandLine) + ": error " + std::to_string(::GetLastError());
         return -1;
     }
     const ScopedHandle process(started.hProcess);
@@ -330,7 +325,7 @@ int RunProcess(const std::wstring& commandLine, std::string* output) {
         if (::GetTickCount64() - start > kLimitMilliseconds) {
             ::TerminateProcess(process.get(), 1);
             ::WaitForSingleObject(process.get(), INFINITE);
-            if (output) *output += "\n" + Utf8(commandLine) + " did not end within 180 s and was ended";
+            if (output) *output += "\n" + Utf8Text(commandLine) + " did not end within 180 s and was ended";
             return -1;
         }
     }
