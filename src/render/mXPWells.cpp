@@ -42,12 +42,11 @@ String KeyAfter(const String& caption, std::size_t pos) {
     return String(1, LowerCaseChar(caption[pos + 1]));
 }
 
-// The 8-bit text and the count the system call gets. A count beyond the
-// converted text (a caller's length, or characters that became one) is
+// The count the text call gets. A caller's length beyond the caption is
 // limited to it, so the call never reads past the end.
-int AnsiCount(const std::string& ansi, Long length) {
+int CaptionCount(const String& text, Long length) {
     if (length < 0) return -1;
-    return static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(length), ansi.size()));
+    return static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(length), text.size()));
 }
 
 }  // namespace
@@ -143,13 +142,11 @@ Rect GetClientRectangle(Gdi& gdi, HWND hwnd) {
 void SetDCTextColor(Gdi& gdi, HDC hdc, COLORREF color) { gdi.SetTextColor(hdc, color); }
 
 void DrawCaption(Gdi& gdi, HDC hdc, const String& text, Long length, Rect& rect, Long format) {
-    const std::string ansi = ToAnsi(text);
-    gdi.DrawTextA(hdc, ansi.c_str(), AnsiCount(ansi, length), &rect, static_cast<unsigned>(format));
+    gdi.DrawTextW(hdc, text.c_str(), CaptionCount(text, length), &rect, static_cast<unsigned>(format));
 }
 
 void MeasureCaption(Gdi& gdi, HDC hdc, const String& text, Long length, Rect& rect) {
-    const std::string ansi = ToAnsi(text);
-    gdi.DrawTextA(hdc, ansi.c_str(), AnsiCount(ansi, length), &rect, DT_CALCRECT | DT_WORDBREAK);
+    gdi.DrawTextW(hdc, text.c_str(), CaptionCount(text, length), &rect, DT_CALCRECT | DT_WORDBREAK);
 }
 
 void CopyRectangle(Rect& destination, const Rect& source) { CopyRect(&destination, &source); }
