@@ -8,6 +8,9 @@
 #include <string_view>
 
 #include "platform/soft/FontResolver.h"
+#if LUMORA_SHAPING
+#include "platform/soft/ShapedText.h"
+#endif
 #include "platform/soft/TextLayout.h"
 #include "runtime/CodePage.h"
 
@@ -242,6 +245,9 @@ int LayoutText(const RasterFont& font, const char16_t* text, int count, Rect* re
     if (text)
         chars = count < 0 ? std::u16string_view(text) : std::u16string_view(text, static_cast<std::size_t>(count));
     if (chars.empty()) return EmptyText(rect, format, font.Metrics().height);
+#if LUMORA_SHAPING
+    if (NeedsShaping(font, chars)) return LayoutShaped(font, chars, rect, format, plot, background);
+#endif
     return LayoutChars(font, chars, rect, format, plot, background);
 }
 
