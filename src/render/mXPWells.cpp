@@ -7,7 +7,7 @@
 #include "lumora/platform/GdiScoped.h"
 #include "lumora/runtime/RuntimeError.h"
 #include "runtime/Arithmetic.h"
-#include "runtime/CodePage.h"
+#include "runtime/UnicodeCase.h"
 
 namespace lumora::mXPWells {
 namespace {
@@ -35,11 +35,21 @@ COLORREF Compose(Long red, Long green, Long blue) {
 
 Long Clamp(Long value) { return std::clamp<Long>(value, 0, 255); }
 
+bool IsHighSurrogate(char16_t ch) noexcept { return ch >= 0xD800 && ch <= 0xDBFF; }
+bool IsLowSurrogate(char16_t ch) noexcept { return ch >= 0xDC00 && ch <= 0xDFFF; }
+
 // The character after a marker at position pos, lower-cased, or "" when the
-// marker ends the caption.
+// marker ends the caption. A surrogate pair is one character; a lone
+// surrogate is kept as it is.
 String KeyAfter(const String& caption, std::size_t pos) {
     if (pos + 1 >= caption.size()) return String();
-    return String(1, LowerCaseChar(caption[pos + 1]));
+    const char16_t first = caption[pos + 1];
+    if (!IsHighSurrogate(first) || pos + 2 >= caption.size() || !IsLowSurrogate(caption[pos + 2]))
+        return String(1, static_cast<char16_t>(SimpleLowerCase(first)));
+    const char32_t pair = 0x10000 + ((char32_t{first} - 0xD800) << 10) + (char32_t{caption[pos + 2]} - 0xDC00);
+    const char32_t lower = SimpleLowerCase(pair);
+    return String{static_cast<char16_t>(0xD800 + ((lower - 0x10000) >> 10)),
+                  static_cast<char16_t>(0xDC00 + ((lower - 0x10000) & 0x3FF))};
 }
 
 // The count the text call gets. A caller's length beyond the caption is

@@ -61,7 +61,8 @@ bool IsMouseOverWindow(IPointer& pointer, HWND hwnd);
 // window still arrives) and letting it go once the pointer is elsewhere.
 bool TrackMouseCapture(IPointer& pointer, HWND hwnd);
 
-// The access key of one caption as one lower-case character, or "". An
+// The access key of one caption as one lower-case character (Unicode's
+// simple case mapping; a surrogate pair is one character), or "". An
 // ampersand marks the key ("&Name" gives n); two in a row stand for a
 // literal ampersand, and only the first such pair is skipped.
 String ExtractAccessKey(const String& caption);
