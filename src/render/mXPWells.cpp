@@ -152,10 +152,15 @@ Rect GetClientRectangle(Gdi& gdi, HWND hwnd) {
 void SetDCTextColor(Gdi& gdi, HDC hdc, COLORREF color) { gdi.SetTextColor(hdc, color); }
 
 void DrawCaption(Gdi& gdi, HDC hdc, const String& text, Long length, Rect& rect, Long format) {
+    if (CaptionCount(text, length) == 0) return;
     gdi.DrawTextW(hdc, text.c_str(), CaptionCount(text, length), &rect, static_cast<unsigned>(format));
 }
 
 void MeasureCaption(Gdi& gdi, HDC hdc, const String& text, Long length, Rect& rect) {
+    // The system's 8-bit call leaves the rectangle as it is for no text,
+    // where its wide call collapses it; a captionless column's picture is
+    // placed by that rectangle.
+    if (CaptionCount(text, length) == 0) return;
     gdi.DrawTextW(hdc, text.c_str(), CaptionCount(text, length), &rect, DT_CALCRECT | DT_WORDBREAK);
 }
 
