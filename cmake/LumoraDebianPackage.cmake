@@ -45,10 +45,10 @@ set(CPACK_DEBIAN_PACKAGE_SOURCE lumora)
 
 # The programs' and the plugin's shared libraries come from dpkg-shlibdeps.
 # A program that links the static libraries needs what they are built on
-# (FreeType, fontconfig, libpng, zlib, stb) and, for find_package and
+# (FreeType, fontconfig, libpng, zlib, stb, HarfBuzz, FriBidi, libunibreak) and, for find_package and
 # lumora.pc, pkg-config; the widget needs Qt's development files.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "libfreetype-dev, libfontconfig-dev, libpng-dev, zlib1g-dev, libstb-dev, pkg-config")
+set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "libfreetype-dev, libfontconfig-dev, libpng-dev, zlib1g-dev, libstb-dev, libharfbuzz-dev, libfribidi-dev, libunibreak-dev, pkg-config")
 set(CPACK_DEBIAN_QT_PACKAGE_DEPENDS "qt6-base-dev")
 
 set(CPACK_COMPONENT_DEV_DESCRIPTION "header strip for lists - static C++ library and tool

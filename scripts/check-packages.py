@@ -29,7 +29,9 @@ COMMANDS = [
     "wixl", "msiinfo", "zip", "unzip",
 ]
 # Font families the tests and the demo draw with, through fontconfig.
-FONTS = ["DejaVu Sans", "Liberation Sans"]
+# The Noto faces are the fallbacks captions in other scripts draw with.
+FONTS = ["DejaVu Sans", "Liberation Sans", "Noto Sans CJK JP", "Noto Sans Devanagari", "Noto Sans Thai",
+         "Noto Sans Ethiopic"]
 # The cache entries of the compilers and tools a build runs.
 TOOL_KEYS = r"^CMAKE_(CXX|C|RC)_COMPILER$|^CMAKE_MAKE_PROGRAM$|_EXECUTABLE$"
 # Packages every Debian system has, whatever the list says.

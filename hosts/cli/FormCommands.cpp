@@ -83,6 +83,8 @@ Json DescribeProperties(const LumoraListControl& control) {
         {"ShowSortPic", Flag(control.get_ShowSortPic())},
         {"ColumnWidths", Text(control.get_ColumnWidths())},
         {"SelectedRow", control.get_SelectedRow()},
+        // The keys the control hands its host, one a column that has one.
+        {"AccessKeys", Text(control.TabAccessKeys())},
     });
 }
 

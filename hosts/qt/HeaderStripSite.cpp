@@ -124,8 +124,10 @@ FontPtr HeaderStripSite::AmbientFont() { return FontOf(widget_.font()); }
 
 void HeaderStripSite::put_AccessKeys(const String& keys) {
     accessKeys_.clear();
-    for (const char16_t key : keys) {
-        const QKeySequence sequence(QStringLiteral("Alt+%1").arg(QChar(key).toUpper()));
+    // One key a character, a surrogate pair being one; the shortcut takes
+    // the upper case, which is the key's code.
+    for (const char32_t key : QString::fromStdU16String(keys).toUcs4()) {
+        const QKeySequence sequence(QKeyCombination(Qt::AltModifier, static_cast<Qt::Key>(QChar::toUpper(key))));
         auto shortcut = std::make_unique<QShortcut>(sequence, &widget_);
         shortcut->setContext(Qt::WindowShortcut);
         QObject::connect(shortcut.get(), &QShortcut::activated, &widget_,

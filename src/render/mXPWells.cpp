@@ -7,7 +7,7 @@
 #include "lumora/platform/GdiScoped.h"
 #include "lumora/runtime/RuntimeError.h"
 #include "runtime/Arithmetic.h"
-#include "runtime/CodePage.h"
+#include "runtime/UnicodeCase.h"
 
 namespace lumora::mXPWells {
 namespace {
@@ -35,19 +35,28 @@ COLORREF Compose(Long red, Long green, Long blue) {
 
 Long Clamp(Long value) { return std::clamp<Long>(value, 0, 255); }
 
+bool IsHighSurrogate(char16_t ch) noexcept { return ch >= 0xD800 && ch <= 0xDBFF; }
+bool IsLowSurrogate(char16_t ch) noexcept { return ch >= 0xDC00 && ch <= 0xDFFF; }
+
 // The character after a marker at position pos, lower-cased, or "" when the
-// marker ends the caption.
+// marker ends the caption. A surrogate pair is one character; a lone
+// surrogate is kept as it is.
 String KeyAfter(const String& caption, std::size_t pos) {
     if (pos + 1 >= caption.size()) return String();
-    return String(1, LowerCaseChar(caption[pos + 1]));
+    const char16_t first = caption[pos + 1];
+    if (!IsHighSurrogate(first) || pos + 2 >= caption.size() || !IsLowSurrogate(caption[pos + 2]))
+        return String(1, static_cast<char16_t>(SimpleLowerCase(first)));
+    const char32_t pair = 0x10000 + ((char32_t{first} - 0xD800) << 10) + (char32_t{caption[pos + 2]} - 0xDC00);
+    const char32_t lower = SimpleLowerCase(pair);
+    return String{static_cast<char16_t>(0xD800 + ((lower - 0x10000) >> 10)),
+                  static_cast<char16_t>(0xDC00 + ((lower - 0x10000) & 0x3FF))};
 }
 
-// The 8-bit text and the count the system call gets. A count beyond the
-// converted text (a caller's length, or characters that became one) is
+// The count the text call gets. A caller's length beyond the caption is
 // limited to it, so the call never reads past the end.
-int AnsiCount(const std::string& ansi, Long length) {
+int CaptionCount(const String& text, Long length) {
     if (length < 0) return -1;
-    return static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(length), ansi.size()));
+    return static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(length), text.size()));
 }
 
 }  // namespace
@@ -143,13 +152,16 @@ Rect GetClientRectangle(Gdi& gdi, HWND hwnd) {
 void SetDCTextColor(Gdi& gdi, HDC hdc, COLORREF color) { gdi.SetTextColor(hdc, color); }
 
 void DrawCaption(Gdi& gdi, HDC hdc, const String& text, Long length, Rect& rect, Long format) {
-    const std::string ansi = ToAnsi(text);
-    gdi.DrawTextA(hdc, ansi.c_str(), AnsiCount(ansi, length), &rect, static_cast<unsigned>(format));
+    if (CaptionCount(text, length) == 0) return;
+    gdi.DrawTextW(hdc, text.c_str(), CaptionCount(text, length), &rect, static_cast<unsigned>(format));
 }
 
 void MeasureCaption(Gdi& gdi, HDC hdc, const String& text, Long length, Rect& rect) {
-    const std::string ansi = ToAnsi(text);
-    gdi.DrawTextA(hdc, ansi.c_str(), AnsiCount(ansi, length), &rect, DT_CALCRECT | DT_WORDBREAK);
+    // The system's 8-bit call leaves the rectangle as it is for no text,
+    // where its wide call collapses it; a captionless column's picture is
+    // placed by that rectangle.
+    if (CaptionCount(text, length) == 0) return;
+    gdi.DrawTextW(hdc, text.c_str(), CaptionCount(text, length), &rect, DT_CALCRECT | DT_WORDBREAK);
 }
 
 void CopyRectangle(Rect& destination, const Rect& source) { CopyRect(&destination, &source); }

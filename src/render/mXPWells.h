@@ -42,9 +42,8 @@ void DrawPixel(Gdi& gdi, HDC hdc, Long x, Long y, COLORREF color);
 Rect GetClientRectangle(Gdi& gdi, HWND hwnd);
 void SetDCTextColor(Gdi& gdi, HDC hdc, COLORREF color);
 
-// Draws or measures text through the system's 8-bit call. The caption is
-// only read: characters the code page lacks are drawn as "?" but stay in
-// the caption as they are.
+// Draws or measures a caption through the system's wide call, so a caption
+// in any script reaches the glyphs whole. The caption is only read.
 void DrawCaption(Gdi& gdi, HDC hdc, const String& text, Long length, Rect& rect, Long format);
 // Sets rect's right and bottom to the extent of the text broken at word
 // boundaries within rect's width.
@@ -62,7 +61,8 @@ bool IsMouseOverWindow(IPointer& pointer, HWND hwnd);
 // window still arrives) and letting it go once the pointer is elsewhere.
 bool TrackMouseCapture(IPointer& pointer, HWND hwnd);
 
-// The access key of one caption as one lower-case character, or "". An
+// The access key of one caption as one lower-case character (Unicode's
+// simple case mapping; a surrogate pair is one character), or "". An
 // ampersand marks the key ("&Name" gives n); two in a row stand for a
 // literal ampersand, and only the first such pair is skipped.
 String ExtractAccessKey(const String& caption);

@@ -28,7 +28,7 @@ constexpr const char* kPropertyOrder =
     "HeaderHeight BackColor ForeColor ForeColorActive BackColorForm MouseMoveColor0 MouseMoveColor1 "
     "MouseMoveColor2 RegisterFocusColor0 RegisterFocusColor1 RegisterFocusColor2 FrameColor Font FontBold "
     "FontItalic FontStrikethru FontUnderline FontSize FontName MaskColor NumberOfRows Alignment ForeColorHot "
-    "SortedRow ShowFrame ShowSortPic ColumnWidths SelectedRow";
+    "SortedRow ShowFrame ShowSortPic ColumnWidths SelectedRow AccessKeys";
 
 std::string Quoted(const std::string& word) {
     std::string quoted = "'";
@@ -256,6 +256,12 @@ TEST_F(LumoraCliTest, WrongCommandLineShowsTheUsageAndExits2) {
         EXPECT_EQ(result.out, "");
         EXPECT_NE(result.err.find("usage: lumora new FORM.json"), std::string::npos) << result.err;
     }
+}
+
+TEST_F(LumoraCliTest, ShowPrintsTheAccessKeysTheControlHandsItsHost) {
+    const std::string form = Write("keys.json", R"({"NumberOfTabs": 4, "RowText1": "&Жук", "RowText2": "日本&語",
+        "RowText3": "Ohne", "RowText4": "&Name"})");
+    EXPECT_EQ(Show(form)["properties"]["AccessKeys"], "ж語n");
 }
 
 TEST_F(LumoraCliTest, RenderReplaysEveryKindOfEventAndWritesThePng) {

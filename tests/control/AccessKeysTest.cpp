@@ -27,6 +27,16 @@ INSTANTIATE_TEST_SUITE_P(Captions, ExtractAccessKeyTest,
                                            CaptionKey{u"a&&b&", u""}, CaptionKey{u"&Über", u"ü"},
                                            CaptionKey{u"&1st", u"1"}));
 
+// Any script's capitals lower-case by Unicode's simple mapping; a
+// surrogate pair is one key, and a lone surrogate is kept.
+INSTANTIATE_TEST_SUITE_P(Scripts, ExtractAccessKeyTest,
+                         ::testing::Values(CaptionKey{u"&Жук", u"ж"}, CaptionKey{u"日本&語", u"語"},
+                                           CaptionKey{u"&Ωmega", u"ω"}, CaptionKey{u"&İğdır", u"i"},
+                                           CaptionKey{u"&Ԁ", u"ԁ"}, CaptionKey{u"&Ⴀ", u"ⴀ"},
+                                           CaptionKey{u"&\U00010400x", u"\U00010428"},
+                                           CaptionKey{u"&\U0001D11E", u"\U0001D11E"},
+                                           CaptionKey{u"a&\xD800", u"\xD800"}, CaptionKey{u"&שלום", u"ש"}));
+
 class AccessKeysTest : public ::testing::Test {
 protected:
     AccessKeysTest() {
@@ -62,6 +72,13 @@ TEST_F(AccessKeysTest, KeysAreComparedByTheirEightBitCode) {
     EXPECT_EQ(host->GetTabAccessKey(Integer{0xE4}), 3);
     host->put_RowCaption(3, u"&Ωmega");
     EXPECT_EQ(host->GetTabAccessKey(Integer{'?'}), 3) << "a key outside the code page arrives as ?";
+}
+
+TEST_F(AccessKeysTest, KeysOfEveryScriptReachTheHostInColumnOrder) {
+    host->put_RowCaption(1, u"&Жук");
+    host->put_RowCaption(2, u"日本&語");
+    host->put_RowCaption(3, u"&Name");
+    EXPECT_EQ(host.accessKeys(), u"ж語n");
 }
 
 TEST_F(AccessKeysTest, DeletingAColumnKeepsItsKeyUntilTheNextRebuild) {

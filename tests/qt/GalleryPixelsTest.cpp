@@ -29,6 +29,10 @@ struct GalleryCase {
 QString Columns() { return GalleryForm(25, true, QStringLiteral("Größe"), 80); }
 QString NoFrame() { return GalleryForm(25, false, QStringLiteral("Größe"), 80); }
 QString TwoLines() { return GalleryForm(30, true, QStringLiteral("Lange Spaltenbeschriftung"), 60); }
+// Captions in many scripts at once, shaped, ordered and broken into two
+// lines, with characters from fallback faces.
+const QString kMixedCaption = QStringLiteral("日本語 表 Ελληνικά שלום World سعر 250 हिन्दी ไทย");
+QString MixedScripts() { return GalleryForm(30, true, kMixedCaption, 120); }
 
 // The click moves onto column 1, presses and releases; the pointer then
 // leaves the strip.
@@ -42,6 +46,7 @@ const GalleryCase kGallery[] = {
     {"two-line-caption", TwoLines, ""},
     {"pictures", PicturesForm, ""},
     {"pictures-pressed", PicturesForm, "move 140 12; down 140 12"},
+    {"mixed-scripts", MixedScripts, "move 140 12"},
 };
 
 void PrintTo(const GalleryCase& gallery, std::ostream* out) { *out << gallery.name; }
@@ -56,30 +61,58 @@ QImage RenderWithTool(const QString& form, const QString& png, const char* event
     return QImage(png).convertToFormat(QImage::Format_RGB32);
 }
 
-TEST_P(GalleryPixels, WidgetDrawsWhatTheToolDraws) {
-    const GalleryCase& gallery = GetParam();
-    QTemporaryDir folder;
-    ASSERT_TRUE(folder.isValid());
+// What the tool draws for the form, written into the folder.
+QImage ToolImage(const QTemporaryDir& folder, const QString& formText, const char* events,
+                 QString* formPath = nullptr) {
     const QString form = folder.filePath("form.json");
     QFile file(form);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(gallery.form().toUtf8());
+    if (!file.open(QIODevice::WriteOnly)) return {};
+    file.write(formText.toUtf8());
     file.close();
-    const QImage expected = RenderWithTool(form, folder.filePath("tool.png"), gallery.events);
-    ASSERT_FALSE(expected.isNull()) << "lumora render failed";
+    if (formPath) *formPath = form;
+    return RenderWithTool(form, folder.filePath("tool.png"), events);
+}
 
-    Lumora::HeaderStrip strip;
-    strip.loadForm(form);
+QImage Shown(Lumora::HeaderStrip& strip, const char* events) {
     strip.resize(kStripWidth, strip.height());
     strip.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&strip));
-    Lumora::ReplayOnStrip(strip, gallery.events);
-    const QImage shown = strip.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    if (!QTest::qWaitForWindowExposed(&strip)) return {};
+    Lumora::ReplayOnStrip(strip, events);
+    return strip.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
 
+void ExpectSamePixels(const QImage& shown, const QImage& expected) {
     ASSERT_EQ(shown.size(), expected.size());
     for (int y = 0; y < shown.height(); ++y)
         for (int x = 0; x < shown.width(); ++x)
             ASSERT_EQ(shown.pixel(x, y), expected.pixel(x, y)) << "first difference at " << x << "," << y;
+}
+
+TEST_P(GalleryPixels, WidgetDrawsWhatTheToolDraws) {
+    const GalleryCase& gallery = GetParam();
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    QString form;
+    const QImage expected = ToolImage(folder, gallery.form(), gallery.events, &form);
+    ASSERT_FALSE(expected.isNull()) << "lumora render failed";
+
+    Lumora::HeaderStrip strip;
+    strip.loadForm(form);
+    ExpectSamePixels(Shown(strip, gallery.events), expected);
+}
+
+// A caption handed to the widget as a QString reaches the glyphs as the
+// same UTF-16 text a form file gives the tool.
+TEST(GalleryPixelsOfQStrings, CaptionSetAsQStringDrawsWhatTheToolDraws) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QImage expected = ToolImage(folder, MixedScripts(), "");
+    ASSERT_FALSE(expected.isNull()) << "lumora render failed";
+
+    Lumora::HeaderStrip strip;
+    strip.loadFormJson(GalleryForm(30, true, QStringLiteral("Größe"), 120).toUtf8());
+    strip.setRowCaption(2, kMixedCaption);
+    ExpectSamePixels(Shown(strip, ""), expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Gallery, GalleryPixels, testing::ValuesIn(kGallery),

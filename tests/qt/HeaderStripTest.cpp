@@ -181,6 +181,16 @@ TEST_F(ShownStrip, AccessKeyOfTheFirstCaptionFocusesTheStrip) {
     EXPECT_TRUE(strip_->hasFocus());
 }
 
+TEST_F(ShownStrip, AccessKeyInAnyScriptFocusesTheStrip) {
+    strip_->setRowCaption(2, QStringLiteral("&Жук"));
+    edit_->setFocus();
+    window_.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
+    ASSERT_TRUE(edit_->hasFocus());
+    QTest::sendKeyEvent(QTest::Click, &window_, static_cast<Qt::Key>(u'Ж'), QStringLiteral("ж"), Qt::AltModifier);
+    EXPECT_TRUE(strip_->hasFocus());
+}
+
 TEST(HeaderStripHeight, FollowsHeaderHeight) {
     HeaderStrip strip;
     strip.setHeaderHeight(40);

@@ -55,6 +55,9 @@ public:
     int DrawTextA(HDC hdc, const char* text, int count, Rect* rect, unsigned format) override {
         return inner_.DrawTextA(hdc, text, count, rect, format);
     }
+    int DrawTextW(HDC hdc, const char16_t* text, int count, Rect* rect, unsigned format) override {
+        return inner_.DrawTextW(hdc, text, count, rect, format);
+    }
     bool DrawIcon(HDC hdc, int x, int y, HICON icon) override { return inner_.DrawIcon(hdc, x, y, icon); }
     bool DestroyIcon(HICON icon) override { return inner_.DestroyIcon(icon); }
     bool PtInRegion(HRGN region, int x, int y) override { return inner_.PtInRegion(region, x, y); }

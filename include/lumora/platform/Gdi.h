@@ -156,6 +156,9 @@ public:
                         std::uint32_t rop) = 0;
     // count -1 means up to the first NUL. Returns the height of the text.
     virtual int DrawTextA(HDC hdc, const char* text, int count, Rect* rect, unsigned format) = 0;
+    // The same in UTF-16, which holds every script a caption may be written
+    // in; count is in UTF-16 code units.
+    virtual int DrawTextW(HDC hdc, const char16_t* text, int count, Rect* rect, unsigned format) = 0;
     // Draws an icon at the system's icon size, through its mask.
     virtual bool DrawIcon(HDC hdc, int x, int y, HICON icon) = 0;
     virtual bool DestroyIcon(HICON icon) = 0;

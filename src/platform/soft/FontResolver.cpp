@@ -73,21 +73,58 @@ std::shared_ptr<const RasterFont> FontResolver::Resolve(const FontDescription& f
         uses_.splice(uses_.begin(), uses_, found->second.use);
         return found->second.font;
     }
-    const FaceSource source = faces_->Match(FamilyToAsk(lowerName, font.name), weight, font.italic);
+    FaceSource source = faces_->Match(FamilyToAsk(lowerName, font.name), weight, font.italic);
+    source.weight = weight;
+    source.italic = font.italic;
     auto made = std::make_shared<const RasterFont>(library_, FileFor(source.path), source, pixelSize, font.underline,
                                                    font.strikethrough);
+    Keep(key, made);
+    return made;
+}
+
+std::shared_ptr<const RasterFont> FontResolver::Fallback(const RasterFont& font, char32_t ch) {
+    const FaceSource& asked = font.Source();
+    const std::lock_guard lock(mutex_);
+    const FallbackKey faceKey{font.FamilyName(), asked.weight, asked.italic, ch};
+    auto face = fallbackFaces_.find(faceKey);
+    if (face == fallbackFaces_.end())
+        face =
+            fallbackFaces_.emplace(faceKey, faces_->MatchCharacter(font.FamilyName(), asked.weight, asked.italic, ch))
+                .first;
+    if (!face->second || face->second->path == asked.path) return nullptr;
+    FaceSource source = *face->second;
+    source.weight = asked.weight;
+    source.italic = asked.italic;
+    // Fallback faces are kept under their file's name, apart from the
+    // families a caption asks for by name.
+    const Key key{"\x01" + source.path + "#" + std::to_string(source.index),
+                  font.PixelSize(),
+                  asked.weight,
+                  asked.italic,
+                  font.Underlined(),
+                  font.StruckOut()};
+    if (const auto found = fonts_.find(key); found != fonts_.end()) {
+        uses_.splice(uses_.begin(), uses_, found->second.use);
+        return found->second.font->Covers(ch) ? found->second.font : nullptr;
+    }
+    auto made = std::make_shared<const RasterFont>(library_, FileFor(source.path), source, font.PixelSize(),
+                                                   font.Underlined(), font.StruckOut());
+    Keep(key, made);
+    return made->Covers(ch) ? made : nullptr;
+}
+
+void FontResolver::Keep(const Key& key, const std::shared_ptr<const RasterFont>& font) {
     uses_.push_front(key);
     try {
-        fonts_.emplace(key, Entry{made, uses_.begin()});
+        fonts_.emplace(key, Entry{font, uses_.begin()});
     } catch (...) {
         uses_.pop_front();
         throw;
     }
-    if (fileUsers_[made->File().get()]++ == 0) fileBytes_ += made->File()->bytes.size();
+    if (fileUsers_[font->File().get()]++ == 0) fileBytes_ += font->File()->bytes.size();
     // Fonts grow as they draw new characters, so the budget is checked
     // again with every font made.
     Trim();
-    return made;
 }
 
 std::shared_ptr<const FontFile> FontResolver::FileFor(const std::string& path) {

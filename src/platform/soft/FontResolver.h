@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <tuple>
 
@@ -38,6 +39,9 @@ public:
     // The font for the attributes with an em of pixelSize pixels; never
     // null. Throws std::runtime_error when no usable face is installed.
     std::shared_ptr<const RasterFont> Resolve(const FontDescription& font, int pixelSize);
+    // A font of the same size, weight, slant and lines as `font` from a face
+    // that has the character, or null when no installed face has it.
+    std::shared_ptr<const RasterFont> Fallback(const RasterFont& font, char32_t ch);
 
     // The fonts kept, and the bytes they hold: within the budget when the
     // last font was made, unless that font alone is larger.
@@ -59,11 +63,19 @@ private:
     // The file's bytes, shared with every font made from it that is still
     // alive. Runs with mutex_ held.
     std::shared_ptr<const FontFile> FileFor(const std::string& path);
+    // Keeps a font made for the key, as the one used last. Runs with mutex_
+    // held.
+    void Keep(const Key& key, const std::shared_ptr<const RasterFont>& font);
     // Drops the fonts used longest ago until the rest fit the budget. Runs
     // with mutex_ held.
     void Trim();
     void Forget(std::map<Key, Entry>::iterator entry);
     std::size_t BytesLocked() const;
+
+    // The fallback face for a family, weight, slant and character, once
+    // asked for.
+    using FallbackKey = std::tuple<std::string, int, bool, char32_t>;
+    std::map<FallbackKey, std::optional<FaceSource>> fallbackFaces_;
 
     std::size_t budgetBytes_;
     std::map<Key, Entry> fonts_;

@@ -3,6 +3,7 @@
 // in for a missing one.
 #include <fontconfig/fontconfig.h>
 
+#include <optional>
 #include <stdexcept>
 
 #include "lumora/platform/Font.h"
@@ -33,13 +34,37 @@ public:
     FontconfigCatalog& operator=(const FontconfigCatalog&) = delete;
 
     FaceSource Match(const std::string& family, int weight, bool italic) override;
+    std::optional<FaceSource> MatchCharacter(const std::string& family, int weight, bool italic, char32_t ch) override;
 
 private:
+    FaceSource Match(const std::string& family, int weight, bool italic, FcCharSet* charset);
+
     FcConfig* config_ = nullptr;
 };
 
+std::optional<FaceSource> FontconfigCatalog::MatchCharacter(const std::string& family, int weight, bool italic,
+                                                            char32_t ch) {
+    FcCharSet* charset = FcCharSetCreate();
+    FcCharSetAddChar(charset, ch);
+    try {
+        FaceSource source = Match(family, weight, italic, charset);
+        FcCharSetDestroy(charset);
+        return source;
+    } catch (const std::runtime_error&) {
+        FcCharSetDestroy(charset);
+        return std::nullopt;
+    }
+}
+
 FaceSource FontconfigCatalog::Match(const std::string& family, int weight, bool italic) {
+    return Match(family, weight, italic, nullptr);
+}
+
+FaceSource FontconfigCatalog::Match(const std::string& family, int weight, bool italic, FcCharSet* charset) {
     const PatternPtr pattern(FcPatternCreate());
+    // A character the family lacks weighs more than the family's name, so
+    // the match is the nearest face that has it.
+    if (charset) FcPatternAddCharSet(pattern.get(), FC_CHARSET, charset);
     FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
     FcPatternAddInteger(pattern.get(), FC_WEIGHT, FcWeightFromOpenType(weight));
     FcPatternAddInteger(pattern.get(), FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);

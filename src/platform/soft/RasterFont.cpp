@@ -6,12 +6,16 @@
 #include FT_SYNTHESIS_H
 #include FT_TRUETYPE_TABLES_H
 
+#if LUMORA_SHAPING
+#include <hb-ft.h>
+#endif
+
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
-#include <system_error>
 #include <stdexcept>
+#include <system_error>
 
 #include "platform/soft/FreeTypeLibrary.h"
 #include "platform/soft/NativeFile.h"
@@ -57,7 +61,8 @@ std::shared_ptr<const FontFile> FontFile::Read(const std::string& path) {
     file->path = path;
     if (const auto size = in.RegularFileSize()) file->bytes.reserve(static_cast<std::size_t>(*size));
     char buffer[64 * 1024];
-    while (const std::size_t count = in.Read(buffer, error)) file->bytes.insert(file->bytes.end(), buffer, buffer + count);
+    while (const std::size_t count = in.Read(buffer, error))
+        file->bytes.insert(file->bytes.end(), buffer, buffer + count);
     if (error) throw std::runtime_error("cannot read font file " + path);
     if (file->bytes.empty()) throw std::runtime_error("cannot open font file " + path);
     return file;
@@ -88,6 +93,9 @@ RasterFont::RasterFont(std::shared_ptr<FreeTypeLibrary> library, std::shared_ptr
 
 RasterFont::~RasterFont() {
     const std::lock_guard lock(library_->Mutex());
+#if LUMORA_SHAPING
+    if (shaper_) hb_font_destroy(shaper_);
+#endif
     FT_Done_Face(face_);
 }
 
@@ -177,10 +185,43 @@ const Glyph& RasterFont::GlyphFor(char16_t ch) const {
     return found->second;
 }
 
-Glyph RasterFont::Rasterise(char16_t ch) const {
+bool RasterFont::Covers(char32_t ch) const {
+    const std::lock_guard lock(library_->Mutex());
+    const auto found = covers_.find(ch);
+    if (found != covers_.end()) return found->second;
+    const bool has = FT_Get_Char_Index(face_, ch) != 0;
+    covers_.emplace(ch, has);
+    return has;
+}
+
+const Glyph& RasterFont::GlyphAt(unsigned index) const {
+    const std::lock_guard lock(library_->Mutex());
+    auto found = indexGlyphs_.find(index);
+    if (found == indexGlyphs_.end()) {
+        const std::size_t before = library_->BytesInUse();
+        found = indexGlyphs_.emplace(index, RasteriseIndex(index)).first;
+        bytes_ += GrowthSince(before) + found->second.coverage.capacity() + kGlyphEntryBytes;
+    }
+    return found->second;
+}
+
+#if LUMORA_SHAPING
+void RasterFont::Shape(hb_buffer_t* buffer) const {
+    const std::lock_guard lock(library_->Mutex());
+    if (!shaper_) {
+        shaper_ = hb_ft_font_create_referenced(face_);
+        hb_ft_font_set_load_flags(shaper_, kLoadFlags);
+    }
+    hb_shape(shaper_, buffer, nullptr, 0);
+}
+#endif
+
+Glyph RasterFont::Rasterise(char16_t ch) const { return RasteriseIndex(FT_Get_Char_Index(face_, ch)); }
+
+Glyph RasterFont::RasteriseIndex(unsigned index) const {
     ++rasterisations;
     Glyph glyph;
-    if (FT_Load_Glyph(face_, FT_Get_Char_Index(face_, ch), kLoadFlags) != 0) return glyph;
+    if (FT_Load_Glyph(face_, index, kLoadFlags) != 0) return glyph;
     const FT_GlyphSlot slot = face_->glyph;
     if (source_.embolden) FT_GlyphSlot_Embolden(slot);
     if (source_.slant) FT_GlyphSlot_Oblique(slot);

@@ -12,6 +12,8 @@
 #include <vector>
 
 struct FT_FaceRec_;
+struct hb_buffer_t;
+struct hb_font_t;
 
 namespace lumora::soft {
 
@@ -51,6 +53,10 @@ struct FaceSource {
     int index = 0;
     bool embolden = false;
     bool slant = false;
+    // What was asked for, which a fallback font for a missing character
+    // keeps.
+    int weight = 400;
+    bool italic = false;
 };
 
 // A font file's bytes, read once and shared by every font made from it:
@@ -93,6 +99,16 @@ public:
     // The character's image, rasterised on first use. The reference stays
     // valid as long as the font.
     const Glyph& GlyphFor(char16_t ch) const;
+    // Whether the face has a glyph for the character.
+    bool Covers(char32_t ch) const;
+    // The image of the face's glyph with that index, rasterised on first use.
+    const Glyph& GlyphAt(unsigned index) const;
+    const FaceSource& Source() const noexcept { return source_; }
+#if LUMORA_SHAPING
+    // Shapes the buffer with HarfBuzz on this face at this size, with the
+    // hinted advances the glyph images have.
+    void Shape(hb_buffer_t* buffer) const;
+#endif
 
     // The memory the font holds: its FreeType face at this size and the
     // images of its characters so far; its file's bytes are shared and not
@@ -105,6 +121,7 @@ private:
     void ReadMetrics();
     // Renders one character and counts it. Runs with the library's lock held.
     Glyph Rasterise(char16_t ch) const;
+    Glyph RasteriseIndex(unsigned index) const;
     // What FreeType took since it held `before` bytes. Runs with the
     // library's lock held.
     std::size_t GrowthSince(std::size_t before) const noexcept;
@@ -121,6 +138,11 @@ private:
     LineBand underlineBand_;
     LineBand strikeoutBand_;
     mutable std::unordered_map<char16_t, Glyph> glyphs_;
+    // Images by glyph index, for shaped text, and which characters the face
+    // has.
+    mutable std::unordered_map<unsigned, Glyph> indexGlyphs_;
+    mutable std::unordered_map<char32_t, bool> covers_;
+    mutable hb_font_t* shaper_ = nullptr;
     mutable std::atomic<std::size_t> bytes_{0};
     // The images of the first 256 characters, which hold nearly all text,
     // found without taking the library's lock: each entry points into

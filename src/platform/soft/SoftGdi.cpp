@@ -797,9 +797,19 @@ int SoftGdi::DrawTextA(HDC hdc, const char* text, int count, Rect* rect, unsigne
     const DeviceContext* dc = FindDc(hdc);
     if (!dc || !text || !rect) return 0;
     try {
-        return DrawTextOn(*dc, Surface(*dc), text, count, rect, format);
+        return DrawTextOn(*dc, Surface(*dc), TextInput{text, nullptr, count}, rect, format);
     } catch (const std::runtime_error&) {
         // No face at all is installed: the call fails like one on a bad DC.
+        return 0;
+    }
+}
+
+int SoftGdi::DrawTextW(HDC hdc, const char16_t* text, int count, Rect* rect, unsigned format) {
+    const DeviceContext* dc = FindDc(hdc);
+    if (!dc || !text || !rect) return 0;
+    try {
+        return DrawTextOn(*dc, Surface(*dc), TextInput{nullptr, text, count}, rect, format);
+    } catch (const std::runtime_error&) {
         return 0;
     }
 }
@@ -844,7 +854,7 @@ struct TextTarget {
 
 }  // namespace
 
-int SoftGdi::DrawTextOn(const DeviceContext& dc, SoftBitmap* surface, const char* text, int count, Rect* rect,
+int SoftGdi::DrawTextOn(const DeviceContext& dc, SoftBitmap* surface, const TextInput& text, Rect* rect,
                         unsigned format) {
     const FontData& fontData = std::get<FontData>(Find(dc.font.value, ObjectKind::Font)->payload);
     std::shared_ptr<const RasterFont> systemFont;
@@ -859,7 +869,8 @@ int SoftGdi::DrawTextOn(const DeviceContext& dc, SoftBitmap* surface, const char
     // rectangle and the height the call returns.
     const bool clipped = !(format & (DT_CALCRECT | DT_NOCLIP));
     if (!surface || (format & DT_CALCRECT) || (clipped && IsEmpty(Intersect(*rect, BoundsOf(*surface)))))
-        return LayoutText(*font, text, count, rect, format, nullptr, nullptr);
+        return text.wide ? LayoutText(*font, text.wide, text.count, rect, format, nullptr, nullptr)
+                         : LayoutText(*font, text.ansi, text.count, rect, format, nullptr, nullptr);
 
     TextTarget target{*surface, nullptr};
     CoveragePlot plot;
@@ -880,7 +891,9 @@ int SoftGdi::DrawTextOn(const DeviceContext& dc, SoftBitmap* surface, const char
         const std::uint32_t pixel = NearestPixel(dc, *surface, dc.bkColor);
         background = [surface, pixel](const Rect& cell) { Fill(*surface, cell, pixel); };
     }
-    return LayoutText(*font, text, count, rect, format, &plot, background ? &background : nullptr);
+    const BackgroundFill* fill = background ? &background : nullptr;
+    return text.wide ? LayoutText(*font, text.wide, text.count, rect, format, &plot, fill)
+                     : LayoutText(*font, text.ansi, text.count, rect, format, &plot, fill);
 }
 
 bool SoftGdi::PtInRegion(HRGN region, int x, int y) {

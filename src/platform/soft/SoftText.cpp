@@ -8,6 +8,9 @@
 #include <string_view>
 
 #include "platform/soft/FontResolver.h"
+#if LUMORA_SHAPING
+#include "platform/soft/ShapedText.h"
+#endif
 #include "platform/soft/TextLayout.h"
 #include "runtime/CodePage.h"
 
@@ -92,18 +95,6 @@ private:
     const Rect* clip_;
 };
 
-void FillCell(const BackgroundFill& background, const TextLine& line, int height, std::int64_t x, std::int64_t y,
-              const Rect* clip) {
-    std::int64_t left = x, top = y, right = x + line.width, bottom = y + height;
-    if (clip) {
-        left = std::max<std::int64_t>(left, clip->left);
-        top = std::max<std::int64_t>(top, clip->top);
-        right = std::min<std::int64_t>(right, clip->right);
-        bottom = std::min<std::int64_t>(bottom, clip->bottom);
-    }
-    if (left < right && top < bottom) background(Rect{ToInt(left), ToInt(top), ToInt(right), ToInt(bottom)});
-}
-
 void FillBand(const Canvas& canvas, const LineBand& band, std::int64_t left, std::int64_t right,
               std::int64_t baseline) {
     canvas.Fill(left, baseline + band.top, right, baseline + band.top + band.thickness);
@@ -135,9 +126,56 @@ void DrawLine(const RasterFont& font, const TextLine& line, std::int64_t x, std:
         UnderlineAccessKey(canvas, font, line, x, y);
 }
 
-// Moves a line's origin to where the system draws it: aligned across the
-// rectangle, and with DT_SINGLELINE also down it; otherwise lines follow one
-// another from the top.
+// Empty text draws nothing but still reports one line, and a single line's
+// height for the rectangle.
+int EmptyText(Rect* rect, unsigned format, int lineHeight) {
+    if (format & DT_CALCRECT) {
+        rect->right = rect->left;
+        rect->bottom = (format & DT_SINGLELINE) ? WrapAdd(rect->top, lineHeight) : rect->top;
+    }
+    return lineHeight;
+}
+
+// Lays out and draws text of at least one character.
+int LayoutChars(const RasterFont& font, std::u16string_view chars, Rect* rect, unsigned format,
+                const CoveragePlot* plot, const BackgroundFill* background) {
+    const int lineHeight = font.Metrics().height;
+    if (format & DT_SINGLELINE) format &= ~DT_WORDBREAK;
+    if (format & DT_CALCRECT) format |= DT_NOCLIP;
+    const Rect bounds = *rect;
+    const Rect* clip = (format & DT_NOCLIP) ? nullptr : &bounds;
+    TextLayout layout(font, chars, ToInt(std::int64_t{bounds.right} - bounds.left), format);
+
+    std::int64_t x = bounds.left;
+    std::int64_t y = bounds.top;
+    int widest = 0;
+    bool lastLine = false;
+    do {
+        // A line reaching past the bottom is the last one: any below it would be
+        // clipped away.
+        lastLine = clip && y + lineHeight > bounds.bottom;
+        const TextLine line = layout.NextLine();
+        PlaceLine(bounds, format, line.width, lineHeight, x, y);
+
+        if (format & DT_CALCRECT) {
+            widest = std::max(widest, line.width);
+        } else {
+            if (background && line.width > 0) FillCell(*background, line.width, lineHeight, x, y, clip);
+            if (plot) DrawLine(font, line, x, y, Canvas(*plot, clip));
+        }
+        y += lineHeight;
+    } while (!layout.AtEnd() && !lastLine);
+
+    if (format & DT_CALCRECT) {
+        rect->right = WrapAdd(bounds.left, widest);
+        rect->bottom = static_cast<Long>(y);
+    }
+    const int height = static_cast<int>(y - bounds.top);
+    return height == 0 ? 1 : height;
+}
+
+}  // namespace
+
 void PlaceLine(const Rect& bounds, unsigned format, int width, int height, std::int64_t& x, std::int64_t& y) {
     if (format & DT_CENTER)
         x = (std::int64_t{bounds.left} + bounds.right - width) / 2;
@@ -152,17 +190,17 @@ void PlaceLine(const Rect& bounds, unsigned format, int width, int height, std::
         y = std::int64_t{bounds.bottom} - height;
 }
 
-// Empty text draws nothing but still reports one line, and a single line's
-// height for the rectangle.
-int EmptyText(Rect* rect, unsigned format, int lineHeight) {
-    if (format & DT_CALCRECT) {
-        rect->right = rect->left;
-        rect->bottom = (format & DT_SINGLELINE) ? WrapAdd(rect->top, lineHeight) : rect->top;
+void FillCell(const BackgroundFill& background, int width, int height, std::int64_t x, std::int64_t y,
+              const Rect* clip) {
+    std::int64_t left = x, top = y, right = x + width, bottom = y + height;
+    if (clip) {
+        left = std::max<std::int64_t>(left, clip->left);
+        top = std::max<std::int64_t>(top, clip->top);
+        right = std::min<std::int64_t>(right, clip->right);
+        bottom = std::min<std::int64_t>(bottom, clip->bottom);
     }
-    return lineHeight;
+    if (left < right && top < bottom) background(Rect{ToInt(left), ToInt(top), ToInt(right), ToInt(bottom)});
 }
-
-}  // namespace
 
 std::shared_ptr<const RasterFont> ResolveFont(const FontDescription& font, int dpiY) {
     const int pixels = EmPixels(font.size * DpiOrDefault(dpiY) / kPointsPerInch);
@@ -183,13 +221,7 @@ int LayoutText(const RasterFont& font, const char* text, int count, Rect* rect, 
     if (!rect || count == 0 || (!text && count > 0)) return 0;
     std::string_view bytes;
     if (text) bytes = count < 0 ? std::string_view(text) : std::string_view(text, static_cast<std::size_t>(count));
-    const int lineHeight = font.Metrics().height;
-    if (bytes.empty()) return EmptyText(rect, format, lineHeight);
-
-    if (format & DT_SINGLELINE) format &= ~DT_WORDBREAK;
-    if (format & DT_CALCRECT) format |= DT_NOCLIP;
-    const Rect bounds = *rect;
-    const Rect* clip = (format & DT_NOCLIP) ? nullptr : &bounds;
+    if (bytes.empty()) return EmptyText(rect, format, font.Metrics().height);
     // Captions are short: their characters go on the stack, and only long
     // text takes a string of its own.
     char16_t shortChars[kShortText];
@@ -203,34 +235,20 @@ int LayoutText(const RasterFont& font, const char* text, int count, Rect* rect, 
         longChars = FromAnsi(bytes);
         chars = longChars;
     }
-    TextLayout layout(font, chars, ToInt(std::int64_t{bounds.right} - bounds.left), format);
+    return LayoutChars(font, chars, rect, format, plot, background);
+}
 
-    std::int64_t x = bounds.left;
-    std::int64_t y = bounds.top;
-    int widest = 0;
-    bool lastLine = false;
-    do {
-        // A line reaching past the bottom is the last one: any below it would be
-        // clipped away.
-        lastLine = clip && y + lineHeight > bounds.bottom;
-        const TextLine line = layout.NextLine();
-        PlaceLine(bounds, format, line.width, lineHeight, x, y);
-
-        if (format & DT_CALCRECT) {
-            widest = std::max(widest, line.width);
-        } else {
-            if (background && line.width > 0) FillCell(*background, line, lineHeight, x, y, clip);
-            if (plot) DrawLine(font, line, x, y, Canvas(*plot, clip));
-        }
-        y += lineHeight;
-    } while (!layout.AtEnd() && !lastLine);
-
-    if (format & DT_CALCRECT) {
-        rect->right = WrapAdd(bounds.left, widest);
-        rect->bottom = static_cast<Long>(y);
-    }
-    const int height = static_cast<int>(y - bounds.top);
-    return height == 0 ? 1 : height;
+int LayoutText(const RasterFont& font, const char16_t* text, int count, Rect* rect, unsigned format,
+               const CoveragePlot* plot, const BackgroundFill* background) {
+    if (!rect || count == 0 || (!text && count > 0)) return 0;
+    std::u16string_view chars;
+    if (text)
+        chars = count < 0 ? std::u16string_view(text) : std::u16string_view(text, static_cast<std::size_t>(count));
+    if (chars.empty()) return EmptyText(rect, format, font.Metrics().height);
+#if LUMORA_SHAPING
+    if (NeedsShaping(font, chars)) return LayoutShaped(font, chars, rect, format, plot, background);
+#endif
+    return LayoutChars(font, chars, rect, format, plot, background);
 }
 
 }  // namespace lumora::soft

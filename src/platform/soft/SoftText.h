@@ -48,5 +48,16 @@ using BackgroundFill = std::function<void(const Rect& cell)>;
 // that is 0). DT_EXPANDTABS is not supported; a tab is drawn as a character.
 int LayoutText(const RasterFont& font, const char* text, int count, Rect* rect, unsigned format,
                const CoveragePlot* plot, const BackgroundFill* background);
+// DrawTextW: the same for UTF-16 text; count is in code units.
+int LayoutText(const RasterFont& font, const char16_t* text, int count, Rect* rect, unsigned format,
+               const CoveragePlot* plot, const BackgroundFill* background);
+
+// Moves a line's origin to where the system draws it: aligned across the
+// rectangle, and with DT_SINGLELINE also down it; otherwise lines follow one
+// another from the top.
+void PlaceLine(const Rect& bounds, unsigned format, int width, int height, std::int64_t& x, std::int64_t& y);
+// Hands a drawn line's character cell, clipped, to the background fill.
+void FillCell(const BackgroundFill& background, int width, int height, std::int64_t x, std::int64_t y,
+              const Rect* clip);
 
 }  // namespace lumora::soft

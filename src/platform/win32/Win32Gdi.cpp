@@ -173,6 +173,16 @@ int Win32Gdi::DrawTextA(HDC hdc, const char* text, int count, Rect* rect, unsign
     return height;
 }
 
+int Win32Gdi::DrawTextW(HDC hdc, const char16_t* text, int count, Rect* rect, unsigned format) {
+    // Windows' wchar_t is UTF-16, so the text goes to the system as it is.
+    const auto* wide = reinterpret_cast<const wchar_t*>(text);
+    if (!rect) return ::DrawTextW(ToRaw<::HDC>(hdc), wide, count, nullptr, format);
+    ::RECT raw = ToRaw(*rect);
+    const int height = ::DrawTextW(ToRaw<::HDC>(hdc), wide, count, &raw, format);
+    *rect = FromRaw(raw);
+    return height;
+}
+
 bool Win32Gdi::DrawIcon(HDC hdc, int x, int y, HICON icon) {
     return ::DrawIcon(ToRaw<::HDC>(hdc), x, y, ToRaw<::HICON>(icon)) != FALSE;
 }

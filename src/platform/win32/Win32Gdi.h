@@ -53,6 +53,7 @@ public:
     bool BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
                 std::uint32_t rop) override;
     int DrawTextA(HDC hdc, const char* text, int count, Rect* rect, unsigned format) override;
+    int DrawTextW(HDC hdc, const char16_t* text, int count, Rect* rect, unsigned format) override;
     bool DrawIcon(HDC hdc, int x, int y, HICON icon) override;
     bool DestroyIcon(HICON icon) override;
 

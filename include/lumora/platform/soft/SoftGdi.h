@@ -75,6 +75,7 @@ public:
     bool BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
                 std::uint32_t rop) override;
     int DrawTextA(HDC hdc, const char* text, int count, Rect* rect, unsigned format) override;
+    int DrawTextW(HDC hdc, const char16_t* text, int count, Rect* rect, unsigned format) override;
     bool DrawIcon(HDC hdc, int x, int y, HICON icon) override;
     bool DestroyIcon(HICON icon) override;
 
@@ -225,8 +226,13 @@ private:
     SoftBitmap ConvertSource(const DeviceContext& sourceDc, const SoftBitmap& source, const Rect& area,
                              const DeviceContext& destDc, const SoftBitmap& dest) const;
     void DrawLine(const DeviceContext& dc, SoftBitmap& surface, Point from, Point to);
-    int DrawTextOn(const DeviceContext& dc, SoftBitmap* surface, const char* text, int count, Rect* rect,
-                   unsigned format);
+    // Either 8-bit or UTF-16 text: exactly one of ansi and wide is set.
+    struct TextInput {
+        const char* ansi = nullptr;
+        const char16_t* wide = nullptr;
+        int count = 0;
+    };
+    int DrawTextOn(const DeviceContext& dc, SoftBitmap* surface, const TextInput& text, Rect* rect, unsigned format);
 
     // Rectangular regions live apart from the other objects: the mouse makes,
     // tests and deletes one per column on every move, so each is a rectangle
