@@ -3,7 +3,8 @@
 #
 # Sourced by the scripts that check an installed package as a project
 # outside this tree uses it (check-package.sh: a prefix install;
-# check-deb.sh: the Debian packages). The sourcing script sets check_name,
+# check-deb.sh: the Debian packages), and by package-deb.sh for its steps.
+# The sourcing script sets check_name,
 # which starts every message, log, where each step's output goes, and
 # repo_root.
 # shellcheck disable=SC2154 # those three

@@ -16,28 +16,21 @@ build_dir="$repo_root/build"
 staging="$build_dir/deb-packaging"
 cd "$repo_root"
 
-fail() {
-    echo "package-deb: $1" >&2
-    exit 1
-}
+# Each step's output goes to the log; a failing one shows the log's end.
+check_name=package-deb
+log="$staging.log"
+source "$repo_root/scripts/package-checks.sh"
 
-# Runs a step quietly; on failure shows the end of its output.
-quietly() {
-    if ! "$@" >>"$staging.log" 2>&1; then
-        tail -n 30 "$staging.log" >&2
-        fail "failed: $* (log: $staging.log)"
-    fi
-}
-
-rm -rf "$staging" "$staging.log"
-[[ -f $build_dir/CMakeCache.txt ]] || quietly cmake -S . -B "$build_dir"
+rm -rf "$staging" "$log"
+mkdir -p "$build_dir"
+[[ -f $build_dir/CMakeCache.txt ]] || step cmake -S . -B "$build_dir"
 # The same build the test command makes, so a built tree is only checked.
-quietly cmake --build "$build_dir" -j"$(nproc)"
-quietly cpack --config "$build_dir/CPackConfig.cmake" -B "$staging"
+step cmake --build "$build_dir" -j"$(nproc)"
+step cpack --config "$build_dir/CPackConfig.cmake" -B "$staging"
 
 shopt -s nullglob
 packages=("$staging"/*.deb)
-[[ ${#packages[@]} -gt 0 ]] || fail "cpack made no package (log: $staging.log)"
+[[ ${#packages[@]} -gt 0 ]] || fail "cpack made no package (log: $log)"
 mkdir -p "$out_dir"
 for package in "${packages[@]}"; do
     mv -f "$package" "$out_dir/"

@@ -11,7 +11,7 @@
 set -uo pipefail
 
 repo_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-cd "$repo_root"
+cd "$repo_root" || exit 1
 runs="${1:-20}"
 log_dir="build/qt-repeat"
 rm -rf "$log_dir"
