@@ -168,6 +168,11 @@ TEST_F(PropertySheetTest, CancelLeavesTheStripAsItWas) {
 ModalAnswer WhenFileDialogPick(const QString& path) {
     return WhenModalOf<QFileDialog>([path](QFileDialog& dialog) {
         dialog.selectFile(path);
+        // selectFile leaves the name field alone once it has the focus,
+        // which it gets at a moment of its own: the path goes in as typed.
+        auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        name->setText(path);
         // As the dialog's Open button does.
         static_cast<QDialog&>(dialog).accept();
     });
