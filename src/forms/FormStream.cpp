@@ -102,17 +102,8 @@ FormStreamError Unwritable(const String& key, const std::string& what) {
 const char* KeyProblem(std::u16string_view key) {
     if (key.empty()) return "is empty";
     if (key.size() > kMaxFormKeyLength) return "is longer than 255 characters";
-    for (std::size_t i = 0; i < key.size(); ++i) {
-        const char16_t unit = key[i];
-        if (unit == 0) return "holds U+0000";
-        const bool high = unit >= 0xD800 && unit <= 0xDBFF;
-        const bool low = unit >= 0xDC00 && unit <= 0xDFFF;
-        if (low) return "holds an unpaired surrogate";
-        if (high) {
-            if (i + 1 == key.size() || key[i + 1] < 0xDC00 || key[i + 1] > 0xDFFF) return "holds an unpaired surrogate";
-            ++i;
-        }
-    }
+    if (key.find(u'\0') != std::u16string_view::npos) return "holds U+0000";
+    if (HasUnpairedSurrogate(key)) return "holds an unpaired surrogate";
     return nullptr;
 }
 

@@ -80,9 +80,33 @@ Json BooleanToJson(Boolean value) {
     return value;
 }
 
+// A text is stored as UTF-8, as a person would write it, unless it holds a
+// surrogate without its partner: UTF-8 cannot carry that, so such a text is
+// stored as its UTF-16 units, {"Utf16": [65, 55296]}, and loads back whole.
+Json TextToJson(const String& text) {
+    if (!HasUnpairedSurrogate(text)) return ToUtf8(text);
+    Json units = Json::array();
+    for (const char16_t unit : text) units.push_back(static_cast<unsigned>(unit));
+    return Json::object({{"Utf16", std::move(units)}});
+}
+
+bool IsTextUnits(const Json& object) { return object.size() == 1 && object.contains("Utf16"); }
+
+String TextUnitsFromJson(const Json& object) {
+    const Json& units = object.at("Utf16");
+    if (!units.is_array()) Raise(err::kTypeMismatch);
+    String text;
+    text.reserve(units.size());
+    for (const Json& unit : units) {
+        if (!unit.is_number_unsigned() || unit.get<std::uint64_t>() > 0xFFFF) Raise(err::kTypeMismatch);
+        text += static_cast<char16_t>(unit.get<std::uint64_t>());
+    }
+    return text;
+}
+
 Json FontToJson(const IFont& font) {
     return Json::object({
-        {"Name", ToUtf8(font.get_Name())},
+        {"Name", TextToJson(font.get_Name())},
         {"Size", FiniteNumber(font.get_Size())},
         {"Bold", font.get_Bold()},
         {"Italic", font.get_Italic()},
@@ -124,6 +148,7 @@ double FontNumber(const Json& value) {
 }
 
 String FontText(const Json& value) {
+    if (value.is_object() && IsTextUnits(value)) return TextUnitsFromJson(value);
     if (!value.is_string()) Raise(err::kTypeMismatch);
     return FromUtf8(value.get_ref<const std::string&>());
 }
@@ -158,6 +183,7 @@ FontPtr FontFromJson(const Json& object) {
 }
 
 Variant ObjectFromJson(const Json& object, soft::SoftPictures* pictures) {
+    if (IsTextUnits(object)) return Variant::FromString(TextUnitsFromJson(object));
     if (object.contains("Name")) return Variant::FromFont(FontFromJson(object));
     if (object.contains("Type")) return Variant::FromPicture(PictureFromJson(object, pictures));
     Raise(err::kTypeMismatch);
@@ -462,7 +488,7 @@ Json VariantToJson(const Variant& value) {
         case Variant::Kind::Boolean:
             return BooleanToJson(value.ToBoolean());
         case Variant::Kind::String:
-            return ToUtf8(value.ToString());
+            return TextToJson(value.ToString());
         case Variant::Kind::Font: {
             const FontPtr font = value.ToFont();
             return font ? FontToJson(*font) : Json(nullptr);

@@ -68,6 +68,17 @@ std::ostream& operator<<(std::ostream& out, const Rect& rect) {
     return out << "(" << rect.left << ", " << rect.top << ", " << rect.right << ", " << rect.bottom << ")";
 }
 
+bool HasUnpairedSurrogate(std::u16string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (IsLowSurrogate(text[i])) return true;
+        if (IsHighSurrogate(text[i])) {
+            if (i + 1 == text.size() || !IsLowSurrogate(text[i + 1])) return true;
+            ++i;
+        }
+    }
+    return false;
+}
+
 std::string ToUtf8(const String& text) {
     std::string out;
     out.reserve(text.size());

@@ -3,10 +3,12 @@
 
 #include <chrono>
 
+#include "lumora/forms/JsonFormFile.h"
 #include "lumora/forms/MemoryPropertyBag.h"
 #include "lumora/headless/HeadlessHost.h"
 #include "lumora/platform/soft/SoftFont.h"
 #include "lumora/runtime/RuntimeError.h"
+#include "testing/ScratchDirectory.h"
 #include "testing/TestPicture.h"
 
 namespace lumora {
@@ -342,6 +344,41 @@ TEST(PersistenceRoundTripTest, ASavedControlComesBackWithEveryPropertyAndColumn)
 
     MemoryPropertyBag again = Save(copy.control());
     EXPECT_EQ(again.WrittenKeys(), bag.WrittenKeys()) << "saving the loaded control writes the same keys";
+}
+
+// A surrogate without its partner is the host's text and not the control's
+// to repair: every form keeps it unit for unit, and the strip shows the
+// replacement character in its place.
+TEST(PersistenceRoundTripTest, CaptionWithAnUnpairedSurrogateIsKeptWholeAndDrawnAsAReplacement) {
+    const String caption = String(u"&Gr") + u'\xD800' + u"\u00DFe " + u'\xDC00';
+    HeadlessHost original;
+    original->InitProperties();
+    original->put_RowCaption(1, caption);
+
+    MemoryPropertyBag bag = Save(original.control());
+    HeadlessHost fromBag;
+    fromBag->ReadProperties(bag);
+    EXPECT_EQ(fromBag->get_RowCaption(1), caption);
+
+    const test::ScratchDirectory scratch{"lumora-persistence"};
+    forms::JsonPropertyBag saved;
+    original->WriteProperties(saved);
+    saved.Save(scratch.path() / "form.json");
+    forms::JsonPropertyBag loaded = forms::JsonPropertyBag::Load(scratch.path() / "form.json");
+    HeadlessHost fromFile;
+    fromFile->ReadProperties(loaded);
+    EXPECT_EQ(fromFile->get_RowCaption(1), caption);
+    EXPECT_EQ(fromFile.accessKeys(), u"g");
+
+    HeadlessHost replaced;
+    replaced->InitProperties();
+    replaced->put_RowCaption(1, u"&Gr\uFFFD\u00DFe \uFFFD");
+    HeadlessHost captionless;
+    captionless->InitProperties();
+    captionless->put_RowCaption(1, u"");
+    for (HeadlessHost* host : {&fromFile, &replaced, &captionless}) host->SetClientSize(200, 25);
+    EXPECT_EQ(fromFile.image().pixels, replaced.image().pixels);
+    EXPECT_NE(fromFile.image().pixels, captionless.image().pixels) << "the caption was drawn";
 }
 
 }  // namespace

@@ -117,6 +117,30 @@ TEST_F(JsonFormFileTest, EveryKindReadsBackFromASavedFile) {
     EXPECT_EQ(Describe(*loaded.ReadProperty(u"Font", std::nullopt).ToFont()), font);
 }
 
+// UTF-8 has no form for a surrogate without its partner; a caption a host
+// set with one must still come back unit for unit, while every other text
+// stays readable UTF-8 in the file.
+TEST_F(JsonFormFileTest, TextWithAnUnpairedSurrogateComesBackUnitForUnit) {
+    const String cases[] = {String(u"A") + u'\xD800' + u"B", String(1, u'\xDC00'), String(u"\xDC00\xD800"),
+                            String(u"x") + u'\xD83D'};
+    JsonPropertyBag saved;
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        saved.WriteProperty(u"Text" + FromUtf8(std::to_string(i)), Variant::FromString(cases[i]), std::nullopt);
+    saved.WriteProperty(u"Paired", Variant::FromString(u"𝄞"), std::nullopt);
+    FontDescription font{.name = String(u"Face") + u'\xDBFF'};
+    saved.WriteProperty(u"Font", Variant::FromFont(soft::SoftFont::Create(font)), std::nullopt);
+    saved.Save(dir_ / "form.json");
+
+    const Json file = Json::parse(ReadText(dir_ / "form.json"));
+    EXPECT_EQ(file["Text0"], Json::parse(R"({"Utf16": [65, 55296, 66]})"));
+    EXPECT_EQ(file["Paired"], "𝄞") << "a whole pair stays UTF-8";
+    JsonPropertyBag loaded = JsonPropertyBag::Load(dir_ / "form.json");
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(loaded.ReadProperty(u"Text" + FromUtf8(std::to_string(i)), std::nullopt).ToString(), cases[i]) << i;
+    EXPECT_EQ(loaded.ReadProperty(u"Paired", std::nullopt).ToString(), u"𝄞");
+    EXPECT_EQ(Describe(*loaded.ReadProperty(u"Font", std::nullopt).ToFont()), font);
+}
+
 TEST_F(JsonFormFileTest, SingleIsStoredWithTheFewestDigitsThatReadBack) {
     const std::pair<Single, const char*> cases[] = {
         {8.1f, "8.1"}, {0.1f, "0.1"}, {8.0f, "8.0"}, {-1.5e-7f, "-1.5e-07"}, {3.4028235e38f, "3.4028235e+38"},
@@ -240,6 +264,10 @@ TEST_F(JsonFormFileTest, ValuesOfTheWrongKindRaiseTheRuntimesErrors) {
         {R"({"Name": "A", "Size": "big"})", err::kTypeMismatch},
         {R"({"Name": "A", "Bold": "yes"})", err::kTypeMismatch},
         {R"({"Name": "A", "Weight": 100000})", err::kOverflow},
+        {R"({"Utf16": "AB"})", err::kTypeMismatch},
+        {R"({"Utf16": [65, 65536]})", err::kTypeMismatch},
+        {R"({"Utf16": [-1]})", err::kTypeMismatch},
+        {R"({"Utf16": [65.5]})", err::kTypeMismatch},
     };
     // Copied into the lambda: Clang 14 cannot capture a structured binding.
     for (const auto& [text, error] : cases) EXPECT_EQ(ErrorOf([text = text] { ReadValue(text); }), error) << text;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 namespace lumora {
 
@@ -49,5 +50,9 @@ std::ostream& operator<<(std::ostream& out, const Rect& rect);
 // become U+FFFD on the way out; malformed UTF-8 becomes U+FFFD on the way in.
 std::string ToUtf8(const String& text);
 String FromUtf8(std::string_view text);
+
+// Whether the text holds a surrogate without its partner: such a text has no
+// UTF-8 form, so whatever stores it as UTF-8 has to keep its units instead.
+bool HasUnpairedSurrogate(std::u16string_view text);
 
 }  // namespace lumora
