@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "DemoWindow.h"
 
+#include <QFile>
+#include <QImage>
+#include <QProcess>
 #include <QStandardItemModel>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -9,6 +13,7 @@
 #include "PointerReplay.h"
 #include "Screenshots.h"
 #include "lumora/qt/HeaderStrip.h"
+#include "qt/GalleryForms.h"
 
 namespace lumora::qt_tests {
 namespace {
@@ -48,6 +53,58 @@ TEST(DemoWindow, ClickingAColumnSortsTheListThatWay) {
     // The rows move whole: each name still sits beside its number.
     Lumora::ReplayOnStrip(window.strip(), "move 50 12; down 50 12; up 50 12");
     EXPECT_TRUE(Ordered(Column(model, 0), true));
+}
+
+// Captions in many scripts at once: shaped, ordered, broken into two lines
+// and drawn partly from fallback faces.
+const QString kMixedCaption = QStringLiteral("日本語 表 Ελληνικά שלום World سعر 250 हिन्दी ไทย");
+
+QImage PictureOf(const char* program, const QStringList& arguments, const QString& png) {
+    QProcess process;
+    process.start(QString::fromUtf8(program), arguments);
+    if (!process.waitForFinished(60000) || process.exitCode() != 0) return {};
+    return QImage(png).convertToFormat(QImage::Format_RGB32);
+}
+
+// The number of pixels where the strip's part of the window differs from the
+// tool's picture; -1 when their sizes differ.
+int DifferingPixels(const QImage& window, const QRect& strip, const QImage& tool) {
+    if (tool.size() != strip.size() || !window.rect().contains(strip)) return -1;
+    int differing = 0;
+    for (int y = 0; y < strip.height(); ++y)
+        for (int x = 0; x < strip.width(); ++x)
+            differing += window.pixel(strip.left() + x, strip.top() + y) != tool.pixel(x, y);
+    return differing;
+}
+
+TEST(DemoWindow, ShowsAMixedScriptFormAsTheToolDrawsIt) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString form = folder.filePath("mixed.json");
+    QFile file(form);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(GalleryForm(30, true, kMixedCaption, 120).toUtf8());
+    file.close();
+
+    Lumora::DemoWindow window;
+    window.LoadForm(form);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const QRect strip(window.strip().mapTo(&window, QPoint(0, 0)), window.strip().size());
+    const QImage tool = PictureOf(
+        LUMORA_CLI_PATH, {"render", form, "-o", folder.filePath("tool.png"), "--width", QString::number(strip.width())},
+        folder.filePath("tool.png"));
+    ASSERT_FALSE(tool.isNull()) << "lumora render failed";
+    SaveShot(window, QStringLiteral("demo-mixed-scripts"));
+    EXPECT_EQ(DifferingPixels(window.grab().toImage().convertToFormat(QImage::Format_RGB32), strip, tool), 0)
+        << "the window on screen";
+
+    // The demo program's own screenshot of the form shows the same strip.
+    const QImage shot = PictureOf(LUMORA_QT_DEMO_PATH, {"--form", form, "--screenshot", folder.filePath("demo.png")},
+                                  folder.filePath("demo.png"));
+    ASSERT_FALSE(shot.isNull()) << "lumora-qt-demo --screenshot failed";
+    ASSERT_EQ(shot.size(), window.size());
+    EXPECT_EQ(DifferingPixels(shot, strip, tool), 0) << "lumora-qt-demo --screenshot";
 }
 
 }  // namespace
