@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <utility>
 
 #include "lumora/forms/JsonFormFile.h"
 #include "lumora/headless/HeadlessHost.h"
@@ -31,6 +32,13 @@ constexpr std::int64_t kColumnGap = 2;
 constexpr std::int64_t kRightMargin = 40;
 // Left, right and middle, as the mouse events number them.
 constexpr Integer kButtons[] = {1, 2, 4};
+// The keys a script can press, by the names it gives them.
+constexpr std::pair<std::string_view, Integer> kKeys[] = {
+    {"Left", kKeyLeft},   {"Right", kKeyRight}, {"Home", kKeyHome}, {"End", kKeyEnd},
+    {"Space", kKeySpace}, {"Enter", kKeyEnter}, {"Tab", kKeyTab},
+};
+// What the host's log calls the control's events.
+constexpr std::string_view kEventNames[] = {"RowPressed ", "MouseIn ", "MouseOut ", "MouseDown ", "MouseUp "};
 
 // Built piece by piece: GCC 12 warns wrongly about "\"" + std::string.
 std::string Quote(std::string_view text) {
@@ -80,7 +88,9 @@ public:
         if (name == "up") return PointerEvent(ScriptEvent::Kind::Up, true);
         if (name == "focus") return Bare(ScriptEvent::Kind::Focus);
         if (name == "blur") return Bare(ScriptEvent::Kind::Blur);
-        Fail("unknown event " + Quote(name) + "; events are move, down, up, focus and blur");
+        if (name == "key") return Key();
+        if (name == "alt") return AccessKey();
+        Fail("unknown event " + Quote(name) + "; events are move, down, up, focus, blur, key and alt");
     }
 
 private:
@@ -98,6 +108,22 @@ private:
         ScriptEvent event{.kind = kind, .x = Coordinate("X", words_[1]), .y = Coordinate("Y", words_[2])};
         if (words_.size() == 4) event.button = Button(words_[3]);
         return event;
+    }
+
+    ScriptEvent Key() const {
+        if (words_.size() != 2) Fail("\"key\" takes one key: Left, Right, Home, End, Space, Enter or Tab");
+        for (const auto& [name, code] : kKeys)
+            if (words_[1] == name) return ScriptEvent{.kind = ScriptEvent::Kind::Key, .key = code};
+        Fail("unknown key " + Quote(words_[1]) + "; keys are Left, Right, Home, End, Space, Enter and Tab");
+    }
+
+    ScriptEvent AccessKey() const {
+        const String character = words_.size() == 2 ? FromUtf8(words_[1]) : String();
+        const bool pair = character.size() == 2 && character[0] >= 0xD800 && character[0] <= 0xDBFF;
+        if (!(character.size() == 1 || pair) || character.find(u'\uFFFD') != String::npos)
+            Fail("\"alt\" takes one character, as a caption marks it with &");
+        const char32_t code = pair ? 0x10000 + ((character[0] - 0xD800) << 10) + (character[1] - 0xDC00) : character[0];
+        return ScriptEvent{.kind = ScriptEvent::Kind::AccessKey, .character = code};
     }
 
     ScriptEvent Bare(ScriptEvent::Kind kind) const {
@@ -161,6 +187,12 @@ void Replay(headless::HeadlessHost& host, const std::vector<ScriptEvent>& events
             case ScriptEvent::Kind::Blur:
                 host.Blur();
                 break;
+            case ScriptEvent::Kind::Key:
+                host.PressKey(event.key);
+                break;
+            case ScriptEvent::Kind::AccessKey:
+                host.PressAccessKey(event.character);
+                break;
         }
     }
 }
@@ -196,6 +228,8 @@ RenderOptions ParseRenderArguments(std::span<const std::string> args) {
             options.dpi = BoundedOption(arg, args[++i], 1, kMaxDpi);
         } else if (arg == "--events") {
             options.events = ParseEventScript(args[++i]);
+        } else if (arg == "--print-events") {
+            options.printEvents = true;
         } else if (arg.starts_with('-')) {
             throw UsageError("unknown option '" + arg + "'");
         } else if (haveForm) {
@@ -230,7 +264,13 @@ void RenderForm(const RenderOptions& options, std::ostream& out, std::ostream& e
     ReportSkippedKeys(options.form, bag, err);
     const int width = options.width ? *options.width : DefaultWidth(host.control());
     host.SetClientSize(width, host.clientRect().bottom);
+    host.TakeLog();
     Replay(host, options.events);
+    if (options.printEvents) {
+        for (const std::string& entry : host.TakeLog())
+            for (const std::string_view name : kEventNames)
+                if (entry.starts_with(name)) out << entry << '\n';
+    }
     if (host.imageCut()) {
         const Rect window = host.clientRect();
         err << "lumora: warning: " << forms::ReadableText(options.form.string(), 200) << ": the strip is "

@@ -30,12 +30,16 @@ public:
 
 // One step of the user's session with the strip, in client pixels.
 struct ScriptEvent {
-    enum class Kind { Move, Down, Up, Focus, Blur };
+    enum class Kind { Move, Down, Up, Focus, Blur, Key, AccessKey };
     Kind kind = Kind::Move;
     Single x = 0;
     Single y = 0;
     // 1 left, 2 right, 4 middle, as the mouse events report buttons.
     Integer button = 1;
+    // A key: the system's virtual key code. An access key: the character
+    // pressed with Alt.
+    Integer key = 0;
+    char32_t character = 0;
 };
 
 struct RenderOptions {
@@ -46,6 +50,9 @@ struct RenderOptions {
     std::optional<int> width;
     int dpi = 96;
     std::vector<ScriptEvent> events;
+    // Prints each event the control raises while the events replay, one
+    // line each: its name and its arguments in order.
+    bool printEvents = false;
 };
 
 // Reads the arguments that follow `render`. Raises UsageError for a wrong
@@ -53,8 +60,9 @@ struct RenderOptions {
 // before any file is touched.
 RenderOptions ParseRenderArguments(std::span<const std::string> args);
 
-// Reads "move X Y; down X Y [BUTTON]; up X Y [BUTTON]; focus; blur". Empty
-// items are skipped and do not count as events.
+// Reads "move X Y; down X Y [BUTTON]; up X Y [BUTTON]; focus; blur;
+// key NAME; alt CHARACTER", where NAME is Left, Right, Home, End, Space, Enter
+// or Tab. Empty items are skipped and do not count as events.
 std::vector<ScriptEvent> ParseEventScript(std::string_view script);
 
 // Loads the form into a control whose window has the options' size and

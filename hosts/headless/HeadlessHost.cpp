@@ -137,6 +137,23 @@ void HeadlessHost::Focus() { control_->GotFocus(); }
 
 void HeadlessHost::Blur() { control_->LostFocus(); }
 
+bool HeadlessHost::PressKey(Integer key, Integer shift) {
+    if (key == kKeyTab) {
+        if (control_->HasFocus())
+            control_->LostFocus();
+        else
+            control_->GotFocus(true);
+        return true;
+    }
+    return control_->HasFocus() && control_->KeyDown(key, shift);
+}
+
+bool HeadlessHost::PressAccessKey(char32_t key) {
+    if (control_->ColumnOfAccessKey(key) == 0) return false;
+    if (!control_->HasFocus()) control_->GotFocus(true);
+    return control_->AccessKeyPressed(key);
+}
+
 HWND HeadlessHost::CoverWith(const Rect& clientArea) {
     const HWND cover = gdi_->CreateSoftWindow(1, 1);
     covers_.push_back({cover, clientArea});

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Mouse and focus: hot tracking, pressing and sorting columns, and the
-// events that tell the host about them.
+// Mouse, keyboard and focus: hot tracking, pressing and sorting columns,
+// the focused column, and the events that tell the host about them.
 #include "lumora/control/LumoraListControl.h"
 
 #include <algorithm>
@@ -8,6 +8,7 @@
 #include "lumora/platform/GdiScoped.h"
 #include "render/mXPWells.h"
 #include "runtime/Arithmetic.h"
+#include "runtime/UnicodeCase.h"
 
 namespace lumora {
 
@@ -54,22 +55,29 @@ void LumoraListControl::MouseMove(Integer Button, Integer Shift, Single X, Singl
     if (changed) DrawTab();
 }
 
+void LumoraListControl::PressColumn(Long i, String& sort) {
+    selectedRow_ = i;
+    sortedRow_ = i;
+    put_SelectedRow(i);
+    cTabs& column = columns_.Slot(i);
+    if (column.RowSort == kTrue) {
+        column.RowSort = kFalse;
+        sort = kSortDescending;
+    } else {
+        column.RowSort = kTrue;
+        sort = kSortAscending;
+    }
+}
+
 void LumoraListControl::MouseDown(Integer Button, Integer Shift, Single X, Single Y) {
+    // The mouse hides the keyboard's focus cue, as the system's cues go.
+    keyboardCue_ = false;
     const Long count = numberOfRows_;
     for (Long i = 1; i <= count; ++i) {
         if (!HitTest(i, X, Y)) continue;
-        selectedRow_ = i;
-        sortedRow_ = i;
-        put_SelectedRow(i);
-        cTabs& column = columns_.Slot(i);
+        focusedColumn_ = i;
         String sort;
-        if (column.RowSort == kTrue) {
-            column.RowSort = kFalse;
-            sort = kSortDescending;
-        } else {
-            column.RowSort = kTrue;
-            sort = kSortAscending;
-        }
+        PressColumn(i, sort);
         Long sortColumn = sortedRow_;
         if (events_) events_->MouseDown(Button, Shift, X, Y, sortColumn, sort);
     }
@@ -83,8 +91,92 @@ void LumoraListControl::MouseUp(Integer Button, Integer Shift, Single X, Single 
     DrawTab();
 }
 
-void LumoraListControl::GotFocus() { DrawTab(); }
+// ------------------------------------------------------------------ focus
 
-void LumoraListControl::LostFocus() { DrawTab(); }
+Long LumoraListControl::FocusedRow() const noexcept {
+    if (numberOfRows_ < 1) return 0;
+    // Columns deleted since leave the focus on the last one there is.
+    return std::clamp<Long>(focusedColumn_, 1, numberOfRows_);
+}
+
+void LumoraListControl::GotFocus(bool byKeyboard) {
+    hasFocus_ = true;
+    keyboardCue_ = byKeyboard;
+    // The focus starts on the selected column; without one, on the column
+    // it was on before, or at first on the sorted one.
+    if (selectedRow_ >= 1 && selectedRow_ <= numberOfRows_)
+        focusedColumn_ = selectedRow_;
+    else if (focusedColumn_ < 1)
+        focusedColumn_ = sortedRow_ >= 1 && sortedRow_ <= numberOfRows_ ? sortedRow_ : 1;
+    DrawTab();
+}
+
+void LumoraListControl::LostFocus() {
+    hasFocus_ = false;
+    keyboardCue_ = false;
+    DrawTab();
+}
+
+void LumoraListControl::FocusColumn(Long column) {
+    const bool changed = column != FocusedRow() || !keyboardCue_;
+    focusedColumn_ = column;
+    keyboardCue_ = true;
+    if (changed) DrawTab();
+}
+
+bool LumoraListControl::KeyDown(Integer KeyCode, Integer Shift) {
+    // Control and Alt combinations belong to the host (menus, shortcuts).
+    constexpr Integer kControlOrAlt = 2 | 4;
+    if (!hasFocus_ || (Shift & kControlOrAlt) != 0 || numberOfRows_ < 1) return false;
+    const Long focused = FocusedRow();
+    switch (KeyCode) {
+        case kKeyLeft:
+            FocusColumn(std::max<Long>(focused - 1, 1));
+            return true;
+        case kKeyRight:
+            FocusColumn(std::min<Long>(focused + 1, numberOfRows_));
+            return true;
+        case kKeyHome:
+            FocusColumn(1);
+            return true;
+        case kKeyEnd:
+            FocusColumn(numberOfRows_);
+            return true;
+        case kKeySpace:
+        case kKeyEnter: {
+            keyboardCue_ = true;
+            String sort;
+            PressColumn(focused, sort);
+            // A key press is a click without a mouse: the column is let go
+            // at once, as a click's release lets it go.
+            selectedRow_ = 0;
+            DrawTab();
+            return true;
+        }
+        default:
+            return false;
+    }
+}
+
+Long LumoraListControl::ColumnOfAccessKey(char32_t key) {
+    const char32_t wanted = SimpleLowerCase(key);
+    const Long count = numberOfRows_;
+    for (Long i = 1; i <= count; ++i) {
+        const String marked = mXPWells::ExtractAccessKey(columns_.Slot(i).RowCaption);
+        if (marked.empty()) continue;
+        char32_t found = marked[0];
+        if (marked.size() == 2 && found >= 0xD800 && found <= 0xDBFF)
+            found = 0x10000 + ((found - 0xD800) << 10) + (marked[1] - 0xDC00);
+        if (found == wanted) return i;
+    }
+    return 0;
+}
+
+bool LumoraListControl::AccessKeyPressed(char32_t key) {
+    const Long column = ColumnOfAccessKey(key);
+    if (column == 0) return false;
+    FocusColumn(column);
+    return true;
+}
 
 }  // namespace lumora

@@ -81,6 +81,11 @@ void LumoraListControl::DrawTabTop() {
         const std::vector<ColumnState> states = ColumnStates(count);
         PaintColumnLooks(gdi, hdc, states, frameColor);
         PaintCaptions(gdi, hdc, states, pictures);
+        if (ShowsFocusCue()) {
+            const Long focused = FocusedRow();
+            if (static_cast<std::size_t>(focused) < columnRects_.size())
+                ColumnLooks::PaintFocusCue(gdi, hdc, columnRects_[static_cast<std::size_t>(focused)], headerHeight_);
+        }
     }
     site_.Refresh();
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "render/ColumnLooks.h"
 
+#include <cstdint>
+
 #include "render/mXPWells.h"
 #include "runtime/Arithmetic.h"
 
@@ -72,6 +74,33 @@ void PaintHotLook(Gdi& gdi, HDC hdc, const Rect& column, Long headerHeight, Bool
     Frame(gdi, hdc, Rect{CheckedSub<Long>(left, 1), 0, Plus(right, 2), headerHeight}, kHotOutline);
     // The outline's top edge disappears under the frame line.
     if (showFrame != kFalse) Line(gdi, hdc, 0, 0, Plus(right, 2), 0, frameColor);
+}
+
+void PaintFocusCue(Gdi& gdi, HDC hdc, const Rect& column, Long headerHeight) {
+    constexpr Long kInset = 1;
+    constexpr Long kTop = 3;
+    const std::int64_t left = std::int64_t{column.left} + kInset;
+    const std::int64_t right = std::int64_t{column.right} - kInset - 1;
+    const std::int64_t top = kTop;
+    const std::int64_t bottom = std::int64_t{headerHeight} - kTop - 1;
+    if (right - left < 2 || bottom - top < 2) return;
+    // The dots keep one checkerboard whatever the rectangle's size, so the
+    // corners and neighbouring columns' cues line up as the system's do.
+    const auto invert = [&](std::int64_t x, std::int64_t y) {
+        if ((x + y) % 2 != 0) return;
+        const int px = static_cast<int>(x);
+        const int py = static_cast<int>(y);
+        const COLORREF under = gdi.GetPixel(hdc, px, py);
+        if (under != CLR_INVALID) gdi.SetPixelV(hdc, px, py, ~under & 0xFFFFFFu);
+    };
+    for (std::int64_t x = left; x <= right; ++x) {
+        invert(x, top);
+        invert(x, bottom);
+    }
+    for (std::int64_t y = top + 1; y < bottom; ++y) {
+        invert(left, y);
+        invert(right, y);
+    }
 }
 
 void PaintSortPicture(Gdi& gdi, HDC hdc, const Rect& column, Long width, Integer columnSort) {

@@ -21,6 +21,12 @@ void PaintHotLook(Gdi& gdi, HDC hdc, const Rect& column, Long headerHeight, Bool
 // last sorted ascending (columnSort True) and down otherwise.
 void PaintSortPicture(Gdi& gdi, HDC hdc, const Rect& column, Long width, Integer columnSort);
 
+// The keyboard focus in a column: a dotted rectangle one pixel inside the
+// column and three rows inside the strip, drawn as the system's focus
+// rectangle is, by inverting every other pixel of its edge, so it shows on
+// any look beneath it. A column too small to hold it shows none.
+void PaintFocusCue(Gdi& gdi, HDC hdc, const Rect& column, Long headerHeight);
+
 // Half of HeaderHeight, rounded half to even: where the two tones meet.
 Long HalfHeight(Long headerHeight);
 

@@ -284,6 +284,28 @@ TEST_F(LumoraCliTest, RenderReplaysEveryKindOfEventAndWritesThePng) {
     EXPECT_NE(ReadText(session), ReadText(idle));
 }
 
+// The keyboard sorts as the mouse does: the same RowPressed arguments, and
+// no mouse event.
+TEST_F(LumoraCliTest, PrintEventsListsWhatTheKeysAndTheMouseRaiseInOrder) {
+    const std::string form = Write("form.json", kThreeColumns);
+    const Result keys = Run({"render", form, "-o", Path("keys.png"), "--print-events", "--events",
+                             "focus; key Right; key Space; key Space"});
+    EXPECT_EQ(keys.exitCode, 0) << keys.err;
+    EXPECT_EQ(keys.out, "RowPressed 0 2 ASC\nRowPressed 2 2 DESC\nlumora: wrote " + Path("keys.png") + "\n");
+
+    const Result mouse = Run({"render", form, "-o", Path("mouse.png"), "--print-events", "--events",
+                              "move 140 12; down 140 12; up 140 12; move 500 12; key Space"});
+    EXPECT_EQ(mouse.exitCode, 0) << mouse.err;
+    EXPECT_EQ(mouse.out, "MouseIn 0 0 140 12 0\nRowPressed 0 2 ASC\nMouseDown 1 0 140 12 2 ASC\nMouseUp 1 0 140 12 2\n"
+                         "MouseOut 0 0 500 12 2\nlumora: wrote " +
+                             Path("mouse.png") + "\n")
+        << "a key without the focus does nothing";
+
+    const Result alt = Run({"render", form, "-o", Path("alt.png"), "--print-events", "--events", "alt n; key Enter"});
+    EXPECT_EQ(alt.exitCode, 0) << alt.err;
+    EXPECT_EQ(alt.out, "RowPressed 0 1 ASC\nlumora: wrote " + Path("alt.png") + "\n");
+}
+
 TEST_F(LumoraCliTest, RenderDefaultWidthFollowsTheColumnsAndStaysAWindowWidth) {
     const std::pair<const char*, PngSize> cases[] = {
         // The strip is as tall as its HeaderHeight, whatever the window was.
@@ -312,6 +334,9 @@ TEST_F(LumoraCliTest, BadEventScriptExits2NamingTheEventAndWritesNothing) {
         {"move 1 2 1", R"(event 1 ("move 1 2 1"): unexpected "1" after the event)"},
         {"blur; focus now", R"(event 2 ("focus now"): "focus" takes no arguments, not "now")"},
         {"down 1 2 3", R"(event 1 ("down 1 2 3"): BUTTON is 1 (left), 2 (right) or 4 (middle), not "3")"},
+        {"key Up", R"(event 1 ("key Up"): unknown key "Up"; keys are Left, Right, Home, End, Space, Enter and Tab)"},
+        {"key", R"(event 1 ("key"): "key" takes one key: Left, Right, Home, End, Space, Enter or Tab)"},
+        {"alt ab", R"(event 1 ("alt ab"): "alt" takes one character, as a caption marks it with &)"},
     };
     for (const auto& [script, message] : cases) {
         const Result result = Run({"render", form, "-o", Path("strip.png"), "--events", script});

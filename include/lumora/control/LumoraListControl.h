@@ -27,6 +27,16 @@ enum eTabAlignment : Long {
     reg_Bottom = 1,
 };
 
+// Keys the strip answers while it has the focus, as the system's virtual key
+// codes number them.
+inline constexpr Integer kKeyTab = 0x09;
+inline constexpr Integer kKeyEnter = 0x0D;
+inline constexpr Integer kKeySpace = 0x20;
+inline constexpr Integer kKeyEnd = 0x23;
+inline constexpr Integer kKeyHome = 0x24;
+inline constexpr Integer kKeyLeft = 0x25;
+inline constexpr Integer kKeyRight = 0x27;
+
 // A strip of column headers for a list: captions with access keys, widths,
 // pictures, a pressed, a hot and a sorted look, and events that tell the
 // host which column was pressed and in which direction to sort.
@@ -55,8 +65,23 @@ public:
     void MouseDown(Integer Button, Integer Shift, Single X, Single Y);
     void MouseMove(Integer Button, Integer Shift, Single X, Single Y);
     void MouseUp(Integer Button, Integer Shift, Single X, Single Y);
-    void GotFocus();
+    // The strip gets the focus; byKeyboard when the keyboard brought it there
+    // (Tab, an access key), which shows the focus cue.
+    void GotFocus(bool byKeyboard = false);
     void LostFocus();
+
+    // Keyboard, while the strip has the focus: Left, Right, Home and End move
+    // the focused column; Space and Enter press it as a click presses it for
+    // sorting, raising no mouse event. Returns whether the key was the
+    // strip's own.
+    bool KeyDown(Integer KeyCode, Integer Shift);
+    // The column whose caption marks key as its access key (compared in
+    // lower case, a character outside the BMP as one), or 0.
+    Long ColumnOfAccessKey(char32_t key);
+    // The host has focused the strip for an access key: the focused column
+    // moves to the key's column and the focus cue shows. Returns whether a
+    // column has that key.
+    bool AccessKeyPressed(char32_t key);
 
     // Automation interface, in interface order.
     Long get_HeaderHeight() const noexcept { return headerHeight_; }
@@ -143,6 +168,13 @@ public:
     const String& TabAccessKeys() const noexcept { return tabAccessKeys_; }
     const FontPtr& AssignedFont() const noexcept { return assignedFont_; }
     const std::vector<Rect>& RowRects() const noexcept { return columnRects_; }
+    bool HasFocus() const noexcept { return hasFocus_; }
+    // The column the keyboard acts on while the strip has the focus, or 0
+    // when the strip has no columns.
+    Long FocusedRow() const noexcept;
+    // The focus cue shows only while the strip has the focus and the last
+    // input was the keyboard's, so using the mouse alone never shows it.
+    bool ShowsFocusCue() const noexcept { return hasFocus_ && keyboardCue_ && FocusedRow() >= 1; }
 
 private:
     // The direction words reported to the host.
@@ -160,6 +192,11 @@ private:
     // font, so that later attribute writes never reach the container's
     // font or a host's object.
     void AdoptDrawingFont(const FontPtr& font);
+    // Presses column i for sorting: selects and sorts it, flips its
+    // direction and says so in RowPressed; sort is the direction pressed.
+    void PressColumn(Long i, String& sort);
+    // Moves the focused column; repaints when it or the cue changed.
+    void FocusColumn(Long column);
     // Raises RowPressed when events are connected.
     void RaiseRowPressed(Integer& previousColumn, Long& sortColumn, String& sort);
 
@@ -210,6 +247,9 @@ private:
     String columnWidths_;
     Integer previousColumn_ = 0;
     Long hotColumn_ = 0;
+    Long focusedColumn_ = 0;
+    bool hasFocus_ = false;
+    bool keyboardCue_ = false;
     std::vector<Rect> columnRects_;
     String tabAccessKeys_;
 

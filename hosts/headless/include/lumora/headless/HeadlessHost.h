@@ -74,6 +74,14 @@ public:
     void ReleaseMouse(Single x, Single y, Integer button = 1, Integer shift = 0);
     void Focus();
     void Blur();
+    // The user presses a key. Tab moves the focus into the strip when it is
+    // elsewhere, as the keyboard brings it (the focus cue shows), and out of
+    // it when it is there; any other key goes to the control while it has
+    // the focus. Returns whether the control took the key.
+    bool PressKey(Integer key, Integer shift = 0);
+    // The user presses Alt and a character: when a caption marks it as its
+    // access key, the strip gets the focus and that column the keyboard's.
+    bool PressAccessKey(char32_t key);
     // Puts another window on top of part of the control (client
     // coordinates), as a child window or an overlapping form would lie.
     HWND CoverWith(const Rect& clientArea);
