@@ -7,10 +7,12 @@
 #include <QBuffer>
 #include <QDataStream>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSettings>
 
+#include "HeaderStripAccessible.h"
 #include "HeaderStripSite.h"
 #include "PropertySheet.h"
 #include "forms/JsonForm.h"
@@ -49,6 +51,27 @@ Integer ShiftOf(Qt::KeyboardModifiers modifiers) {
     return value;
 }
 
+// The keys the strip answers, as the control numbers them; 0 for others.
+Integer KeyCodeOf(int key) {
+    switch (key) {
+        case Qt::Key_Left:
+            return kKeyLeft;
+        case Qt::Key_Right:
+            return kKeyRight;
+        case Qt::Key_Home:
+            return kKeyHome;
+        case Qt::Key_End:
+            return kKeyEnd;
+        case Qt::Key_Space:
+            return kKeySpace;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return kKeyEnter;
+        default:
+            return 0;
+    }
+}
+
 // Forms that arrive as bytes are named so in errors.
 constexpr const char* kFormBytes = "the strip's form";
 
@@ -59,6 +82,7 @@ HeaderStrip::HeaderStrip(QWidget* parent) : QWidget(parent), site_(std::make_uni
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    InstallStripAccessibility();
     site_->InitNew();
 }
 
@@ -110,11 +134,29 @@ void HeaderStrip::leaveEvent(QEvent*) {
     site_->PointerLeft(ButtonsOf(QApplication::mouseButtons()), ShiftOf(QApplication::keyboardModifiers()));
 }
 
-void HeaderStrip::focusInEvent(QFocusEvent*) { site_->FocusChanged(true); }
+void HeaderStrip::focusInEvent(QFocusEvent* event) {
+    // Focus that the keyboard brought shows the focus cue at once; a click's
+    // does not.
+    const Qt::FocusReason reason = event->reason();
+    site_->FocusChanged(
+        true, reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason);
+}
 
-void HeaderStrip::focusOutEvent(QFocusEvent*) { site_->FocusChanged(false); }
+void HeaderStrip::focusOutEvent(QFocusEvent*) { site_->FocusChanged(false, false); }
+
+void HeaderStrip::keyPressEvent(QKeyEvent* event) {
+    const Integer key = KeyCodeOf(event->key());
+    if (key != 0 && site_->KeyDown(key, ShiftOf(event->modifiers())))
+        event->accept();
+    else
+        QWidget::keyPressEvent(event);
+}
 
 // ------------------------------------------------------------- properties
+
+int HeaderStrip::focusedRow() const { return site_->control().FocusedRow(); }
+
+bool HeaderStrip::pressRow(int index) { return site_->PressRow(index); }
 
 int HeaderStrip::headerHeight() const { return site_->control().get_HeaderHeight(); }
 void HeaderStrip::setHeaderHeight(int pixels) { site_->control().put_HeaderHeight(pixels); }

@@ -97,7 +97,10 @@ void HeaderStripSite::SyncSize(int width, int height) {
     control_->Resize();
 }
 
-void HeaderStripSite::Refresh() { widget_.update(); }
+void HeaderStripSite::Refresh() {
+    widget_.update();
+    announcer_.Announce(widget_);
+}
 
 Single HeaderStripSite::get_Height() {
     return static_cast<Single>(height_ * (kTwipsPerInch / std::max(image_->dpi(), 1)));
@@ -130,8 +133,10 @@ void HeaderStripSite::put_AccessKeys(const String& keys) {
         const QKeySequence sequence(QKeyCombination(Qt::AltModifier, static_cast<Qt::Key>(QChar::toUpper(key))));
         auto shortcut = std::make_unique<QShortcut>(sequence, &widget_);
         shortcut->setContext(Qt::WindowShortcut);
-        QObject::connect(shortcut.get(), &QShortcut::activated, &widget_,
-                         [this] { widget_.setFocus(Qt::ShortcutFocusReason); });
+        QObject::connect(shortcut.get(), &QShortcut::activated, &widget_, [this, key] {
+            widget_.setFocus(Qt::ShortcutFocusReason);
+            Deliver(std::nullopt, [&] { control_->AccessKeyPressed(key); });
+        });
         accessKeys_.push_back(std::move(shortcut));
     }
 }
@@ -184,8 +189,20 @@ void HeaderStripSite::PointerLeft(Integer buttons, Integer shift) {
     MouseMove(local, global, buttons, shift);
 }
 
-void HeaderStripSite::FocusChanged(bool in) {
-    Deliver(std::nullopt, [&] { in ? control_->GotFocus() : control_->LostFocus(); });
+void HeaderStripSite::FocusChanged(bool in, bool byKeyboard) {
+    Deliver(std::nullopt, [&] { in ? control_->GotFocus(byKeyboard) : control_->LostFocus(); });
+}
+
+bool HeaderStripSite::KeyDown(Integer key, Integer shift) {
+    bool taken = false;
+    Deliver(std::nullopt, [&] { taken = control_->KeyDown(key, shift); });
+    return taken;
+}
+
+bool HeaderStripSite::PressRow(int index) {
+    bool pressed = false;
+    Deliver(std::nullopt, [&] { pressed = control_->PressRow(index); });
+    return pressed;
 }
 
 bool HeaderStripSite::GetCursorPos(Point* point) {

@@ -8,6 +8,7 @@
 #include <QPoint>
 #include <QShortcut>
 
+#include "HeaderStripAccessible.h"
 #include "lumora/control/ControlEvents.h"
 #include "lumora/control/LumoraListControl.h"
 #include "lumora/forms/JsonFormFile.h"
@@ -58,7 +59,11 @@ public:
     void MouseDown(QPointF position, QPoint global, lumora::Integer button, lumora::Integer shift);
     void MouseUp(QPointF position, QPoint global, lumora::Integer button, lumora::Integer shift);
     void PointerLeft(lumora::Integer buttons, lumora::Integer shift);
-    void FocusChanged(bool in);
+    void FocusChanged(bool in, bool byKeyboard);
+    // A key while the widget has the focus; returns whether the control
+    // took it.
+    bool KeyDown(lumora::Integer key, lumora::Integer shift);
+    bool PressRow(int index);
 
 private:
     // IControlSite
@@ -134,6 +139,7 @@ private:
     // platform's cursor position lags.
     bool pointerLeft_ = false;
     std::vector<std::unique_ptr<QShortcut>> accessKeys_;
+    StripAnnouncer announcer_;
     std::unique_ptr<lumora::LumoraListControl> control_;
 };
 

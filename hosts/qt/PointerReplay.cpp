@@ -6,6 +6,7 @@
 #include <QWindow>
 
 #include "RenderCommand.h"
+#include "lumora/control/LumoraListControl.h"
 #include "lumora/qt/HeaderStrip.h"
 
 namespace Lumora {
@@ -15,6 +16,26 @@ Qt::MouseButton QtButton(lumora::Integer button) {
     if (button == 2) return Qt::RightButton;
     if (button == 4) return Qt::MiddleButton;
     return Qt::LeftButton;
+}
+
+// The Qt key for a key the control numbers as the system does.
+Qt::Key QtKey(lumora::Integer key) {
+    switch (key) {
+        case lumora::kKeyLeft:
+            return Qt::Key_Left;
+        case lumora::kKeyRight:
+            return Qt::Key_Right;
+        case lumora::kKeyHome:
+            return Qt::Key_Home;
+        case lumora::kKeyEnd:
+            return Qt::Key_End;
+        case lumora::kKeySpace:
+            return Qt::Key_Space;
+        case lumora::kKeyEnter:
+            return Qt::Key_Return;
+        default:
+            return Qt::Key_Tab;
+    }
 }
 
 }  // namespace
@@ -39,6 +60,14 @@ void ReplayOnStrip(HeaderStrip& strip, std::string_view script) {
                 break;
             case lumora::cli::ScriptEvent::Kind::Blur:
                 strip.clearFocus();
+                break;
+            case lumora::cli::ScriptEvent::Kind::Key:
+                QTest::keyClick(window, QtKey(event.key));
+                break;
+            case lumora::cli::ScriptEvent::Kind::AccessKey:
+                // A shortcut matches the key's code, which is the character
+                // in upper case.
+                QTest::keyClick(window, static_cast<Qt::Key>(QChar::toUpper(event.character)), Qt::AltModifier);
                 break;
         }
         QApplication::processEvents();

@@ -143,19 +143,23 @@ bool LumoraListControl::KeyDown(Integer KeyCode, Integer Shift) {
             FocusColumn(numberOfRows_);
             return true;
         case kKeySpace:
-        case kKeyEnter: {
+        case kKeyEnter:
             keyboardCue_ = true;
-            String sort;
-            PressColumn(focused, sort);
-            // A key press is a click without a mouse: the column is let go
-            // at once, as a click's release lets it go.
-            selectedRow_ = 0;
-            DrawTab();
-            return true;
-        }
+            return PressRow(focused);
         default:
             return false;
     }
+}
+
+bool LumoraListControl::PressRow(Long column) {
+    if (column < 1 || column > numberOfRows_) return false;
+    String sort;
+    PressColumn(column, sort);
+    // A press without a mouse is a whole click: the column is let go at
+    // once, as a click's release lets it go.
+    selectedRow_ = 0;
+    DrawTab();
+    return true;
 }
 
 Long LumoraListControl::ColumnOfAccessKey(char32_t key) {

@@ -296,9 +296,10 @@ TEST_F(LumoraCliTest, PrintEventsListsWhatTheKeysAndTheMouseRaiseInOrder) {
     const Result mouse = Run({"render", form, "-o", Path("mouse.png"), "--print-events", "--events",
                               "move 140 12; down 140 12; up 140 12; move 500 12; key Space"});
     EXPECT_EQ(mouse.exitCode, 0) << mouse.err;
-    EXPECT_EQ(mouse.out, "MouseIn 0 0 140 12 0\nRowPressed 0 2 ASC\nMouseDown 1 0 140 12 2 ASC\nMouseUp 1 0 140 12 2\n"
-                         "MouseOut 0 0 500 12 2\nlumora: wrote " +
-                             Path("mouse.png") + "\n")
+    EXPECT_EQ(mouse.out,
+              "MouseIn 0 0 140 12 0\nRowPressed 0 2 ASC\nMouseDown 1 0 140 12 2 ASC\nMouseUp 1 0 140 12 2\n"
+              "MouseOut 0 0 500 12 2\nlumora: wrote " +
+                  Path("mouse.png") + "\n")
         << "a key without the focus does nothing";
 
     const Result alt = Run({"render", form, "-o", Path("alt.png"), "--print-events", "--events", "alt n; key Enter"});

@@ -75,6 +75,10 @@ public:
     // sorting, raising no mouse event. Returns whether the key was the
     // strip's own.
     bool KeyDown(Integer KeyCode, Integer Shift);
+    // Presses a column for sorting as a click presses it, without mouse
+    // events: what Space and Enter do, and what assistive technology asks
+    // for. Returns false for an index that names no column.
+    bool PressRow(Long column);
     // The column whose caption marks key as its access key (compared in
     // lower case, a character outside the BMP as one), or 0.
     Long ColumnOfAccessKey(char32_t key);

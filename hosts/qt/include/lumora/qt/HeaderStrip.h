@@ -133,6 +133,14 @@ public:
     void deleteRow();
     // The column under the pointer, 0 for none.
     int hotRow() const;
+    // The column the keyboard acts on while the strip has the focus (Left,
+    // Right, Home and End move it; Space and Enter press it), 0 without
+    // columns.
+    int focusedRow() const;
+    // Presses a column for sorting as a click does, without mouse signals:
+    // what Space, Enter and a screen reader's press action do. Returns false
+    // for an index that names no column.
+    bool pressRow(int index);
     // Repaints the strip now.
     void drawTab();
 
@@ -183,10 +191,13 @@ protected:
     void leaveEvent(QEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     friend class HeaderStripSite;
     friend class PropertySheet;
+    friend class HeaderStripAccessible;
+    friend class ColumnHeaderAccessible;
     std::unique_ptr<HeaderStripSite> site_;
 };
 
