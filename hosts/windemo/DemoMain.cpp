@@ -85,7 +85,7 @@ int RunInteractive(DemoWindow& window) {
     window.QuitWhenClosed();
     MSG message;
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (::IsDialogMessageW(window.Window(), &message)) continue;
+        if (window.PreTranslateMessage(message)) continue;
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }

@@ -275,6 +275,27 @@ void DemoWindow::ShowProperties() {
     LayOut();
 }
 
+bool DemoWindow::PreTranslateMessage(MSG& message) {
+    return TranslateMnemonic(message) || ::IsDialogMessageW(window_, &message);
+}
+
+bool DemoWindow::TranslateMnemonic(MSG& message) {
+    // Only the character Alt typed is matched, as forms match it: the key
+    // press goes on to the window, which then knows that Alt was not
+    // pressed alone and opens no menu when it is let go.
+    if (message.message != WM_SYSCHAR) return false;
+    ScopedComPtr<IOleControl> control;
+    if (!control_ || FAILED(control_->QueryInterface(IID_IOleControl, ReceiveVoid(control)))) return false;
+    // The table is asked for at each key: the captions, and with them the
+    // keys, change while the form runs.
+    CONTROLINFO info{};
+    info.cb = sizeof(info);
+    if (FAILED(control->GetControlInfo(&info)) || !info.hAccel || info.cAccel == 0) return false;
+    if (!::IsAccelerator(info.hAccel, info.cAccel, &message, nullptr)) return false;
+    control->OnMnemonic(&message);
+    return true;
+}
+
 // The file the user picks in the system's dialog for forms, empty when
 // the dialog is cancelled.
 std::wstring DemoWindow::AskForFormFile(bool saving) const {

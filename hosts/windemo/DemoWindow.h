@@ -49,12 +49,21 @@ public:
     void SortList(long stripColumn, SortDirection direction);
     // Opens the control's property pages over it.
     void ShowProperties();
+    // What the message loop asks of every message before it dispatches it:
+    // Alt and an access key of the strip's captions focus the strip, and
+    // the window's dialog keys (Tab, the button's access key) move between
+    // its parts. True when the message was used up.
+    bool PreTranslateMessage(MSG& message);
 
 private:
     static bool RegisterWindowClass(HINSTANCE instance);
     static LRESULT CALLBACK WindowProcedure(::HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void HandleCommand(int command);
+    // Hands a character typed with Alt that the strip's accelerator table
+    // names to the strip, as forms do for the controls they hold; true when
+    // it matched.
+    bool TranslateMnemonic(MSG& message);
 
     // A container window with the given text (a ProgID creates that
     // control; an empty text makes an empty container).

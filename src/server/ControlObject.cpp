@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <limits>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "lumora/control/LumoraListControl.h"
@@ -475,9 +477,10 @@ private:
     ScopedComPtr<IOleInPlaceFrame> frame_;
     ScopedComPtr<IOleInPlaceUIWindow> document_;
     bool uiActive_ = false;
-    // The access keys as Alt+key accelerators, for GetControlInfo.
+    // The access keys as Alt+key accelerators, for GetControlInfo, and the
+    // entries it holds, for OnMnemonic.
     ::HACCEL accelerators_ = nullptr;
-    USHORT acceleratorCount_ = 0;
+    std::vector<ACCEL> acceleratorTable_;
     bool initialised_ = false;
     bool dirty_ = false;
     bool designMode_ = false;
@@ -1120,21 +1123,61 @@ WORD VirtualKeyOf(char16_t character) {
     return scan == -1 ? 0 : static_cast<WORD>(scan & 0xFF);
 }
 
+// The character in the other case, or the character itself for a script
+// without case (Han, Kana) and for signs.
+char16_t OtherCase(char16_t character) {
+    WCHAR upper = static_cast<WCHAR>(character);
+    WCHAR lower = static_cast<WCHAR>(character);
+    ::CharUpperBuffW(&upper, 1);
+    ::CharLowerBuffW(&lower, 1);
+    return static_cast<char16_t>(upper != character ? upper : lower);
+}
+
+bool IsSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDFFF; }
+
+// The most entries CONTROLINFO can count.
+constexpr std::size_t kMostAccelerators = std::numeric_limits<USHORT>::max();
+
+void AddAccelerator(std::vector<ACCEL>& table, BYTE flags, WORD key) {
+    if (table.size() >= kMostAccelerators) return;
+    const bool known = std::any_of(table.begin(), table.end(),
+                                   [&](const ACCEL& entry) { return entry.fVirt == flags && entry.key == key; });
+    if (!known) table.push_back(ACCEL{flags, key, static_cast<WORD>(table.size() + 1)});
+}
+
+// Whether a key message a container handed on is Alt and one of the
+// table's keys: the key itself for the virtual-key entries, the character
+// it typed for the others.
+bool MatchesAccelerator(const std::vector<ACCEL>& table, const MSG& message) {
+    const bool typed = message.message == WM_SYSCHAR;
+    const bool pressed = message.message == WM_SYSKEYDOWN;
+    if (!typed && !pressed) return false;
+    return std::any_of(table.begin(), table.end(), [&](const ACCEL& entry) {
+        return entry.key == message.wParam && ((entry.fVirt & FVIRTKEY) != 0) == pressed;
+    });
+}
+
 }  // namespace
 
 void ControlObject::BuildAccelerators() {
+    // Each key is offered twice over: as the keyboard's own key, for
+    // containers that match the key press, and as the character in both
+    // cases, for containers that match what Alt and the key typed; only the
+    // character reaches a container for a key of another script than the
+    // keyboard's. ACCEL keys are single UTF-16 units, so a key beyond them
+    // (a surrogate pair) cannot be offered at all.
     std::vector<ACCEL> table;
     for (const char16_t key : control_.TabAccessKeys()) {
-        const WORD virtualKey = VirtualKeyOf(key);
-        if (virtualKey == 0) continue;
-        const bool known = std::any_of(table.begin(), table.end(), [&](const ACCEL& a) { return a.key == virtualKey; });
-        if (!known) table.push_back(ACCEL{FALT | FVIRTKEY, virtualKey, static_cast<WORD>(table.size() + 1)});
+        if (IsSurrogate(key)) continue;
+        if (const WORD virtualKey = VirtualKeyOf(key)) AddAccelerator(table, FALT | FVIRTKEY, virtualKey);
+        AddAccelerator(table, FALT, key);
+        AddAccelerator(table, FALT, OtherCase(key));
     }
     if (accelerators_) ::DestroyAcceleratorTable(std::exchange(accelerators_, nullptr));
-    acceleratorCount_ = 0;
+    acceleratorTable_.clear();
     if (table.empty()) return;
     accelerators_ = ::CreateAcceleratorTableW(table.data(), static_cast<int>(table.size()));
-    if (accelerators_) acceleratorCount_ = static_cast<USHORT>(table.size());
+    if (accelerators_) acceleratorTable_ = std::move(table);
 }
 
 void ControlObject::AccessKeysChanged() {
@@ -1149,13 +1192,18 @@ HRESULT STDMETHODCALLTYPE ControlObject::GetControlInfo(CONTROLINFO* info) {
     // answers the keys its captions have.
     if (!accelerators_) BuildAccelerators();
     info->hAccel = accelerators_;
-    info->cAccel = acceleratorCount_;
+    info->cAccel = static_cast<USHORT>(acceleratorTable_.size());
     info->dwFlags = 0;
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE ControlObject::OnMnemonic(MSG*) {
+HRESULT STDMETHODCALLTYPE ControlObject::OnMnemonic(MSG* message) {
+    if (!message) return E_POINTER;
     if (!site_.Window()) return E_UNEXPECTED;
+    if (!accelerators_) BuildAccelerators();
+    // A container that matched loosely may hand on a key that is none of
+    // ours: the focus then stays where the user had it.
+    if (!MatchesAccelerator(acceleratorTable_, *message)) return S_FALSE;
     ::SetFocus(site_.Window());
     return S_OK;
 }

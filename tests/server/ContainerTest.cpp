@@ -250,7 +250,8 @@ TEST_F(ContainerTest, AltAndAnAccessKeyMoveTheFocusToTheControl) {
     CONTROLINFO info{};
     info.cb = sizeof(info);
     ASSERT_EQ(oleControl->GetControlInfo(&info), S_OK);
-    ASSERT_EQ(info.cAccel, 1);
+    // The key first, then the characters it types with and without Shift.
+    ASSERT_EQ(info.cAccel, 3);
     ACCEL table[1]{};
     ASSERT_EQ(::CopyAcceleratorTableW(info.hAccel, table, 1), 1);
     EXPECT_EQ(table[0].fVirt & (FALT | FVIRTKEY), FALT | FVIRTKEY);
@@ -276,6 +277,79 @@ TEST_F(ContainerTest, AltAndAnAccessKeyMoveTheFocusToTheControl) {
     SendKey(VK_MENU, true);
     EXPECT_TRUE(PumpUntil([&] { return matched; }, container)) << "Alt+B reached the form's message loop";
     EXPECT_EQ(::GetFocus(), controlWindow_);
+}
+
+// The access keys' entries as "Alt+<hex unit>" for characters and
+// "Alt+VK<hex>" for keys, in table order.
+std::vector<std::string> AcceleratorEntries(const CONTROLINFO& info) {
+    std::vector<ACCEL> table(info.cAccel);
+    const int copied = ::CopyAcceleratorTableW(info.hAccel, table.data(), static_cast<int>(table.size()));
+    table.resize(static_cast<std::size_t>(std::max(copied, 0)));
+    std::vector<std::string> entries;
+    for (const ACCEL& entry : table) {
+        char text[32];
+        std::snprintf(text, sizeof(text), "%s%s%04X", entry.fVirt & FALT ? "Alt+" : "",
+                      entry.fVirt & FVIRTKEY ? "VK" : "", entry.key);
+        entries.push_back(text);
+    }
+    return entries;
+}
+
+// A key message as the keyboard delivers it while Alt is held.
+MSG AltMessage(::HWND window, UINT message, WPARAM key) {
+    // The repeat count and the context code, which says Alt is down.
+    constexpr LPARAM kAltHeld = 0x20000001;
+    return MSG{window, message, key, kAltHeld, 0, {}};
+}
+
+TEST_F(ContainerTest, AccessKeysOfEveryScriptReachTheContainerAsAltCharacters) {
+    // The third caption's key lies beyond the UTF-16 unit an ACCEL holds.
+    const wchar_t* captions[] = {L"&\u0416\u0443\u043A", L"\u65E5\u672C&\u8A9E", L"&Name", L"&\U0001D400"};
+    ASSERT_EQ(Call(control_, L"AddRow").hr, S_OK);
+    for (long column = 1; column <= 4; ++column)
+        ASSERT_EQ(Put(control_, L"RowCaption", Var(captions[column - 1]), {Var(column)}).hr, S_OK);
+    ScopedComPtr<IOleControl> oleControl;
+    ASSERT_EQ(control_->QueryInterface(IID_IOleControl, reinterpret_cast<void**>(oleControl.Receive())), S_OK);
+    CONTROLINFO info{};
+    info.cb = sizeof(info);
+    ASSERT_EQ(oleControl->GetControlInfo(&info), S_OK);
+    std::vector<std::string> characters;
+    for (const std::string& entry : AcceleratorEntries(info))
+        if (entry.find("VK") == std::string::npos) characters.push_back(entry);
+    // Cyrillic in both cases, the Han character once, Latin in both cases.
+    EXPECT_EQ(characters, (std::vector<std::string>{"Alt+0436", "Alt+0416", "Alt+8A9E", "Alt+006E", "Alt+004E"}));
+    const std::vector<std::string> all = AcceleratorEntries(info);
+    EXPECT_NE(std::find(all.begin(), all.end(), "Alt+VK004E"), all.end()) << "N is a key of every keyboard";
+
+    // What the system's matching makes of the characters Alt types.
+    WORD command = 0;
+    for (const WPARAM typed : {WPARAM{0x0416}, WPARAM{0x0436}, WPARAM{0x8A9E}, WPARAM{'n'}, WPARAM{'N'}}) {
+        MSG message = AltMessage(controlWindow_, WM_SYSCHAR, typed);
+        EXPECT_TRUE(::IsAccelerator(info.hAccel, info.cAccel, &message, &command)) << std::hex << typed;
+    }
+    for (const WPARAM typed : {WPARAM{0x0417}, WPARAM{'m'}, WPARAM{0xD835}}) {
+        MSG message = AltMessage(controlWindow_, WM_SYSCHAR, typed);
+        EXPECT_FALSE(::IsAccelerator(info.hAccel, info.cAccel, &message, &command)) << std::hex << typed;
+    }
+}
+
+TEST_F(ContainerTest, OnMnemonicFocusesTheStripOnlyForItsOwnKeys) {
+    ASSERT_EQ(Put(control_, L"RowCaption", Var(L"&\u0416\u0443\u043A"), {Var(1L)}).hr, S_OK);
+    ScopedComPtr<IOleControl> oleControl;
+    ASSERT_EQ(control_->QueryInterface(IID_IOleControl, reinterpret_cast<void**>(oleControl.Receive())), S_OK);
+    ::SetFocus(form_);
+    for (const MSG& other : {AltMessage(form_, WM_SYSCHAR, 'q'), AltMessage(form_, WM_SYSCHAR, 0x0417),
+                             AltMessage(form_, WM_SYSKEYDOWN, 'Q'), AltMessage(form_, WM_KEYUP, 0x0416)}) {
+        MSG message = other;
+        EXPECT_EQ(oleControl->OnMnemonic(&message), S_FALSE) << std::hex << message.message << " " << message.wParam;
+        EXPECT_EQ(::GetFocus(), form_);
+    }
+    EXPECT_EQ(oleControl->OnMnemonic(nullptr), E_POINTER);
+    MSG own = AltMessage(form_, WM_SYSCHAR, 0x0416);
+    EXPECT_EQ(oleControl->OnMnemonic(&own), S_OK);
+    EXPECT_EQ(::GetFocus(), controlWindow_);
+    PumpFor(20);
+    EXPECT_EQ(TakeEvents(), Log{}) << "the focus alone raises no event";
 }
 
 TEST_F(ContainerTest, DrawingIntoAMemoryDcGivesTheWindowsPixels) {

@@ -245,6 +245,64 @@ HRESULT LoadStream(IDispatch* control, const std::string& bytes) {
     return hr;
 }
 
+// Captions that are no well-formed UTF-16: a high surrogate between two
+// letters, and a low surrogate alone.
+const std::wstring kUnpairedCaptions[] = {{L'A', wchar_t{0xD800}, L'B'}, {wchar_t{0xDC00}}};
+
+// Gives a new control one column per caption of kUnpairedCaptions.
+void SetUnpairedCaptions(IDispatch* control) {
+    Call(control, L"AddRow");
+    for (long column = 1; column <= 2; ++column)
+        ASSERT_EQ(Put(control, L"RowCaption", Var(kUnpairedCaptions[column - 1].c_str()), {Var(column)}).hr, S_OK);
+}
+
+// The captions unit for unit, as hex, so that a replaced unit shows.
+std::vector<std::string> CaptionUnits(IDispatch* control) {
+    std::vector<std::string> captions;
+    for (long column = 1; column <= 2; ++column) {
+        const CallResult read = Get(control, L"RowCaption", {Var(column)});
+        std::string units = V_VT(&read.value.v) == VT_BSTR ? "" : "not a text";
+        if (V_VT(&read.value.v) == VT_BSTR)
+            for (UINT i = 0; i < ::SysStringLen(V_BSTR(&read.value.v)); ++i)
+                units += std::to_string(V_BSTR(&read.value.v)[i]) + " ";
+        captions.push_back(units);
+    }
+    return captions;
+}
+
+TEST(ControlPersistence, UnpairedSurrogatesInCaptionsSaveAndLoadWhole) {
+    IDispatch* saved = NewControl();
+    SetUnpairedCaptions(saved);
+    const std::vector<std::string> expected = {"65 55296 66 ", "56320 "};
+    ASSERT_EQ(CaptionUnits(saved), expected);
+
+    IDispatch* fromStream = NewControl();
+    ASSERT_EQ(LoadStream(fromStream, SavedStream(saved)), S_OK);
+    EXPECT_EQ(CaptionUnits(fromStream), expected) << "through a stream";
+
+    RecordingBag bag;
+    IPersistPropertyBag* persist = As<IPersistPropertyBag>(saved, IID_IPersistPropertyBag);
+    ASSERT_EQ(persist->Save(&bag, TRUE, TRUE), S_OK);
+    persist->Release();
+    // The bag holds each caption as the BSTR it was given.
+    for (long column = 1; column <= 2; ++column) {
+        VARIANT stored;
+        ::VariantInit(&stored);
+        ASSERT_EQ(bag.Read((L"RowText" + std::to_wstring(column)).c_str(), &stored, nullptr), S_OK);
+        ASSERT_EQ(V_VT(&stored), VT_BSTR);
+        EXPECT_EQ(std::wstring(V_BSTR(&stored), ::SysStringLen(V_BSTR(&stored))), kUnpairedCaptions[column - 1]);
+        ::VariantClear(&stored);
+    }
+    IDispatch* fromBag = NewControl();
+    IPersistPropertyBag* loader = As<IPersistPropertyBag>(fromBag, IID_IPersistPropertyBag);
+    ASSERT_EQ(loader->Load(&bag, nullptr), S_OK);
+    loader->Release();
+    EXPECT_EQ(CaptionUnits(fromBag), expected) << "through a property bag";
+    fromBag->Release();
+    fromStream->Release();
+    saved->Release();
+}
+
 TEST(ControlPersistence, StreamRoundTripRestoresEveryProperty) {
     IDispatch* saved = NewControl();
     IPictureDisp* picture = NewBitmapPicture();

@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -320,6 +323,133 @@ TEST_F(DemoTest, AFormThatIsNoSavedStateLeavesTheStripInPlace) {
     EXPECT_EQ(window_->Control(), before);
     EXPECT_EQ(window_->Strip(), host);
     ::DeleteFileW(path.c_str());
+}
+
+// One key of the keyboard through the system's input queue.
+void SendKey(WORD virtualKey, bool release) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.dwFlags = release ? KEYEVENTF_KEYUP : 0u;
+    ::SendInput(1, &input, sizeof(input));
+}
+
+// The key of a Russian keyboard that types Ж, as its driver reports it.
+constexpr WORD kZheKey = VK_OEM_1;
+constexpr LPARAM kZheScanCode = 0x27;
+// The repeat count, and the context code that says Alt is down.
+constexpr LPARAM kOnceWithAlt = 0x20000001;
+// The previous key state and the transition state of a released key.
+constexpr LPARAM kReleased = 0xC0000000;
+
+// The Ж key of a Russian keyboard while Alt is down, its messages posted
+// to the focused window as the keyboard's driver posts them. Under Wine a
+// character sent with KEYEVENTF_UNICODE while Alt is down comes out of
+// TranslateMessage with the Alt flag in its bits (U+2416 for U+0416), and
+// Xvfb's keyboard is an American one.
+void TypeZhe(::HWND focus) {
+    const LPARAM key = kOnceWithAlt | kZheScanCode << 16;
+    ::PostMessageW(focus, WM_SYSKEYDOWN, kZheKey, key);
+    ::PostMessageW(focus, WM_SYSCHAR, L'\u0416', key);
+    ::PostMessageW(focus, WM_SYSKEYUP, kZheKey, key | kReleased);
+}
+
+void TypeN(::HWND) {
+    SendKey('N', false);
+    SendKey('N', true);
+}
+
+bool AltIsDown() { return (::GetKeyState(VK_MENU) & 0x8000) != 0; }
+
+// Closes a menu the keys opened, whose modal loop would otherwise hold the
+// test, and notes that one was open.
+class MenuGuard {
+public:
+    MenuGuard() : timer_(::SetTimer(nullptr, 0, kMenuLimitMilliseconds, &MenuGuard::Tick)) { opened_ = false; }
+    ~MenuGuard() { ::KillTimer(nullptr, timer_); }
+    MenuGuard(const MenuGuard&) = delete;
+    MenuGuard& operator=(const MenuGuard&) = delete;
+    static bool Opened() noexcept { return opened_; }
+
+private:
+    static constexpr UINT kMenuLimitMilliseconds = 300;
+    static void CALLBACK Tick(::HWND, UINT, UINT_PTR, DWORD) {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof(info);
+        if (::GetGUIThreadInfo(::GetCurrentThreadId(), &info) && (info.flags & GUI_INMENUMODE)) {
+            opened_ = true;
+            ::EndMenu();
+        }
+    }
+    static inline bool opened_ = false;
+    UINT_PTR timer_;
+};
+
+// Runs the thread's messages through the demo's own loop until done() says
+// so or a second passes; keeps a line per key message for failure output.
+bool PumpThroughDemo(DemoWindow& window, const std::function<bool()>& done, std::string* keys) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    while (std::chrono::steady_clock::now() < deadline) {
+        MSG message{};
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST) {
+                char line[64];
+                std::snprintf(line, sizeof(line), " %04X:%04X:%08X", message.message,
+                              static_cast<unsigned>(message.wParam), static_cast<unsigned>(message.lParam));
+                *keys += line;
+            }
+            if (window.PreTranslateMessage(message)) continue;
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+        if (done()) return true;
+        ::Sleep(10);
+    }
+    return done();
+}
+
+TEST_F(DemoTest, AltAndAnAccessKeyOfAnyScriptFocusesTheStripAndChangesNothingElse) {
+    const wchar_t* captions[] = {L"&\u0416\u0443\u043A", L"\u65E5\u672C&\u8A9E", L"&Name"};
+    for (LONG index = 1; index <= 3; ++index) {
+        const BSTR caption = ::SysAllocString(captions[index - 1]);
+        ASSERT_EQ(Strip()->put_RowCaption(index, caption), S_OK);
+        ::SysFreeString(caption);
+    }
+    ScopedComPtr<IOleWindow> inPlace;
+    ::HWND strip = nullptr;
+    ASSERT_EQ(window_->Control()->QueryInterface(IID_IOleWindow, ReceiveVoid(inPlace)), S_OK);
+    ASSERT_EQ(inPlace->GetWindow(&strip), S_OK);
+    ::SetForegroundWindow(window_->Window());
+    const auto rows = ListRows(List());
+    LONG sorted = -1;
+    ASSERT_EQ(Strip()->get_SortedRow(&sorted), S_OK);
+
+    struct Case {
+        const char* keys;
+        void (*type)(::HWND focus);
+    };
+    for (const Case& press : {Case{"Alt+Zhe", &TypeZhe}, Case{"Alt+N", &TypeN}}) {
+        SCOPED_TRACE(press.keys);
+        ::SetFocus(List());
+        PumpMessagesFor(30);
+        ASSERT_EQ(::GetFocus(), List());
+        const MenuGuard menu;
+        std::string keys;
+        SendKey(VK_MENU, false);
+        ASSERT_TRUE(PumpThroughDemo(*window_, &AltIsDown, &keys));
+        press.type(List());
+        SendKey(VK_MENU, true);
+        EXPECT_TRUE(PumpThroughDemo(
+            *window_, [&] { return ::GetFocus() == strip; }, &keys))
+            << "keys:" << keys;
+        PumpThroughDemo(
+            *window_, [] { return !AltIsDown(); }, &keys);
+        EXPECT_EQ(ListRows(List()), rows) << "no RowPressed reached the list";
+        LONG sortedAfter = -1;
+        Strip()->get_SortedRow(&sortedAfter);
+        EXPECT_EQ(sortedAfter, sorted);
+        EXPECT_FALSE(MenuGuard::Opened()) << "letting Alt go opened the menu bar";
+    }
 }
 
 // The command line, which a wrong call must reject with a reason.
