@@ -2,6 +2,7 @@
 #include "HeaderStripAccessible.h"
 
 #include <QWindow>
+#include <utility>
 
 #include "HeaderStripSite.h"
 #include "lumora/qt/HeaderStrip.h"
@@ -47,7 +48,9 @@ QString SortDescription(const HeaderStrip& strip, int column) {
 
 // ------------------------------------------------------------- the strip
 
-HeaderStripAccessible::HeaderStripAccessible(HeaderStrip* strip) : QAccessibleWidget(strip, QAccessible::List) {}
+HeaderStripAccessible::HeaderStripAccessible(HeaderStrip* strip) : QAccessibleWidget(strip, QAccessible::List) {
+    strip->site_->announcer().Watch();
+}
 
 HeaderStripAccessible::~HeaderStripAccessible() {
     for (const QAccessible::Id id : children_) QAccessible::deleteAccessibleInterface(id);
@@ -146,11 +149,14 @@ void ColumnHeaderAccessible::doAction(const QString& actionName) {
 
 // ------------------------------------------------------------- changes
 
+StripAnnouncer::Deliver StripAnnouncer::deliver_ = &QAccessible::updateAccessibility;
+
+StripAnnouncer::Deliver StripAnnouncer::DeliverThrough(Deliver deliver) {
+    return std::exchange(deliver_, deliver ? deliver : &QAccessible::updateAccessibility);
+}
+
 void StripAnnouncer::Announce(HeaderStrip& strip) {
-    if (!QAccessible::isActive()) {
-        known_ = false;
-        return;
-    }
+    if (!watched_ && !QAccessible::isActive()) return;
     const int count = strip.numberOfRows();
     std::vector<Shown> now(static_cast<std::size_t>(count));
     for (int column = 1; column <= count; ++column)
@@ -175,19 +181,24 @@ void StripAnnouncer::Announce(HeaderStrip& strip) {
             QAccessible::State changed;
             changed.pressed = true;
             QAccessibleStateChangeEvent event(column, changed);
-            QAccessible::updateAccessibility(&event);
+            deliver_(&event);
         }
-        if (was.description != is.description) {
+        // While a press holds the column down its sort is not yet flipped;
+        // the new direction is told once the column is let go.
+        if (was.description != is.description && !is.pressed) {
             QAccessibleEvent event(column, QAccessible::DescriptionChanged);
-            QAccessible::updateAccessibility(&event);
+            deliver_(&event);
         }
     }
     if (focused != focused_ && focused >= 1) {
         if (QAccessibleInterface* column = list->child(focused - 1)) {
             QAccessibleEvent event(column, QAccessible::Focus);
-            QAccessible::updateAccessibility(&event);
+            deliver_(&event);
         }
     }
+    // A description not told yet stays the one last told.
+    for (std::size_t i = 0; i < now.size() && i < columns_.size(); ++i)
+        if (now[i].pressed) now[i].description = columns_[i].description;
     columns_ = std::move(now);
     focused_ = focused;
 }

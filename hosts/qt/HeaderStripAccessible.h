@@ -77,7 +77,16 @@ QString SpokenCaption(const QString& caption);
 // sort description or pressed state changed.
 class StripAnnouncer {
 public:
+    // Announcing starts once a client has asked for the strip's interface,
+    // or the platform's accessibility is on; before that no one listens.
+    void Watch() noexcept { watched_ = true; }
     void Announce(HeaderStrip& strip);
+
+    // Where the events go: Qt's accessibility, which passes them on only
+    // while a client is connected; tests put a recorder in its place.
+    // Returns the previous one; null restores Qt's.
+    using Deliver = void (*)(QAccessibleEvent* event);
+    static Deliver DeliverThrough(Deliver deliver);
 
 private:
     struct Shown {
@@ -88,6 +97,8 @@ private:
     std::vector<Shown> columns_;
     int focused_ = 0;
     bool known_ = false;
+    bool watched_ = false;
+    static Deliver deliver_;
 };
 
 }  // namespace Lumora

@@ -64,6 +64,7 @@ public:
     // took it.
     bool KeyDown(lumora::Integer key, lumora::Integer shift);
     bool PressRow(int index);
+    StripAnnouncer& announcer() noexcept { return announcer_; }
 
 private:
     // IControlSite

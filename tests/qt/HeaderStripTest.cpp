@@ -1,13 +1,17 @@
 // SPDX-License-Identifier: MIT
 #include "lumora/qt/HeaderStrip.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QBuffer>
 #include <QDataStream>
+#include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QLineEdit>
 #include <QMetaProperty>
 #include <QPluginLoader>
+#include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -18,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include "HeaderStripAccessible.h"
 #include "PointerReplay.h"
 #include "RenderCommand.h"
 #include "forms/JsonForm.h"
@@ -189,6 +194,131 @@ TEST_F(ShownStrip, AccessKeyInAnyScriptFocusesTheStrip) {
     ASSERT_TRUE(edit_->hasFocus());
     QTest::sendKeyEvent(QTest::Click, &window_, static_cast<Qt::Key>(u'Ж'), QStringLiteral("ж"), Qt::AltModifier);
     EXPECT_TRUE(strip_->hasFocus());
+    EXPECT_EQ(strip_->focusedRow(), 2) << "the focus lands on the key's column";
+}
+
+// ------------------------------------------------------------- keyboard
+
+QImage ToolImage(const QString& form, const QString& events, int width) {
+    QTemporaryDir folder;
+    QFile file(folder.filePath("form.json"));
+    if (!file.open(QIODevice::WriteOnly)) return {};
+    file.write(form.toUtf8());
+    file.close();
+    QProcess tool;
+    tool.start(QStringLiteral(LUMORA_CLI_PATH), {"render", file.fileName(), "-o", folder.filePath("tool.png"),
+                                                 "--width", QString::number(width), "--events", events});
+    if (!tool.waitForFinished(60000) || tool.exitCode() != 0) return {};
+    return QImage(folder.filePath("tool.png")).convertToFormat(QImage::Format_RGB32);
+}
+
+QImage Grabbed(HeaderStrip& strip) { return strip.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
+// How many pixels differ; -1 when the sizes do.
+int DifferingPixels(const QImage& a, const QImage& b) {
+    if (a.size() != b.size()) return -1;
+    int differing = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) differing += a.pixel(x, y) != b.pixel(x, y);
+    return differing;
+}
+
+TEST_F(ShownStrip, KeysSortAsClicksDoWithoutMouseSignals) {
+    window_.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
+    strip_->setFocus(Qt::TabFocusReason);
+    for (const Qt::Key key : {Qt::Key_Right, Qt::Key_Space, Qt::Key_Return, Qt::Key_End, Qt::Key_Home})
+        QTest::keyClick(QApplication::focusWidget(), key);
+    EXPECT_EQ(log_, (Log{"RowPressed 0 2 ASC", "RowPressed 2 2 DESC"}));
+    EXPECT_EQ(strip_->sortedRow(), 2);
+    EXPECT_FALSE(strip_->rowSorted(2));
+    EXPECT_EQ(strip_->focusedRow(), 1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_TRUE(edit_->hasFocus()) << "Tab leaves the strip";
+}
+
+TEST_F(ShownStrip, FocusCueShowsAfterTheKeyboardAsTheToolDrawsIt) {
+    window_.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
+    edit_->setFocus();
+    strip_->setFocus(Qt::MouseFocusReason);
+    EXPECT_EQ(DifferingPixels(Grabbed(*strip_), ToolImage(form_, "focus", kWidth)), 0) << "no cue for a click's focus";
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+    EXPECT_EQ(DifferingPixels(Grabbed(*strip_), ToolImage(form_, "focus; key Right", kWidth)), 0);
+    edit_->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(DifferingPixels(Grabbed(*strip_), ToolImage(form_, "", kWidth)), 0) << "the cue goes with the focus";
+    strip_->setFocus(Qt::BacktabFocusReason);
+    EXPECT_EQ(DifferingPixels(Grabbed(*strip_), ToolImage(form_, "focus; key Right; blur; key Tab", kWidth)), 0)
+        << "the focus came back by keyboard onto the column it left";
+}
+
+// ------------------------------------------------------------- screen readers
+
+std::vector<std::string>* recordedAccessibility = nullptr;
+
+void RecordAccessibility(QAccessibleEvent* event) {
+    if (!recordedAccessibility) return;
+    QAccessibleInterface* target = event->accessibleInterface();
+    const QAccessibleInterface* parent = target ? target->parent() : nullptr;
+    const int column = parent ? parent->indexOfChild(target) + 1 : 0;
+    const char* name = event->type() == QAccessible::StateChanged         ? "StateChanged"
+                       : event->type() == QAccessible::DescriptionChanged ? "DescriptionChanged"
+                       : event->type() == QAccessible::Focus              ? "Focus"
+                                                                          : "Other";
+    if (target && target->role() == QAccessible::ColumnHeader)
+        recordedAccessibility->push_back(std::string(name) + " " + std::to_string(column));
+}
+
+TEST_F(ShownStrip, AssistiveTechnologySeesNamedColumnHeadersWithTheirSortState) {
+    window_.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
+    strip_->setRowCaption(3, QStringLiteral("Fish && &Chips"));
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(strip_);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->role(), QAccessible::List);
+    ASSERT_EQ(list->childCount(), 3);
+    std::vector<std::string> names;
+    for (int i = 0; i < 3; ++i) {
+        QAccessibleInterface* column = list->child(i);
+        ASSERT_NE(column, nullptr);
+        EXPECT_EQ(column->role(), QAccessible::ColumnHeader);
+        EXPECT_EQ(list->indexOfChild(column), i);
+        EXPECT_EQ(column->parent(), list);
+        EXPECT_EQ(column->text(QAccessible::Description), QString());
+        EXPECT_TRUE(window_.geometry().contains(column->rect().center())) << i;
+        names.push_back(column->text(QAccessible::Name).toStdString());
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"Name", "Größe", "Fish & Chips"}));
+    EXPECT_EQ(list->childAt(list->child(1)->rect().center().x(), list->child(1)->rect().center().y()), list->child(1));
+
+    std::vector<std::string> events;
+    recordedAccessibility = &events;
+    const Lumora::StripAnnouncer::Deliver previous = Lumora::StripAnnouncer::DeliverThrough(RecordAccessibility);
+    edit_->setFocus();
+    strip_->drawTab();  // what a client reads first is no change
+
+    QAccessibleActionInterface* press = list->child(1)->actionInterface();
+    ASSERT_NE(press, nullptr);
+    EXPECT_EQ(press->actionNames(), QStringList{QAccessibleActionInterface::pressAction()});
+    press->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(log_, Log{"RowPressed 0 2 ASC"}) << "the press sorts, with no mouse signal";
+    EXPECT_EQ(list->child(1)->text(QAccessible::Description), QStringLiteral("sorted ascending"));
+    press->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(list->child(1)->text(QAccessible::Description), QStringLiteral("sorted descending"));
+
+    strip_->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
+    EXPECT_TRUE(list->child(2)->state().focused);
+    EXPECT_FALSE(list->child(1)->state().focused);
+    EXPECT_EQ(list->focusChild(), list->child(2));
+
+    Lumora::StripAnnouncer::DeliverThrough(previous);
+    recordedAccessibility = nullptr;
+    // Each press shows the column pressed, then let go with its new sort.
+    EXPECT_EQ(events,
+              (std::vector<std::string>{"StateChanged 2", "StateChanged 2", "DescriptionChanged 2", "StateChanged 2",
+                                        "StateChanged 2", "DescriptionChanged 2", "Focus 1", "Focus 3"}));
 }
 
 TEST(HeaderStripHeight, FollowsHeaderHeight) {
