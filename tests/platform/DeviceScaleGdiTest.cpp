@@ -16,16 +16,6 @@ constexpr COLORREF kRed = RGB(200, 0, 0);
 constexpr COLORREF kBlue = RGB(0, 0, 200);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
-TEST(DeviceScaleTest, AtOneEveryMappingIsTheIdentity) {
-    const DeviceScale scale;
-    for (const Long x : {-7, 0, 1, 24, 25, 60, 32767}) {
-        EXPECT_EQ(scale.Edge(x), x);
-        EXPECT_EQ(scale.LineStart(x), x);
-        EXPECT_EQ(scale.ToControl(x), x);
-    }
-    EXPECT_EQ(scale.LineWidth(), 1);
-}
-
 TEST(DeviceScaleTest, LinesAreRoundSPixelsAndEdgesTheNearestDevicePixel) {
     struct Case {
         double factor;
@@ -123,14 +113,6 @@ TEST_P(DeviceScaleGdiTest, AFrameHasSidesOfTheLineWidthAndLeavesItsInside) {
     EXPECT_EQ(pixels().At(scale().Edge(4), scale().Edge(7)), kRed);
     EXPECT_EQ(pixels().At(scale().Edge(20) - 1, scale().Edge(7)), kRed);
     EXPECT_EQ(pixels().At(scale().Edge(20), scale().Edge(7)), kWhite);
-}
-
-TEST_P(DeviceScaleGdiTest, BitmapsToDrawOnTakeDeviceSizeButPicturesKeepTheirPixels) {
-    const ScopedGdiObject<HBITMAP> mask(layer, layer.CreateBitmap(16, 16, 1, 1, nullptr));
-    const unsigned char bits[2 * 2] = {};
-    const ScopedGdiObject<HBITMAP> picture(layer, layer.CreateBitmap(16, 2, 1, 1, bits));
-    EXPECT_EQ(surface.BitmapOf(mask.get())->width, scale().Extent(16));
-    EXPECT_EQ(surface.BitmapOf(picture.get())->width, 16);
 }
 
 // Captions are measured in the control's pixels: the box the control lays
