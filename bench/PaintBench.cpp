@@ -3,6 +3,7 @@
 // pixels, the mouse over the strip, and loading large forms. Both strips get
 // the same columns: 60 pixels wide, captioned "Spalte N", 25 pixels high,
 // column 2 under the pointer and column 3 sorted, in DejaVu Sans.
+// The 100 columns are also drawn at a device scale of 2.
 // scripts/bench.sh runs this group and turns its figures into a table.
 #include <benchmark/benchmark.h>
 
@@ -130,7 +131,9 @@ private:
 // loaded from a form: built up call by call, it would repaint once per
 // column added and changed.
 struct OurStrip {
-    explicit OurStrip(int columns) : host(StripWidth(columns), kStripHeight) {
+    explicit OurStrip(int columns, double scale = 1.0) : host(StripWidth(columns), kStripHeight) {
+        // A screen scaled other than 1 is set before the form's font arrives.
+        if (scale != 1.0) host.SetDeviceScale(scale);
         const SavedForm form(columns);
         forms::JsonPropertyBag bag = forms::JsonPropertyBag::Load(form.file());
         bag.SetPictureFiles(&host.pictureFiles());
@@ -167,6 +170,19 @@ void BM_OurPass(benchmark::State& state) {
     CountAllocations(state, before);
 }
 BENCHMARK(BM_OurPass)->Arg(5)->Arg(20)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
+
+// The same pass on a screen at 200 %: four times the pixels, text at twice
+// the size.
+void BM_OurPassAtScale2(benchmark::State& state) {
+    OurStrip strip(static_cast<int>(state.range(0)), 2.0);
+    const std::uint64_t before = allocations;
+    for (auto _ : state) {
+        strip.host->DrawTab();
+        strip.DrainLog();
+    }
+    CountAllocations(state, before);
+}
+BENCHMARK(BM_OurPassAtScale2)->Arg(100)->Unit(benchmark::kMicrosecond);
 
 // QHeaderView with the same sections, captions, height and sort indicator,
 // column 2 under the pointer, drawn into an image as a widget's render does.

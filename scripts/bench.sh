@@ -5,7 +5,8 @@
 #
 # Builds the benchmark program and times the strip's paint pass against Qt's
 # QHeaderView and a memset of the strip's pixels (5, 20, 100 and 1000
-# columns), the mouse moving inside a column and across to the next, and
+# columns), the pass at a device scale of 2 (100 columns) against the one
+# at scale 1, the mouse moving inside a column and across to the next, and
 # loading forms of 1,000, 10,000 and 100,000 columns: 15 repetitions in one
 # process, interleaved in random order, each figure their median. Prints a
 # table and ends with one `summary:` line per figure. It is a script rather
@@ -21,7 +22,7 @@ cmake --build build -j"$(nproc)" --target lumora_bench >/dev/null
 results="build/bench/paint-results.json"
 echo "bench: machine load before the run: $(cut -d' ' -f1-3 /proc/loadavg)"
 build/bench/lumora_bench \
-    --benchmark_filter='^BM_(OurPass|QtHeaderPass|MemsetStrip|MoveInsideColumn|MoveToNextColumn|LoadForm)/' \
+    --benchmark_filter='^BM_(OurPass|OurPassAtScale2|QtHeaderPass|MemsetStrip|MoveInsideColumn|MoveToNextColumn|LoadForm)/' \
     --benchmark_repetitions=15 --benchmark_enable_random_interleaving=true \
     --benchmark_min_time=0.05 --benchmark_report_aggregates_only=true \
     --benchmark_out="$results" --benchmark_out_format=json "$@" >/dev/null
@@ -63,6 +64,8 @@ across = medians["BM_MoveToNextColumn/100"]
 print()
 print(f"mouse move inside a column, 100 columns: {inside * 1000:.0f} ns, "
       f"{allocations.get('BM_MoveInsideColumn/100', float('nan')):g} allocations")
+print(f"full pass at scale 2, 100 columns: {figure(medians['BM_OurPassAtScale2/100'])} µs "
+      f"({medians['BM_OurPassAtScale2/100'] / rows[2][1]:.2f}× the pass at scale 1)")
 print(f"mouse move to the next column, 100 columns: {figure(across)} µs (one pass: {figure(rows[2][1])} µs)")
 loads = [medians[f"BM_LoadForm/{n}"] / 1000 for n in (1000, 10000, 100000)]
 print(f"loading a form of 1,000 / 10,000 / 100,000 columns: {' / '.join(figure(ms) for ms in loads)} ms")
@@ -70,6 +73,9 @@ print()
 for columns, ours, qt, memset in rows:
     print(f"summary: pass{columns} ours_us={figure(ours)} qt_us={figure(qt)} memset_us={figure(memset)} "
           f"ratio_qt={ours / qt:.2f} ratio_memset={ours / memset:.0f}")
+scaled = medians["BM_OurPassAtScale2/100"]
+print(f"summary: pass100_scale2 ours_us={figure(scaled)} scale1_us={figure(rows[2][1])} "
+      f"ratio_scale1={scaled / rows[2][1]:.2f}")
 print(f"summary: move_in_column ns={inside * 1000:.0f}")
 print(f"summary: move_next_column us={figure(across)}")
 print(f"summary: load ms_1000={figure(loads[0])} ms_10000={figure(loads[1])} ms_100000={figure(loads[2])}")

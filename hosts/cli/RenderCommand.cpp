@@ -10,6 +10,7 @@
 
 #include "lumora/forms/JsonFormFile.h"
 #include "lumora/headless/HeadlessHost.h"
+#include "lumora/platform/DeviceScaleGdi.h"
 #include "lumora/platform/soft/PngWriter.h"
 
 namespace lumora::cli {
@@ -62,6 +63,15 @@ int BoundedOption(const std::string& name, const std::string& word, int low, int
         throw UsageError(name + " takes a whole number from " + std::to_string(low) + " to " + std::to_string(high) +
                          ", not " + Quote(word));
     return static_cast<int>(*value);
+}
+
+double ScaleOption(const std::string& word) {
+    double value = 0;
+    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
+    if (error != std::errc() || end != word.data() + word.size() || !(value >= DeviceScaleGdi::kMinScale) ||
+        !(value <= DeviceScaleGdi::kMaxScale))
+        throw UsageError("--scale takes a number from 0.5 to 4, not " + Quote(word));
+    return value;
 }
 
 std::vector<std::string_view> Words(std::string_view item) {
@@ -217,7 +227,8 @@ RenderOptions ParseRenderArguments(std::span<const std::string> args) {
     bool haveOutput = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        const bool takesValue = arg == "-o" || arg == "--width" || arg == "--dpi" || arg == "--events";
+        const bool takesValue =
+            arg == "-o" || arg == "--width" || arg == "--dpi" || arg == "--scale" || arg == "--events";
         if (takesValue && i + 1 == args.size()) throw UsageError(arg + " needs a value");
         if (arg == "-o") {
             options.output = args[++i];
@@ -226,6 +237,8 @@ RenderOptions ParseRenderArguments(std::span<const std::string> args) {
             options.width = BoundedOption(arg, args[++i], 1, kMaxWidth);
         } else if (arg == "--dpi") {
             options.dpi = BoundedOption(arg, args[++i], 1, kMaxDpi);
+        } else if (arg == "--scale") {
+            options.scale = ScaleOption(args[++i]);
         } else if (arg == "--events") {
             options.events = ParseEventScript(args[++i]);
         } else if (arg == "--print-events") {
@@ -259,6 +272,7 @@ void RenderForm(const RenderOptions& options, std::ostream& out, std::ostream& e
     // Fonts take the resolution of the screen they are made on, so the
     // screen has it before the form brings its font.
     host.surface().SetDpi(options.dpi, options.dpi);
+    if (options.scale != 1.0) host.SetDeviceScale(options.scale);
     bag.SetPictureFiles(&host.pictureFiles());
     host.control().ReadProperties(bag);
     ReportSkippedKeys(options.form, bag, err);

@@ -49,6 +49,9 @@ struct RenderOptions {
     // margin, so the right-hand area shows too.
     std::optional<int> width;
     int dpi = 96;
+    // The picture shows every pixel of the strip this many times larger, as
+    // a screen scaled for its resolution does.
+    double scale = 1.0;
     std::vector<ScriptEvent> events;
     // Prints each event the control raises while the events replay, one
     // line each: its name and its arguments in order.

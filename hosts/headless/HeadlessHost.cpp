@@ -67,6 +67,10 @@ void HeadlessHost::ResizeWindow(int width, int height) {
     Record("Resize " + std::to_string(width_) + "x" + std::to_string(height_));
 }
 
+void HeadlessHost::SetDeviceScale(double scale) { image_.emplace(gdi_, width_, height_, *font_, scale); }
+
+double HeadlessHost::deviceScale() const { return image_->scale(); }
+
 const soft::SoftBitmap& HeadlessHost::image() const { return image_->bitmap(); }
 
 bool HeadlessHost::imageCut() const { return image_->cut(); }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QEvent>
 #include <QFontMetrics>
@@ -72,6 +73,18 @@ QFont FontOf(const pages::TextLook& look) {
     return font;
 }
 
+// A picture at a screen's ratio, as the strip draws its pictures there:
+// each pixel repeated at a whole ratio, which keeps it sharp, smoothed at a
+// fractional one, so its pixels do not come out in uneven sizes.
+QPixmap AtRatio(const QPixmap& picture, qreal ratio) {
+    if (ratio == 1.0) return picture;
+    const bool whole = std::floor(ratio) == ratio;
+    QPixmap scaled = picture.scaled(picture.size() * ratio, Qt::IgnoreAspectRatio,
+                                    whole ? Qt::FastTransformation : Qt::SmoothTransformation);
+    scaled.setDevicePixelRatio(ratio);
+    return scaled;
+}
+
 // A picture box: its background, then its picture at the top left, or its
 // artwork filling it.
 class PictureWidget final : public QFrame {
@@ -93,7 +106,7 @@ protected:
             const QRect area = contentsRect();
             painter.fillRect(area, ColourOf(box_.BackColor, palette()));
             if (!pixmap_.isNull()) {
-                painter.drawPixmap(area.topLeft(), pixmap_);
+                painter.drawPixmap(area.topLeft(), AtRatio(pixmap_, devicePixelRatioF()));
             } else {
                 PaintArtwork(painter, area, box_.Artwork());
             }
@@ -118,10 +131,13 @@ protected:
 
 // A push button showing its artwork centred rather than a caption.
 QIcon ArtworkIcon(const String& artwork) {
-    QPixmap pixmap(kButtonArtwork, kButtonArtwork);
+    // Drawn at the finest screen's ratio, so the button is sharp there.
+    const qreal ratio = qApp->devicePixelRatio();
+    QPixmap pixmap(QSize(kButtonArtwork, kButtonArtwork) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
-    PaintArtwork(painter, pixmap.rect(), artwork);
+    PaintArtwork(painter, QRect(0, 0, kButtonArtwork, kButtonArtwork), artwork);
     return QIcon(pixmap);
 }
 

@@ -88,9 +88,9 @@ HeaderStrip::HeaderStrip(QWidget* parent) : QWidget(parent), site_(std::make_uni
 
 HeaderStrip::~HeaderStrip() = default;
 
-QSize HeaderStrip::sizeHint() const { return QSize(kPreferredWidth, site_->image().height); }
+QSize HeaderStrip::sizeHint() const { return QSize(kPreferredWidth, site_->height()); }
 
-QSize HeaderStrip::minimumSizeHint() const { return QSize(0, site_->image().height); }
+QSize HeaderStrip::minimumSizeHint() const { return QSize(0, site_->height()); }
 
 // ------------------------------------------------------------- Qt events
 
@@ -98,17 +98,29 @@ void HeaderStrip::paintEvent(QPaintEvent*) {
     // A hidden widget hears of a new size only when shown, but may be
     // grabbed before: the image follows the widget's size first.
     site_->WidgetResized(width(), height());
+    // A widget learns its screen's ratio for sure only when it paints there:
+    // the strip is drawn at the ratio it is painted at, fractional too, so
+    // each of its device pixels is one of the screen's.
+    site_->DevicePixelRatioIs(devicePixelRatioF());
     const soft::SoftBitmap& bitmap = site_->image();
     if (bitmap.IsMonochrome() || bitmap.pixels.empty()) return;
     // A COLORREF in memory is red, green, blue and an unused byte: the
     // image shows the surface's own pixels.
-    const QImage image(reinterpret_cast<const uchar*>(bitmap.pixels.data()), bitmap.width, bitmap.height,
-                       bitmap.width * 4, QImage::Format_RGBX8888);
+    QImage image(reinterpret_cast<const uchar*>(bitmap.pixels.data()), bitmap.width, bitmap.height, bitmap.width * 4,
+                 QImage::Format_RGBX8888);
+    image.setDevicePixelRatio(site_->scale());
     QPainter painter(this);
     painter.drawImage(0, 0, image);
 }
 
 void HeaderStrip::resizeEvent(QResizeEvent*) { site_->WidgetResized(width(), height()); }
+
+bool HeaderStrip::event(QEvent* event) {
+    // The window went to another screen, perhaps of another ratio: the next
+    // paint draws the strip at that one.
+    if (event->type() == QEvent::ScreenChangeInternal) update();
+    return QWidget::event(event);
+}
 
 void HeaderStrip::mousePressEvent(QMouseEvent* event) {
     site_->MouseDown(event->position(), event->globalPosition().toPoint(), ButtonsOf(event->button()),

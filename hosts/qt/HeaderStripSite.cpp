@@ -86,6 +86,13 @@ void HeaderStripSite::WidgetResized(int width, int height) {
     Deliver(std::nullopt, [&] { SyncSize(width, height); });
 }
 
+void HeaderStripSite::DevicePixelRatioIs(double ratio) {
+    const double scale = std::clamp(ratio, DeviceScaleGdi::kMinScale, DeviceScaleGdi::kMaxScale);
+    if (scale == image_->scale()) return;
+    image_.emplace(gdi_, width_, height_, *font_, scale);
+    Deliver(std::nullopt, [&] { control_->DrawTab(); });
+}
+
 void HeaderStripSite::SyncSize(int width, int height) {
     width = std::clamp(width, 0, kMaxSide);
     height = std::clamp(height, 0, kMaxSide);

@@ -41,7 +41,11 @@ public:
     const lumora::LumoraListControl& control() const noexcept { return *control_; }
     lumora::soft::SoftGdi& surface() noexcept { return *gdi_; }
     lumora::soft::SoftPictures& pictureFiles() noexcept { return pictures_; }
+    // The image in device pixels, and the scale it is drawn at.
     const lumora::soft::SoftBitmap& image() const { return image_->bitmap(); }
+    double scale() const { return image_->scale(); }
+    // The strip's height in the control's pixels.
+    int height() const noexcept { return height_; }
     // The files and the icon surface the columns page loads pictures with.
     lumora::IFileSystem& fileSystem() noexcept { return files_; }
     lumora::IPictureBox& iconSurface() noexcept { return picTemp_; }
@@ -55,6 +59,9 @@ public:
     // screen position, which is where the pointer service says the cursor
     // is while the control handles them.
     void WidgetResized(int width, int height);
+    // The widget's device pixel ratio, which changes when its window moves
+    // to another screen: the strip is drawn again at the new one.
+    void DevicePixelRatioIs(double ratio);
     void MouseMove(QPointF position, QPoint global, lumora::Integer button, lumora::Integer shift);
     void MouseDown(QPointF position, QPoint global, lumora::Integer button, lumora::Integer shift);
     void MouseUp(QPointF position, QPoint global, lumora::Integer button, lumora::Integer shift);
@@ -75,7 +82,7 @@ private:
     void putref_Font(const lumora::FontPtr& font) override;
     lumora::FontPtr AmbientFont() override;
     void put_AccessKeys(const lumora::String& keys) override;
-    lumora::Gdi& gdi() override { return *gdi_; }
+    lumora::Gdi& gdi() override { return image_->gdi(); }
     lumora::IDialogs& dialogs() override { return *this; }
     lumora::IPointer& pointer() override { return *this; }
     lumora::IPictureFiles& pictures() override { return pictures_; }

@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "render/ColumnLooks.h"
 
+#include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdint>
 
+#include "lumora/platform/GdiScoped.h"
 #include "render/mXPWells.h"
 #include "runtime/Arithmetic.h"
 
@@ -42,6 +46,82 @@ constexpr Long kUpRows[4] = {6, 5, 4, 3};
 constexpr Long kDownRows[4] = {3, 4, 5, 6};
 
 Long Plus(Long a, Long b) { return CheckedAdd<Long>(a, b); }
+
+// One row of the triangle in the control's pixels: [left, right) on row y,
+// shaded from farColor at its left to nearColor at its right.
+struct RowSpan {
+    Long y;
+    Long left;
+    Long right;
+    COLORREF farColor;
+    COLORREF nearColor;
+};
+
+// The four rows as the control's pixels have them, tip last.
+std::array<RowSpan, 4> TriangleSpans(const Rect& column, Long width, Integer columnSort) {
+    const Long* rows = columnSort == kTrue ? kUpRows : kDownRows;
+    const double middle = static_cast<double>(column.right) - width / 2.0;
+    std::array<RowSpan, 4> spans{};
+    int index = 0;
+    for (const TriangleRow& row : {kLongRow, kMiddleRow, kShortRow}) {
+        const Long right = CLng(middle + row.offset);
+        spans[static_cast<std::size_t>(index)] = {rows[index], right - row.size - 1, right, row.farColor,
+                                                  row.nearColor};
+        ++index;
+    }
+    const Long tip = spans[2].left + 1;
+    spans[3] = {rows[3], tip, tip + 1, kTipColor, kTipColor};
+    return spans;
+}
+
+double Mix(double a, double b, double t) { return a + (b - a) * t; }
+
+COLORREF MixColor(COLORREF a, COLORREF b, double t) {
+    const auto channel = [&](Byte x, Byte y) { return static_cast<COLORREF>(std::lround(Mix(x, y, t))); };
+    return channel(GetRValue(a), GetRValue(b)) | channel(GetGValue(a), GetGValue(b)) << 8 |
+           channel(GetBValue(a), GetBValue(b)) << 16;
+}
+
+// The triangle's outline and shading between two neighbouring rows, at a
+// height v between their middles, in the control's pixels.
+struct Slice {
+    double left;
+    double right;
+    COLORREF farColor;
+    COLORREF nearColor;
+};
+
+Slice SliceAt(const std::array<RowSpan, 4>& spans, double v) {
+    // Rows run from the long one to the tip, up or down the strip.
+    const double direction = spans[3].y > spans[0].y ? 1.0 : -1.0;
+    const double along = std::clamp((v - (spans[0].y + 0.5)) * direction, 0.0, 3.0);
+    const auto lower = static_cast<std::size_t>(std::min(2.0, std::floor(along)));
+    const RowSpan& a = spans[lower];
+    const RowSpan& b = spans[lower + 1];
+    const double t = along - static_cast<double>(lower);
+    return {Mix(a.left, b.left, t), Mix(a.right, b.right, t), MixColor(a.farColor, b.farColor, t),
+            MixColor(a.nearColor, b.nearColor, t)};
+}
+
+// The triangle drawn on the device's own pixels: each device row takes the
+// outline and shading between the rows of the control's pixels around it,
+// so a larger screen shows a smooth triangle rather than enlarged steps.
+void PaintSortPictureOnDevice(Gdi& device, const DeviceScale& scale, HDC hdc, const std::array<RowSpan, 4>& spans) {
+    const Long top = scale.Edge(std::min(spans[0].y, spans[3].y));
+    const Long bottom = scale.Edge(std::max(spans[0].y, spans[3].y) + 1);
+    for (Long y = top; y < bottom; ++y) {
+        const Slice slice = SliceAt(spans, (y + 0.5) / scale.factor);
+        const auto left = static_cast<Long>(std::lround(slice.left * scale.factor));
+        const Long right = std::max(left + 1, static_cast<Long>(std::lround(slice.right * scale.factor)));
+        const Long count = right - left;
+        for (Long x = left; x < right; ++x) {
+            const double t = count > 1 ? static_cast<double>(right - 1 - x) / (count - 1) : 0.0;
+            const ScopedGdiObject<HBRUSH> brush(device,
+                                                device.CreateSolidBrush(MixColor(slice.nearColor, slice.farColor, t)));
+            device.FillRect(hdc, Rect{x, y, x + 1, y + 1}, brush.get());
+        }
+    }
+}
 
 }  // namespace
 
@@ -104,6 +184,8 @@ void PaintFocusCue(Gdi& gdi, HDC hdc, const Rect& column, Long headerHeight) {
 }
 
 void PaintSortPicture(Gdi& gdi, HDC hdc, const Rect& column, Long width, Integer columnSort) {
+    if (Gdi* device = gdi.DevicePixels())
+        return PaintSortPictureOnDevice(*device, gdi.deviceScale(), hdc, TriangleSpans(column, width, columnSort));
     const Long* rows = columnSort == kTrue ? kUpRows : kDownRows;
     const double middle = static_cast<double>(column.right) - width / 2.0;
     Rect shortRow;

@@ -30,6 +30,11 @@ public:
 
 private:
     HPALETTE PaletteOrHalftone(HPALETTE hPal) const noexcept { return hPal ? hPal : halftonePalette_.get(); }
+    // The picture on a surface that shows the control's pixels larger: the
+    // mask is taken at the picture's own size, where the mask colour is
+    // exact, and the picture is then scaled on the device's pixels.
+    void PaintOnDevice(Gdi& device, HDC hDCDest, const PicturePtr& picSource, Long xDest, Long yDest, Long Width,
+                       Long Height, Long xSrc, Long ySrc, OLE_COLOR clrMask, HPALETTE hPal);
 
     Gdi& gdi_;
     ScopedGdiObject<HPALETTE> halftonePalette_;

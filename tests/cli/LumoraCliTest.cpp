@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/soft/PngReader.h"
 #include "testing/FileText.h"
 
 namespace lumora::cli {
@@ -305,6 +306,49 @@ TEST_F(LumoraCliTest, PrintEventsListsWhatTheKeysAndTheMouseRaiseInOrder) {
     const Result alt = Run({"render", form, "-o", Path("alt.png"), "--print-events", "--events", "alt n; key Enter"});
     EXPECT_EQ(alt.exitCode, 0) << alt.err;
     EXPECT_EQ(alt.out, "RowPressed 0 1 ASC\nlumora: wrote " + Path("alt.png") + "\n");
+// The pixels of a PNG the tool wrote, as a bitmap of the surface.
+soft::SoftBitmap ReadPng(const std::string& file) {
+    const std::string bytes = ReadText(file);
+    return soft::ColorOf(soft::DecodePng(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size())));
+}
+
+TEST_F(LumoraCliTest, RenderAtScaleOneIsTheDefaultByteForByte) {
+    const std::string form = Write("form.json", kThreeColumns);
+    ASSERT_EQ(Run({"render", form, "-o", Path("plain.png"), "--events", "move 140 12"}).exitCode, 0);
+    ASSERT_EQ(Run({"render", form, "-o", Path("one.png"), "--scale", "1", "--events", "move 140 12"}).exitCode, 0);
+    EXPECT_EQ(ReadText(Path("one.png")), ReadText(Path("plain.png")));
+}
+
+// The events stay in the strip's own pixels: the click at (140, 12) presses
+// the second column (104..184) at every scale, and the picture shows it
+// pressed where that column lies on the device.
+TEST_F(LumoraCliTest, RenderAtAScaleIsRoundSTimesTheStripAndPressesTheSameColumn) {
+    const std::string form = Write("form.json", kThreeColumns);
+    for (const auto& [scale, size] :
+         {std::pair{"1.25", PngSize{395, 31}}, std::pair{"1.5", PngSize{474, 38}}, std::pair{"2", PngSize{632, 50}}}) {
+        const std::string png = Path(std::string("strip-") + scale + ".png");
+        const Result result =
+            Run({"render", form, "-o", png, "--scale", scale, "--events", "move 140 12; down 140 12"});
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_EQ(ReadPngSize(png), size) << scale;
+        const soft::SoftBitmap image = ReadPng(png);
+        const double factor = std::stod(scale);
+        // The pressed look's lower tone, just inside the pressed column's
+        // left edge and in the lower half.
+        const auto at = [&](double x) { return image.At(static_cast<int>(x * factor), static_cast<int>(20 * factor)); };
+        EXPECT_EQ(at(106), RGB(139, 209, 246)) << scale;
+        EXPECT_NE(at(60), RGB(139, 209, 246)) << scale;
+        EXPECT_NE(at(190), RGB(139, 209, 246)) << scale;
+    }
+}
+
+TEST_F(LumoraCliTest, RenderRefusesAScaleOutsideHalfToFour) {
+    const std::string form = Write("form.json", kThreeColumns);
+    for (const char* scale : {"0.4", "4.5", "two", "", "1.5x", "nan"}) {
+        const Result result = Run({"render", form, "-o", Path("strip.png"), "--scale", scale});
+        EXPECT_EQ(result.exitCode, 2) << scale;
+        EXPECT_NE(result.err.find("--scale takes a number from 0.5 to 4"), std::string::npos) << result.err;
+    }
 }
 
 TEST_F(LumoraCliTest, RenderDefaultWidthFollowsTheColumnsAndStaysAWindowWidth) {
@@ -358,7 +402,7 @@ TEST_F(LumoraCliTest, WrongRenderCommandLineShowsTheUsageAndExits2) {
         {"render", form, "-o", png, "--dpi", "961"},
         {"render", form, "-o", png, "--width", "40px"},
         {"render", form, "-o", png, "--width"},
-        {"render", form, "-o", png, "--scale", "2"},
+        {"render", form, "-o", png, "--zoom", "2"},
         {"render", form, form, "-o", png},
     };
     for (const auto& args : cases) {

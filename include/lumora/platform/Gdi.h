@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "lumora/platform/DeviceScale.h"
 #include "lumora/platform/Font.h"
 #include "lumora/runtime/Types.h"
 
@@ -172,6 +173,14 @@ public:
     // OLE: an OLE_COLOR (plain or system colour) as the RGB value it stands
     // for. An unknown system colour fails and leaves *result alone.
     virtual long OleTranslateColor(OLE_COLOR color, HPALETTE palette, COLORREF* result) = 0;
+
+    // A surface that draws the control's pixels larger than its own (a
+    // screen above 96 dpi) hands out the surface below it, which takes
+    // device pixels and the same handles, for the shapes that are drawn at
+    // the device's own resolution: the sort triangle, pictures. A surface
+    // whose pixels are the control's answers null and a scale of 1.
+    virtual Gdi* DevicePixels() noexcept { return nullptr; }
+    virtual DeviceScale deviceScale() const noexcept { return {}; }
 };
 
 // The system's rectangle arithmetic, which wraps around at 32 bits.

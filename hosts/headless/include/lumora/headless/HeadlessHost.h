@@ -62,6 +62,13 @@ public:
     void SetAmbientFont(FontPtr font) { ambientFont_ = std::move(font); }
     const FontPtr& ambientFont() const noexcept { return ambientFont_; }
 
+    // The screen shows the control's pixels `scale` times larger (0.5 to 4):
+    // the image takes device pixels from now on, while the control, its
+    // events and the window keep the control's own. Set it before the form
+    // is loaded; the next paint pass fills the new image.
+    void SetDeviceScale(double scale);
+    double deviceScale() const;
+
     // The container resizes the control's window; the control hears Resize.
     void SetClientSize(int width, int height);
 
@@ -135,7 +142,7 @@ private:
     void putref_Font(const FontPtr& font) override;
     FontPtr AmbientFont() override { return ambientFont_; }
     void put_AccessKeys(const String& keys) override;
-    Gdi& gdi() override { return *gdi_; }
+    Gdi& gdi() override { return image_->gdi(); }
     IDialogs& dialogs() override { return dialogs_; }
     IPointer& pointer() override { return *this; }
     IPictureFiles& pictures() override { return pictures_; }

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 
+#include "lumora/platform/DeviceScaleGdi.h"
 #include "lumora/platform/Font.h"
 #include "lumora/platform/GdiScoped.h"
 #include "lumora/platform/soft/SoftBitmap.h"
@@ -17,6 +18,10 @@ namespace lumora::headless {
 // drawn with a transparent background. Every host on the software surface
 // keeps one, so what a control draws is the same pixels in each of them.
 //
+// At a device scale S other than 1 the image holds the window's pixels S
+// times larger, drawn through a DeviceScaleGdi over the surface; the
+// control keeps working in its own pixels through gdi().
+//
 // An image holds at most kMaxPixels pixels (64 MiB). A larger window (a
 // tall HeaderHeight over wide columns) keeps its size, but its image holds
 // only its top rows, as many as fit: what the control draws below them is
@@ -26,7 +31,7 @@ public:
     // As much as a window of the surface holds.
     static constexpr std::int64_t kMaxPixels = soft::SoftGdi::kMaxWindowPixels;
 
-    PersistentImage(std::shared_ptr<soft::SoftGdi> gdi, int width, int height, const IFont& font);
+    PersistentImage(std::shared_ptr<soft::SoftGdi> gdi, int width, int height, const IFont& font, double scale = 1.0);
     ~PersistentImage();
     PersistentImage(const PersistentImage&) = delete;
     PersistentImage& operator=(const PersistentImage&) = delete;
@@ -46,17 +51,24 @@ public:
     // Whether the image holds less than the window (it reached kMaxPixels).
     bool cut() const;
     int dpi() const;
+    // What the control draws with: the surface, or the scaling layer over it.
+    Gdi& gdi() noexcept { return gdi_; }
+    double scale() const noexcept { return gdi_.deviceScale().factor; }
 
 private:
-    std::shared_ptr<soft::SoftGdi> gdi_;
+    std::shared_ptr<soft::SoftGdi> surface_;
+    // Only while the scale is not 1: at 1 the control draws on the surface
+    // itself, with nothing in between.
+    std::unique_ptr<DeviceScaleGdi> scaled_;
+    Gdi& gdi_;
     int width_ = 0;
     int height_ = 0;
     std::int64_t maxPixels_ = kMaxPixels;
     // The selections go first and put the DC's own objects back, then the
     // font, the bitmap and the DC are deleted.
-    ScopedMemoryDC dc_{*gdi_};
-    ScopedGdiObject<HBITMAP> bitmap_{*gdi_};
-    ScopedGdiObject<HFONT> font_{*gdi_};
+    ScopedMemoryDC dc_{gdi_};
+    ScopedGdiObject<HBITMAP> bitmap_{gdi_};
+    ScopedGdiObject<HFONT> font_{gdi_};
     std::optional<ScopedSelectObject<HBITMAP>> bitmapSelection_;
     std::optional<ScopedSelectObject<HFONT>> fontSelection_;
     FontDescription fontDescription_;
