@@ -18,28 +18,17 @@ using Json = nlohmann::ordered_json;
 constexpr const char* kUsage =
     "usage: lumora new FORM.json    write the form of a newly placed control\n"
     "       lumora show FORM.json   print the properties and columns a form loads with\n"
-    "       lumora render FORM.json -o STRIP.png [--width PIXELS] [--dpi N] [--scale S]
-"
-    "                               [--events SCRIPT] [--print-events]
-"
-    "                               draw the strip the form loads with, after the events, as PNG
-"
-    "  --width  window width, 1 to 32767 (default: the columns plus 40)
-"
-    "  --dpi    screen resolution, 1 to 960 (default: 96)
-"
-    "  --scale  draw the strip S times larger, 0.5 to 4 (default: 1); the window,
-"
-    "           the events and the control keep their own pixels
-"
-    "  --events \"move X Y; down X Y [BUTTON]; up X Y [BUTTON]; focus; blur; key NAME; alt C\"
-"
-    "           X and Y in client pixels, BUTTON 1 left (default), 2 right, 4 middle;
-"
-    "           NAME Left, Right, Home, End, Space, Enter or Tab; C an access key's character
-"
-    "  --print-events  print each event the strip raises, with its arguments, one per line
-";
+    "       lumora render FORM.json -o STRIP.png [--width PIXELS] [--dpi N] [--scale S]\n"
+    "                               [--events SCRIPT] [--print-events]\n"
+    "                               draw the strip the form loads with, after the events, as PNG\n"
+    "  --width  window width, 1 to 32767 (default: the columns plus 40)\n"
+    "  --dpi    screen resolution, 1 to 960 (default: 96)\n"
+    "  --scale  draw the strip S times larger, 0.5 to 4 (default: 1); the window,\n"
+    "           the events and the control keep their own pixels\n"
+    "  --events \"move X Y; down X Y [BUTTON]; up X Y [BUTTON]; focus; blur; key NAME; alt C\"\n"
+    "           X and Y in client pixels, BUTTON 1 left (default), 2 right, 4 middle;\n"
+    "           NAME Left, Right, Home, End, Space, Enter or Tab; C an access key's character\n"
+    "  --print-events  print each event the strip raises, with its arguments, one per line\n";
 
 struct Command {
     std::string_view name;
