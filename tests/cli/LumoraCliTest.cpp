@@ -306,6 +306,8 @@ TEST_F(LumoraCliTest, PrintEventsListsWhatTheKeysAndTheMouseRaiseInOrder) {
     const Result alt = Run({"render", form, "-o", Path("alt.png"), "--print-events", "--events", "alt n; key Enter"});
     EXPECT_EQ(alt.exitCode, 0) << alt.err;
     EXPECT_EQ(alt.out, "RowPressed 0 1 ASC\nlumora: wrote " + Path("alt.png") + "\n");
+}
+
 // The pixels of a PNG the tool wrote, as a bitmap of the surface.
 soft::SoftBitmap ReadPng(const std::string& file) {
     const std::string bytes = ReadText(file);
