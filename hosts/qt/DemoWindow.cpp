@@ -11,6 +11,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "HeaderStripAccessible.h"
 #include "lumora/qt/HeaderStrip.h"
 
 namespace Lumora {
@@ -66,7 +67,9 @@ DemoWindow::DemoWindow(QWidget* parent) : QMainWindow(parent) {
     connect(strip_, &HeaderStrip::rowPressed, this, [this](RowPressedEvent* event) {
         const int column = event->sortRow - 1;
         if (column < 0 || column >= model_->columnCount()) return;
-        model_->sort(column, event->sort == QLatin1String("DESC") ? Qt::DescendingOrder : Qt::AscendingOrder);
+        const Qt::SortOrder order = event->sort == QLatin1String("DESC") ? Qt::DescendingOrder : Qt::AscendingOrder;
+        model_->sort(column, order);
+        ShowSortOrder(column, order);
     });
     BuildMenus();
     FitListToStrip();
@@ -145,8 +148,22 @@ void DemoWindow::FitListToStrip() {
         for (int column = 0; column < columns; ++column) cells.append(SampleCell(row, column));
         model_->appendRow(cells);
     }
-    for (int column = 0; column < columns; ++column)
+    for (int column = 0; column < columns; ++column) {
         list_->setColumnWidth(column, strip_->rowWidth(column + 1) + kColumnFrame);
+        // The list's own header stays hidden under the strip, but a screen
+        // reader reads the list's columns by it.
+        model_->setHeaderData(column, Qt::Horizontal, SpokenCaption(strip_->rowCaption(column + 1)));
+    }
+}
+
+void DemoWindow::ShowSortOrder(int column, Qt::SortOrder order) {
+    list_->horizontalHeader()->setSortIndicator(column, order);
+    for (int other = 0; other < model_->columnCount(); ++other) {
+        const QString said = other != column               ? QString()
+                             : order == Qt::AscendingOrder ? QStringLiteral("sorted ascending")
+                                                           : QStringLiteral("sorted descending");
+        model_->setHeaderData(other, Qt::Horizontal, said, Qt::AccessibleDescriptionRole);
+    }
 }
 
 }  // namespace Lumora

@@ -34,6 +34,8 @@ private:
     void SaveForm();
     // Gives the list one column per strip column, filled with sample rows.
     void FitListToStrip();
+    // The list's header tells the sort order the strip chose.
+    void ShowSortOrder(int column, Qt::SortOrder order);
 
     HeaderStrip* strip_ = nullptr;
     QTableView* list_ = nullptr;

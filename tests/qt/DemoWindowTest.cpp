@@ -44,15 +44,29 @@ TEST(DemoWindow, ClickingAColumnSortsTheListThatWay) {
 
     // Column 2 spans x 104 to 183 and holds numbers.
     const char* click = "move 140 12; down 140 12; up 140 12";
+    // The list's columns carry the captions a screen reader reads.
+    EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Größe"));
     Lumora::ReplayOnStrip(window.strip(), click);
     EXPECT_TRUE(Ordered(Column(model, 1), true));
+    EXPECT_EQ(model.headerData(1, Qt::Horizontal, Qt::AccessibleDescriptionRole).toString(),
+              QStringLiteral("sorted ascending"));
     Lumora::ReplayOnStrip(window.strip(), click);
     EXPECT_TRUE(Ordered(Column(model, 1), false));
+    EXPECT_EQ(model.headerData(1, Qt::Horizontal, Qt::AccessibleDescriptionRole).toString(),
+              QStringLiteral("sorted descending"));
     EXPECT_FALSE(Ordered(Column(model, 1), true));
     SaveShot(window, QStringLiteral("demo-sorted-descending"));
     // The rows move whole: each name still sits beside its number.
     Lumora::ReplayOnStrip(window.strip(), "move 50 12; down 50 12; up 50 12");
     EXPECT_TRUE(Ordered(Column(model, 0), true));
+    EXPECT_EQ(model.headerData(1, Qt::Horizontal, Qt::AccessibleDescriptionRole).toString(), QString());
+
+    // The keyboard sorts as well: from the column clicked last, Right and
+    // Space.
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    Lumora::ReplayOnStrip(window.strip(), "focus; key Right; key Space");
+    EXPECT_TRUE(Ordered(Column(model, 1), true));
 }
 
 // Captions in many scripts at once: shaped, ordered, broken into two lines
