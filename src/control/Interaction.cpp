@@ -5,22 +5,46 @@
 
 #include <algorithm>
 
-#include "lumora/platform/GdiScoped.h"
 #include "render/mXPWells.h"
 #include "runtime/Arithmetic.h"
 #include "runtime/UnicodeCase.h"
 
 namespace lumora {
 
+namespace {
+
+// Whether a region made from the rectangle would hold the point: corners in
+// either order, the right and bottom edges outside, no area no point. The
+// answer needs no region, so a hit test makes no drawing object.
+bool RegionHolds(const Rect& rect, Long x, Long y) {
+    const auto [left, right] = std::minmax(rect.left, rect.right);
+    const auto [top, bottom] = std::minmax(rect.top, rect.bottom);
+    return x >= left && x < right && y >= top && y < bottom;
+}
+
+}  // namespace
+
 bool LumoraListControl::HitTest(Long column, Single X, Single Y) {
     // A column the painter has not laid out yet has no rectangle to hit.
     if (column < 1 || static_cast<std::size_t>(column) >= columnRects_.size()) return false;
-    return HitsColumn(site_.gdi(), column, CLng(X), CLng(Y));
+    return RegionHolds(columnRects_[static_cast<std::size_t>(column)], CLng(X), CLng(Y));
 }
 
-bool LumoraListControl::HitsColumn(Gdi& gdi, Long column, Long x, Long y) {
-    const ScopedGdiObject<HRGN> region(gdi, gdi.CreateRectRgnIndirect(columnRects_[static_cast<std::size_t>(column)]));
-    return gdi.PtInRegion(region.get(), x, y);
+Long LumoraListControl::LastColumnHolding(Long laidOut, Long x, Long y) const {
+    if (columnsInOrder_) {
+        // Columns that lie left to right without overlapping: the only one
+        // that can hold x is the last to start at or before it.
+        const auto first = columnRects_.begin() + 1;
+        const auto end = first + laidOut;
+        const auto after = std::upper_bound(first, end, x, [](Long px, const Rect& r) { return px < r.left; });
+        if (after == first) return 0;
+        const auto column = static_cast<Long>(after - columnRects_.begin()) - 1;
+        return RegionHolds(columnRects_[static_cast<std::size_t>(column)], x, y) ? column : 0;
+    }
+    Long found = 0;
+    for (Long i = 1; i <= laidOut; ++i)
+        if (RegionHolds(columnRects_[static_cast<std::size_t>(i)], x, y)) found = i;
+    return found;
 }
 
 void LumoraListControl::MouseMove(Integer Button, Integer Shift, Single X, Single Y) {
@@ -42,11 +66,20 @@ void LumoraListControl::MouseMove(Integer Button, Integer Shift, Single X, Singl
     if (laidOut >= 1) {
         const Long x = CLng(X);
         const Long y = CLng(Y);
-        Gdi& gdi = site_.gdi();
-        for (Long i = 1; i <= laidOut; ++i) {
-            if (HitsColumn(gdi, i, x, y) && i != hotColumn_) {
-                hotColumn_ = i;
+        if (columnsInOrder_) {
+            const Long hit = LastColumnHolding(laidOut, x, y);
+            if (hit != 0 && hit != hotColumn_) {
+                hotColumn_ = hit;
                 changed = true;
+            }
+        } else {
+            // Overlapping columns (a negative width) are tested one by one,
+            // each hit that is not the hot column taking its place.
+            for (Long i = 1; i <= laidOut; ++i) {
+                if (RegionHolds(columnRects_[static_cast<std::size_t>(i)], x, y) && i != hotColumn_) {
+                    hotColumn_ = i;
+                    changed = true;
+                }
             }
         }
     }

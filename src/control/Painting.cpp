@@ -94,6 +94,8 @@ void LumoraListControl::LayOutColumns(Gdi& gdi, HDC hdc, Long count) {
     // Positions run in single precision, as they always have; for any real
     // strip every value is a whole number and exact.
     Single x = kFirstColumnLeft;
+    columnsInOrder_ = true;
+    Long previousRight = kFirstColumnLeft;
     for (Long i = 1; i <= count; ++i) {
         cTabs& column = columns_.Slot(i);
         column.RowLeft = CLng(x);
@@ -102,6 +104,10 @@ void LumoraListControl::LayOutColumns(Gdi& gdi, HDC hdc, Long count) {
         const Rect rect{CLng(x), kColumnTop, CLng(static_cast<double>(x) + column.RowWidth), headerHeight_};
         columnRects_.resize(static_cast<std::size_t>(i) + 1);
         columnRects_[static_cast<std::size_t>(i)] = rect;
+        // A negative width, or positions single precision can no longer
+        // tell apart, make columns overlap: the hit test then asks each.
+        if (rect.right < rect.left || rect.left < previousRight) columnsInOrder_ = false;
+        previousRight = rect.right;
         StripPainter::PaintSeparator(gdi, hdc, rect);
         x = static_cast<Single>(static_cast<double>(x) + kColumnGap + column.RowWidth);
     }

@@ -3,6 +3,9 @@
 
 #include "lumora/forms/MemoryPropertyBag.h"
 #include "lumora/headless/HeadlessHost.h"
+#include "lumora/runtime/RuntimeError.h"
+
+#include <random>
 
 namespace lumora {
 namespace {
@@ -186,6 +189,60 @@ TEST(InteractionBeforePaintTest, ColumnsNeverLaidOutAreNeverHit) {
     EXPECT_EQ(host->get_SelectedRow(), 0) << "column 2 was added while nothing was painted";
     host.PressMouse(30, 10);
     EXPECT_EQ(host->get_SelectedRow(), 1);
+}
+
+// The hot column as regions made from the laid-out rectangles find it: each
+// column in turn, a hit that is not the hot column taking its place.
+Long HotByRegions(headless::HeadlessHost& host, Long hot, Long x, Long y) {
+    Gdi& gdi = host.surface();
+    const std::vector<Rect>& rects = host->RowRects();
+    const Long laidOut = std::min<Long>(host->get_NumberOfRows(), static_cast<Long>(rects.size()) - 1);
+    for (Long i = 1; i <= laidOut; ++i) {
+        const HRGN region = gdi.CreateRectRgnIndirect(rects[static_cast<std::size_t>(i)]);
+        if (gdi.PtInRegion(region, x, y) && i != hot) hot = i;
+        gdi.DeleteObject(region);
+    }
+    return hot;
+}
+
+// Strips of many widths, damaged ones too (negative, zero, beyond any
+// screen), and moves all over them: the hot column is the one regions give,
+// move after move, and a click leaves no drawing object behind.
+TEST(HitTestTest, ArithmeticFindsTheColumnsRegionsFindOnRandomStrips) {
+    std::mt19937 random(20261208);
+    const Long widths[] = {0, 1, 2, 3, 60, 100, -5, -60, 1 << 20, 2147483000};
+    for (int strip = 0; strip < 60; ++strip) {
+        headless::HeadlessHost host(400, 25);
+        host->InitProperties();
+        const int count = 1 + static_cast<int>(random() % 12);
+        const bool damaged = strip % 3 == 0;
+        for (int i = 1; i < count; ++i) host->AddRow();
+        for (Long i = 1; i <= count; ++i) {
+            const Long width = damaged ? widths[random() % std::size(widths)] : static_cast<Long>(random() % 90);
+            try {
+                host->put_RowWidth(i, width);
+            } catch (const RuntimeError&) {
+                // A width whose strip overflows fails its pass; the strip
+                // keeps what it last laid out.
+            }
+        }
+        for (int move = 0; move < 200; ++move) {
+            const Long x = static_cast<Long>(random() % 400);
+            const Long y = static_cast<Long>(random() % 25);
+            const Long expected = HotByRegions(host, host->HotRow(), x, y);
+            try {
+                host.MoveMouse(static_cast<Single>(x), static_cast<Single>(y));
+            } catch (const RuntimeError&) {
+                // The hot column is found before the repaint that fails.
+            }
+            ASSERT_EQ(host->HotRow(), expected) << "strip " << strip << " at " << x << "," << y;
+        }
+        if (damaged) continue;
+        const int liveObjects = host.surface().LiveObjectsTotal();
+        host.PressMouse(140, 12);
+        host.ReleaseMouse(140, 12);
+        EXPECT_EQ(host.surface().LiveObjectsTotal(), liveObjects);
+    }
 }
 
 }  // namespace

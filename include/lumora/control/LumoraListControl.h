@@ -234,8 +234,9 @@ private:
     // Whether the point, rounded to whole pixels, lies in the column's
     // rectangle as the last pass laid it out.
     bool HitTest(Long column, Single X, Single Y);
-    // The same for a point already in whole pixels, for a column laid out.
-    bool HitsColumn(Gdi& gdi, Long column, Long x, Long y);
+    // The last of the first laidOut columns whose rectangle holds the point
+    // (whole pixels), or 0; only while the columns lie in order.
+    Long LastColumnHolding(Long laidOut, Long x, Long y) const;
 
     void ReadControlKeys(IPropertyBag& bag);
     void ReadColumns(IPropertyBag& bag);
@@ -255,6 +256,9 @@ private:
     bool hasFocus_ = false;
     bool keyboardCue_ = false;
     std::vector<Rect> columnRects_;
+    // Whether the last pass laid every column out left to right without
+    // overlap, so a point falls in at most one.
+    bool columnsInOrder_ = true;
     String tabAccessKeys_;
 
     Long headerHeight_ = 0;
