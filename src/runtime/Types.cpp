@@ -79,6 +79,17 @@ bool HasUnpairedSurrogate(std::u16string_view text) {
     return false;
 }
 
+String ReplacingUnpairedSurrogates(std::u16string_view text) {
+    String replaced(text);
+    for (std::size_t i = 0; i < replaced.size(); ++i) {
+        if (IsHighSurrogate(replaced[i]) && i + 1 < replaced.size() && IsLowSurrogate(replaced[i + 1]))
+            ++i;
+        else if (IsHighSurrogate(replaced[i]) || IsLowSurrogate(replaced[i]))
+            replaced[i] = static_cast<char16_t>(kReplacement);
+    }
+    return replaced;
+}
+
 std::string ToUtf8(const String& text) {
     std::string out;
     out.reserve(text.size());

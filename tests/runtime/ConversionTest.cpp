@@ -135,6 +135,12 @@ TEST(Utf8Test, ConvertsBothWaysAndReplacesBrokenSequences) {
     EXPECT_EQ(FromUtf8("a\xC3"), u"a\uFFFD");
     EXPECT_EQ(FromUtf8("\xC0\xAF"), u"\uFFFD") << "overlong forms are not accepted";
     EXPECT_EQ(ToUtf8(String(1, char16_t{0xD800})), "\xEF\xBF\xBD");
+    // A pair is one character; either half alone is none.
+    const String pair = u"\U0001D11E";
+    EXPECT_FALSE(HasUnpairedSurrogate(u"a" + pair + u"b"));
+    for (const String& lone : {String(u"a\xD800"), String(u"\xDC00a"), String(u"\xDC00\xD800"), pair.substr(1)})
+        EXPECT_TRUE(HasUnpairedSurrogate(lone)) << ToUtf8(lone);
+    EXPECT_EQ(ReplacingUnpairedSurrogates(String(u"\xDC00") + pair + u'\xD800'), u"\uFFFD" + pair + u"\uFFFD");
 }
 
 }  // namespace

@@ -54,5 +54,7 @@ String FromUtf8(std::string_view text);
 // Whether the text holds a surrogate without its partner: such a text has no
 // UTF-8 form, so whatever stores it as UTF-8 has to keep its units instead.
 bool HasUnpairedSurrogate(std::u16string_view text);
+// The text with each such surrogate replaced by U+FFFD, as it is shown.
+String ReplacingUnpairedSurrogates(std::u16string_view text);
 
 }  // namespace lumora

@@ -248,6 +248,12 @@ int LayoutText(const RasterFont& font, const char16_t* text, int count, Rect* re
 #if LUMORA_SHAPING
     if (NeedsShaping(font, chars)) return LayoutShaped(font, chars, rect, format, plot, background);
 #endif
+    if (HasUnpairedSurrogate(chars)) {
+        // A surrogate without its partner is no character: it shows as the
+        // replacement character, as the shaped path shows it.
+        const String replaced = ReplacingUnpairedSurrogates(chars);
+        return LayoutChars(font, replaced, rect, format, plot, background);
+    }
     return LayoutChars(font, chars, rect, format, plot, background);
 }
 
