@@ -461,6 +461,9 @@ private:
     ScopedComPtr<IOleControlSite> ControlSite();
     // Builds the accelerator table of the captions' access keys anew.
     void BuildAccelerators();
+    // The access key a matched mnemonic stands for: the character Alt
+    // typed, or the caption key on the key Alt pressed; 0 when none.
+    char16_t AccessKeyOfMessage(const MSG& message);
 
     ModuleReference module_;
     LONG references_ = 1;
@@ -1205,7 +1208,16 @@ HRESULT STDMETHODCALLTYPE ControlObject::OnMnemonic(MSG* message) {
     // ours: the focus then stays where the user had it.
     if (!MatchesAccelerator(acceleratorTable_, *message)) return S_FALSE;
     ::SetFocus(site_.Window());
+    const char16_t key = AccessKeyOfMessage(*message);
+    if (key != 0) Run([&] { control_.AccessKeyPressed(key); });
     return S_OK;
+}
+
+char16_t ControlObject::AccessKeyOfMessage(const MSG& message) {
+    if (message.message == WM_SYSCHAR) return static_cast<char16_t>(message.wParam);
+    for (const char16_t key : control_.TabAccessKeys())
+        if (!IsSurrogate(key) && VirtualKeyOf(key) == message.wParam) return key;
+    return 0;
 }
 
 HRESULT STDMETHODCALLTYPE ControlObject::OnAmbientPropertyChange(DISPID id) {

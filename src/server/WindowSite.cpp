@@ -195,12 +195,25 @@ LRESULT WindowSite::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_MBUTTONDBLCLK:
             DeliverMouse(message, wParam, lParam);
             return 0;
-        case WM_SETFOCUS:
+        case WM_GETDLGCODE:
+            // Arrows and Space move and press columns. Enter and Escape stay
+            // with a dialog manager that runs the form: they are its default
+            // and cancel buttons, which a header must not take from the form.
+            return DLGC_WANTARROWS;
+        case WM_KEYDOWN:
+            if (DeliverKey(wParam)) return 0;
+            return ::DefWindowProcW(window_, message, wParam, lParam);
+        case WM_SETFOCUS: {
+            // Only the control's own click sets the focus for the pointer;
+            // the focus comes by keyboard otherwise (Tab through the form,
+            // an access key through the container), which shows the cue.
+            const bool byKeyboard = !focusForPointer_;
             container_.FocusChanged(true);
             Notify([&] {
-                if (Control()) Control()->GotFocus();
+                if (Control()) Control()->GotFocus(byKeyboard);
             });
             return 0;
+        }
         case WM_KILLFOCUS:
             Notify([&] {
                 if (Control()) Control()->LostFocus();
@@ -239,13 +252,28 @@ void WindowSite::DeliverMouse(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_RBUTTONDBLCLK:
         case WM_MBUTTONDBLCLK:
             // A pressed control takes the focus, as any control of a form.
-            if (::GetFocus() != window_) ::SetFocus(window_);
+            if (::GetFocus() != window_) {
+                focusForPointer_ = true;
+                ::SetFocus(window_);
+                focusForPointer_ = false;
+            }
             Notify([&] { Control()->MouseDown(ChangedButton(message), shift, x, y); });
             break;
         default:
             Notify([&] { Control()->MouseUp(ChangedButton(message), shift, x, y); });
             break;
     }
+}
+
+bool WindowSite::DeliverKey(WPARAM key) {
+    if (!Control()) return false;
+    Integer shift = 0;
+    if (::GetKeyState(VK_SHIFT) < 0) shift |= kShiftMask;
+    if (::GetKeyState(VK_CONTROL) < 0) shift |= kCtrlMask;
+    if (::GetKeyState(VK_MENU) < 0) shift |= kAltMask;
+    bool taken = false;
+    Notify([&] { taken = Control()->KeyDown(static_cast<Integer>(key), shift); });
+    return taken;
 }
 
 template <typename Body>

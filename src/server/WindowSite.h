@@ -64,6 +64,8 @@ private:
     // Hands one mouse message to the control as MouseDown, MouseMove or
     // MouseUp with its button and shift states.
     void DeliverMouse(UINT message, WPARAM wParam, LPARAM lParam);
+    // Hands a key press to the control; returns whether it was the strip's.
+    bool DeliverKey(WPARAM key);
     // Runs one notification into the control; its runtime errors stay here,
     // since nothing may unwind through the system's message dispatch.
     template <typename Body>
@@ -74,6 +76,9 @@ private:
     // Set while the container is asked for a new height, so that the Resize
     // its answer delivers cannot ask again.
     bool askingContainer_ = false;
+    // Set while a click gives the window the focus, so that the focus cue
+    // stays hidden for the mouse.
+    bool focusForPointer_ = false;
 };
 
 }  // namespace lumora::server

@@ -352,6 +352,62 @@ TEST_F(ContainerTest, OnMnemonicFocusesTheStripOnlyForItsOwnKeys) {
     EXPECT_EQ(TakeEvents(), Log{}) << "the focus alone raises no event";
 }
 
+// The control window's pixels as it shows them now.
+std::vector<COLORREF> WindowPixels(::HWND window) {
+    ::UpdateWindow(window);
+    RECT client{};
+    ::GetClientRect(window, &client);
+    const ::HDC screen = ::GetDC(window);
+    std::vector<COLORREF> pixels = Pixels(screen, client.right, client.bottom);
+    ::ReleaseDC(window, screen);
+    return pixels;
+}
+
+TEST_F(ContainerTest, AnAccessKeyFocusesItsColumnForSpaceAndEnterWithoutMouseEvents) {
+    const wchar_t* captions[] = {L"&Alpha", L"&Beta", L"&Gamma"};
+    for (long column = 1; column <= 3; ++column)
+        ASSERT_EQ(Put(control_, L"RowCaption", Var(captions[column - 1]), {Var(column)}).hr, S_OK);
+    ScopedComPtr<IOleControl> oleControl;
+    ASSERT_EQ(control_->QueryInterface(IID_IOleControl, reinterpret_cast<void**>(oleControl.Receive())), S_OK);
+    ::SetFocus(form_);
+    PumpFor(20);
+    const std::vector<COLORREF> unfocused = WindowPixels(controlWindow_);
+
+    MSG typed = AltMessage(form_, WM_SYSCHAR, 'b');
+    ASSERT_EQ(oleControl->OnMnemonic(&typed), S_OK);
+    ASSERT_EQ(::GetFocus(), controlWindow_);
+    EXPECT_NE(WindowPixels(controlWindow_), unfocused) << "the keyboard's focus shows its cue";
+    // This form runs no dialog manager, so Enter reaches the strip too.
+    const struct {
+        WORD key;
+        const char* event;
+    } presses[] = {{VK_SPACE, "RowPressed 0 2 ASC"},
+                   {VK_RETURN, "RowPressed 2 2 DESC"},
+                   {VK_END, nullptr},
+                   {VK_SPACE, "RowPressed 2 3 ASC"},
+                   {VK_HOME, nullptr},
+                   {VK_RIGHT, nullptr},
+                   {VK_SPACE, "RowPressed 3 2 ASC"}};
+    for (const auto& press : presses) {
+        SCOPED_TRACE(press.key);
+        SendKey(press.key, false);
+        SendKey(press.key, true);
+        EXPECT_EQ(PumpForEvents(press.event ? 1 : 0), press.event ? Log{press.event} : Log{});
+    }
+    // The pressed key, not the typed character, as some containers match it.
+    MSG pressed = AltMessage(form_, WM_SYSKEYDOWN, 'A');
+    ASSERT_EQ(oleControl->OnMnemonic(&pressed), S_OK);
+    SendKey(VK_SPACE, false);
+    SendKey(VK_SPACE, true);
+    EXPECT_EQ(PumpForEvents(1), Log{"RowPressed 2 1 ASC"});
+
+    const std::vector<COLORREF> cued = WindowPixels(controlWindow_);
+    ::SetFocus(form_);
+    PumpFor(20);
+    EXPECT_NE(WindowPixels(controlWindow_), cued) << "the cue goes with the focus";
+    EXPECT_EQ(TakeEvents(), Log{});
+}
+
 TEST_F(ContainerTest, DrawingIntoAMemoryDcGivesTheWindowsPixels) {
     MovePointerTo(OnScreen(90, 10));
     ASSERT_EQ(PumpForEvents(1).size(), 1u) << "the hot look, so that the strip is not plain";

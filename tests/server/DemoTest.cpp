@@ -19,6 +19,7 @@
 #include "DorvaneLumoraStyleList.h"
 #include "PointerReplay.h"
 #include "SampleRows.h"
+#include "server/RecordingSink.h"
 
 namespace lumora::windemo {
 namespace {
@@ -450,6 +451,62 @@ TEST_F(DemoTest, AltAndAnAccessKeyOfAnyScriptFocusesTheStripAndChangesNothingEls
         EXPECT_EQ(sortedAfter, sorted);
         EXPECT_FALSE(MenuGuard::Opened()) << "letting Alt go opened the menu bar";
     }
+}
+
+// The strip's window, as the container activated it in place.
+::HWND StripWindow(IUnknown* control) {
+    ScopedComPtr<IOleWindow> inPlace;
+    ::HWND strip = nullptr;
+    if (SUCCEEDED(control->QueryInterface(IID_IOleWindow, ReceiveVoid(inPlace)))) inPlace->GetWindow(&strip);
+    return strip;
+}
+
+// Presses and lets go of one key, then runs the demo's loop until the
+// strip's events (RowPressed and any other) reach the sink.
+std::vector<std::string> TypeAndTakeEvents(DemoWindow& window, server::testing::RecordingSink& sink, WORD key,
+                                           std::size_t expected) {
+    SendKey(key, false);
+    SendKey(key, true);
+    std::vector<std::string> events;
+    std::string keys;
+    PumpThroughDemo(
+        window,
+        [&] {
+            for (std::string& line : sink.TakeLog())
+                if (line.rfind("OnChanged", 0) != 0) events.push_back(std::move(line));
+            return events.size() >= expected;
+        },
+        &keys);
+    return events;
+}
+
+TEST_F(DemoTest, TabRightAndSpaceSortTheListByTheSecondColumnWithoutMouseEvents) {
+    const ::HWND strip = StripWindow(window_->Control());
+    ASSERT_NE(strip, nullptr);
+    ::SetForegroundWindow(window_->Window());
+    ::SetFocus(List());
+    PumpMessagesFor(30);
+    ScopedComPtr<IDispatch> control;
+    ASSERT_EQ(window_->Control()->QueryInterface(IID_IDispatch, ReceiveVoid(control)), S_OK);
+    server::testing::RecordingSink sink(control.get());
+    sink.Connect();
+
+    // Shift+Tab from the list goes back to the strip, the form's last stop.
+    std::string keys;
+    SendKey(VK_SHIFT, false);
+    SendKey(VK_TAB, false);
+    SendKey(VK_TAB, true);
+    SendKey(VK_SHIFT, true);
+    EXPECT_TRUE(PumpThroughDemo(
+        *window_, [&] { return ::GetFocus() == strip; }, &keys))
+        << "keys:" << keys;
+    EXPECT_EQ(TypeAndTakeEvents(*window_, sink, VK_RIGHT, 0), std::vector<std::string>{});
+    EXPECT_EQ(TypeAndTakeEvents(*window_, sink, VK_SPACE, 1), std::vector<std::string>{"RowPressed 0 2 ASC"});
+    EXPECT_EQ(ListColumn(List(), SampleColumn::Place).front(), L"Aachen");
+    EXPECT_EQ(TypeAndTakeEvents(*window_, sink, VK_SPACE, 1), std::vector<std::string>{"RowPressed 2 2 DESC"});
+    EXPECT_EQ(ListColumn(List(), SampleColumn::Place).front(), L"Wiesbaden");
+    EXPECT_EQ(::GetFocus(), strip);
+    sink.Disconnect();
 }
 
 // The command line, which a wrong call must reject with a reason.
