@@ -595,6 +595,7 @@ HRESULT STDMETHODCALLTYPE ControlObject::Invoke(DISPID id, REFIID riid, LCID, WO
 template <typename Body>
 HRESULT ControlObject::Run(Body&& body) noexcept {
     ::SetErrorInfo(0, nullptr);
+    const WindowSite::ChangeBatch batch(site_);
     try {
         if (!initialised_) {
             initialised_ = true;

@@ -111,6 +111,10 @@ void WindowSite::DestroyChildWindow() noexcept {
     const ::HWND closing = std::exchange(window_, nullptr);
     // Focus and capture messages sent while the window goes find no site.
     ::SetWindowLongPtrW(closing, GWLP_USERDATA, 0);
+    // Clients may hold the accessible object longer; it answers no more.
+    if (accessible_) accessible_->Disconnect();
+    accessible_.Reset();
+    announcer_.Forget();
     ::DestroyWindow(closing);
     if (--liveWindows == 0) ::UnregisterClassW(kWindowClass, WindowInstance());
 }
@@ -127,6 +131,33 @@ void WindowSite::Refresh() {
     if (!window_) return;
     ::InvalidateRect(window_, nullptr, FALSE);
     ::UpdateWindow(window_);
+    Announce(batchDepth_ > 0);
+}
+
+WindowSite::ChangeBatch::~ChangeBatch() {
+    if (--site_.batchDepth_ == 0) site_.Announce(false);
+}
+
+void WindowSite::Announce(bool pressedOnly) noexcept {
+    if (!window_ || !Control()) return;
+    try {
+        announcer_.Announce(window_, *Control(), pressedOnly);
+    } catch (const RuntimeError&) {
+        // A strip that cannot be read now is announced at its next change.
+    } catch (const std::bad_alloc&) {
+    }
+}
+
+bool WindowSite::PressColumn(Long column) {
+    bool pressed = false;
+    Notify([&] { pressed = Control() && Control()->PressRow(column); });
+    return pressed;
+}
+
+LRESULT WindowSite::AnswerAccessibility(WPARAM flags) {
+    if (!accessible_) *accessible_.Receive() = new (std::nothrow) StripAccessible(*this);
+    if (!accessible_) return 0;
+    return ::LresultFromObject(__uuidof(IAccessible), flags, accessible_.get());
 }
 
 void WindowSite::put_AccessKeys(const String& keys) {
@@ -195,6 +226,11 @@ LRESULT WindowSite::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_MBUTTONDBLCLK:
             DeliverMouse(message, wParam, lParam);
             return 0;
+        case WM_GETOBJECT:
+            // Only the client area is the strip's; the system answers for
+            // the window's frame and everything else.
+            if (static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT)) return AnswerAccessibility(wParam);
+            return ::DefWindowProcW(window_, message, wParam, lParam);
         case WM_GETDLGCODE:
             // Arrows and Space move and press columns. Enter and Escape stay
             // with a dialog manager that runs the form: they are its default
@@ -278,6 +314,7 @@ bool WindowSite::DeliverKey(WPARAM key) {
 
 template <typename Body>
 void WindowSite::Notify(Body&& body) noexcept {
+    const ChangeBatch batch(*this);
     try {
         body();
     } catch (const RuntimeError&) {
