@@ -133,8 +133,10 @@ void DemoWindow::Show(int how) {
 }
 
 HWND DemoWindow::CreateHost(const wchar_t* text) {
-    return ::CreateWindowExW(0, atl_.WindowClass(), text, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_TABSTOP, 0, 0,
-                             kClientWidth, StripHeight(), window_, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    // The container window passes no focus on to the control: the form's
+    // dialog manager looks inside it and tabs to the control's own window.
+    return ::CreateWindowExW(WS_EX_CONTROLPARENT, atl_.WindowClass(), text, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0,
+                             0, kClientWidth, StripHeight(), window_, nullptr, ::GetModuleHandleW(nullptr), nullptr);
 }
 
 bool DemoWindow::AdoptControl(IUnknown* control) {

@@ -461,6 +461,9 @@ private:
     ScopedComPtr<IOleControlSite> ControlSite();
     // Builds the accelerator table of the captions' access keys anew.
     void BuildAccelerators();
+    // The access key a matched mnemonic stands for: the character Alt
+    // typed, or the caption key on the key Alt pressed; 0 when none.
+    char16_t AccessKeyOfMessage(const MSG& message);
 
     ModuleReference module_;
     LONG references_ = 1;
@@ -592,6 +595,7 @@ HRESULT STDMETHODCALLTYPE ControlObject::Invoke(DISPID id, REFIID riid, LCID, WO
 template <typename Body>
 HRESULT ControlObject::Run(Body&& body) noexcept {
     ::SetErrorInfo(0, nullptr);
+    const WindowSite::ChangeBatch batch(site_);
     try {
         if (!initialised_) {
             initialised_ = true;
@@ -1205,7 +1209,16 @@ HRESULT STDMETHODCALLTYPE ControlObject::OnMnemonic(MSG* message) {
     // ours: the focus then stays where the user had it.
     if (!MatchesAccelerator(acceleratorTable_, *message)) return S_FALSE;
     ::SetFocus(site_.Window());
+    const char16_t key = AccessKeyOfMessage(*message);
+    if (key != 0) Run([&] { control_.AccessKeyPressed(key); });
     return S_OK;
+}
+
+char16_t ControlObject::AccessKeyOfMessage(const MSG& message) {
+    if (message.message == WM_SYSCHAR) return static_cast<char16_t>(message.wParam);
+    for (const char16_t key : control_.TabAccessKeys())
+        if (!IsSurrogate(key) && VirtualKeyOf(key) == message.wParam) return key;
+    return 0;
 }
 
 HRESULT STDMETHODCALLTYPE ControlObject::OnAmbientPropertyChange(DISPID id) {

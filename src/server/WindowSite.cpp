@@ -111,6 +111,10 @@ void WindowSite::DestroyChildWindow() noexcept {
     const ::HWND closing = std::exchange(window_, nullptr);
     // Focus and capture messages sent while the window goes find no site.
     ::SetWindowLongPtrW(closing, GWLP_USERDATA, 0);
+    // Clients may hold the accessible object longer; it answers no more.
+    if (accessible_) accessible_->Disconnect();
+    accessible_.Reset();
+    announcer_.Forget();
     ::DestroyWindow(closing);
     if (--liveWindows == 0) ::UnregisterClassW(kWindowClass, WindowInstance());
 }
@@ -127,6 +131,33 @@ void WindowSite::Refresh() {
     if (!window_) return;
     ::InvalidateRect(window_, nullptr, FALSE);
     ::UpdateWindow(window_);
+    Announce(batchDepth_ > 0);
+}
+
+WindowSite::ChangeBatch::~ChangeBatch() {
+    if (--site_.batchDepth_ == 0) site_.Announce(false);
+}
+
+void WindowSite::Announce(bool pressedOnly) noexcept {
+    if (!window_ || !Control()) return;
+    try {
+        announcer_.Announce(window_, *Control(), pressedOnly);
+    } catch (const RuntimeError&) {
+        // A strip that cannot be read now is announced at its next change.
+    } catch (const std::bad_alloc&) {
+    }
+}
+
+bool WindowSite::PressColumn(Long column) {
+    bool pressed = false;
+    Notify([&] { pressed = Control() && Control()->PressRow(column); });
+    return pressed;
+}
+
+LRESULT WindowSite::AnswerAccessibility(WPARAM flags) {
+    if (!accessible_) *accessible_.Receive() = new (std::nothrow) StripAccessible(*this);
+    if (!accessible_) return 0;
+    return ::LresultFromObject(__uuidof(IAccessible), flags, accessible_.get());
 }
 
 void WindowSite::put_AccessKeys(const String& keys) {
@@ -195,12 +226,30 @@ LRESULT WindowSite::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_MBUTTONDBLCLK:
             DeliverMouse(message, wParam, lParam);
             return 0;
-        case WM_SETFOCUS:
+        case WM_GETOBJECT:
+            // Only the client area is the strip's; the system answers for
+            // the window's frame and everything else.
+            if (static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT)) return AnswerAccessibility(wParam);
+            return ::DefWindowProcW(window_, message, wParam, lParam);
+        case WM_GETDLGCODE:
+            // Arrows and Space move and press columns. Enter and Escape stay
+            // with a dialog manager that runs the form: they are its default
+            // and cancel buttons, which a header must not take from the form.
+            return DLGC_WANTARROWS;
+        case WM_KEYDOWN:
+            if (DeliverKey(wParam)) return 0;
+            return ::DefWindowProcW(window_, message, wParam, lParam);
+        case WM_SETFOCUS: {
+            // Only the control's own click sets the focus for the pointer;
+            // the focus comes by keyboard otherwise (Tab through the form,
+            // an access key through the container), which shows the cue.
+            const bool byKeyboard = !focusForPointer_;
             container_.FocusChanged(true);
             Notify([&] {
-                if (Control()) Control()->GotFocus();
+                if (Control()) Control()->GotFocus(byKeyboard);
             });
             return 0;
+        }
         case WM_KILLFOCUS:
             Notify([&] {
                 if (Control()) Control()->LostFocus();
@@ -239,7 +288,11 @@ void WindowSite::DeliverMouse(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_RBUTTONDBLCLK:
         case WM_MBUTTONDBLCLK:
             // A pressed control takes the focus, as any control of a form.
-            if (::GetFocus() != window_) ::SetFocus(window_);
+            if (::GetFocus() != window_) {
+                focusForPointer_ = true;
+                ::SetFocus(window_);
+                focusForPointer_ = false;
+            }
             Notify([&] { Control()->MouseDown(ChangedButton(message), shift, x, y); });
             break;
         default:
@@ -248,8 +301,20 @@ void WindowSite::DeliverMouse(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
+bool WindowSite::DeliverKey(WPARAM key) {
+    if (!Control()) return false;
+    Integer shift = 0;
+    if (::GetKeyState(VK_SHIFT) < 0) shift |= kShiftMask;
+    if (::GetKeyState(VK_CONTROL) < 0) shift |= kCtrlMask;
+    if (::GetKeyState(VK_MENU) < 0) shift |= kAltMask;
+    bool taken = false;
+    Notify([&] { taken = Control()->KeyDown(static_cast<Integer>(key), shift); });
+    return taken;
+}
+
 template <typename Body>
 void WindowSite::Notify(Body&& body) noexcept {
+    const ChangeBatch batch(*this);
     try {
         body();
     } catch (const RuntimeError&) {

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "StripAccessible.h"
+#include "StripAnnouncer.h"
 #include "WindowlessSite.h"
 #include "WindowsHeaders.h"
+#include "platform/win32/ScopedComPtr.h"
 
 namespace lumora::server {
 
@@ -29,7 +32,7 @@ public:
 // windowless site. One object for the control's whole life keeps the
 // control's font, colours and image across activations, and lets the
 // control hold one site reference.
-class WindowSite final : public WindowlessSite {
+class WindowSite final : public WindowlessSite, private IAccessibleStrip {
 public:
     WindowSite(ISiteOwner& owner, IContainerLink& container);
     ~WindowSite() override;
@@ -39,7 +42,7 @@ public:
     bool CreateChildWindow(::HWND parent, const ::RECT& position);
     // Closes the window; the image and everything else stay.
     void DestroyChildWindow() noexcept;
-    ::HWND Window() const noexcept { return window_; }
+    ::HWND Window() const noexcept override { return window_; }
     // Moves the window to the rectangle the container gives it.
     void Place(const ::RECT& position);
 
@@ -48,7 +51,30 @@ public:
     void Refresh() override;
     void put_AccessKeys(const String& keys) override;
 
+    // Holds back what assistive technology hears about names, sorts and
+    // the focus while one call into the control runs, and tells it once
+    // the call is done: it hears where the call ends, not the steps on
+    // the way. Presses are told as they show.
+    class ChangeBatch {
+    public:
+        explicit ChangeBatch(WindowSite& site) noexcept : site_(site) { ++site_.batchDepth_; }
+        ~ChangeBatch();
+        ChangeBatch(const ChangeBatch&) = delete;
+        ChangeBatch& operator=(const ChangeBatch&) = delete;
+
+    private:
+        WindowSite& site_;
+    };
+
 private:
+    // IAccessibleStrip
+    LumoraListControl* Strip() const noexcept override { return Control(); }
+    bool PressColumn(Long column) override;
+    // Tells assistive technology what changed; see ChangeBatch.
+    void Announce(bool pressedOnly) noexcept;
+    // The strip's accessible object for WM_GETOBJECT, made at the first ask.
+    LRESULT AnswerAccessibility(WPARAM flags);
+
     void RequestHeight(int pixels) override;
     // IPointer, on the real window.
     HWND SetCapture(HWND hwnd) override;
@@ -64,6 +90,8 @@ private:
     // Hands one mouse message to the control as MouseDown, MouseMove or
     // MouseUp with its button and shift states.
     void DeliverMouse(UINT message, WPARAM wParam, LPARAM lParam);
+    // Hands a key press to the control; returns whether it was the strip's.
+    bool DeliverKey(WPARAM key);
     // Runs one notification into the control; its runtime errors stay here,
     // since nothing may unwind through the system's message dispatch.
     template <typename Body>
@@ -74,6 +102,12 @@ private:
     // Set while the container is asked for a new height, so that the Resize
     // its answer delivers cannot ask again.
     bool askingContainer_ = false;
+    // Set while a click gives the window the focus, so that the focus cue
+    // stays hidden for the mouse.
+    bool focusForPointer_ = false;
+    win32::ScopedComPtr<StripAccessible> accessible_;
+    StripAnnouncer announcer_;
+    int batchDepth_ = 0;
 };
 
 }  // namespace lumora::server

@@ -26,6 +26,8 @@
 
 #include <gtest/gtest.h>
 
+#include <oleacc.h>
+
 #include "AtlContainer.h"
 #include "DorvaneLumoraStyleList.h"
 #include "platform/win32/ScopedComPtr.h"
@@ -350,6 +352,163 @@ TEST_F(ContainerTest, OnMnemonicFocusesTheStripOnlyForItsOwnKeys) {
     EXPECT_EQ(::GetFocus(), controlWindow_);
     PumpFor(20);
     EXPECT_EQ(TakeEvents(), Log{}) << "the focus alone raises no event";
+}
+
+// The control window's pixels as it shows them now.
+std::vector<COLORREF> WindowPixels(::HWND window) {
+    ::UpdateWindow(window);
+    RECT client{};
+    ::GetClientRect(window, &client);
+    const ::HDC screen = ::GetDC(window);
+    std::vector<COLORREF> pixels = Pixels(screen, client.right, client.bottom);
+    ::ReleaseDC(window, screen);
+    return pixels;
+}
+
+TEST_F(ContainerTest, AnAccessKeyFocusesItsColumnForSpaceAndEnterWithoutMouseEvents) {
+    const wchar_t* captions[] = {L"&Alpha", L"&Beta", L"&Gamma"};
+    for (long column = 1; column <= 3; ++column)
+        ASSERT_EQ(Put(control_, L"RowCaption", Var(captions[column - 1]), {Var(column)}).hr, S_OK);
+    ScopedComPtr<IOleControl> oleControl;
+    ASSERT_EQ(control_->QueryInterface(IID_IOleControl, reinterpret_cast<void**>(oleControl.Receive())), S_OK);
+    ::SetFocus(form_);
+    PumpFor(20);
+    const std::vector<COLORREF> unfocused = WindowPixels(controlWindow_);
+
+    MSG typed = AltMessage(form_, WM_SYSCHAR, 'b');
+    ASSERT_EQ(oleControl->OnMnemonic(&typed), S_OK);
+    ASSERT_EQ(::GetFocus(), controlWindow_);
+    EXPECT_NE(WindowPixels(controlWindow_), unfocused) << "the keyboard's focus shows its cue";
+    // This form runs no dialog manager, so Enter reaches the strip too.
+    const struct {
+        WORD key;
+        const char* event;
+    } presses[] = {{VK_SPACE, "RowPressed 0 2 ASC"},
+                   {VK_RETURN, "RowPressed 2 2 DESC"},
+                   {VK_END, nullptr},
+                   {VK_SPACE, "RowPressed 2 3 ASC"},
+                   {VK_HOME, nullptr},
+                   {VK_RIGHT, nullptr},
+                   {VK_SPACE, "RowPressed 3 2 ASC"}};
+    for (const auto& press : presses) {
+        SCOPED_TRACE(press.key);
+        SendKey(press.key, false);
+        SendKey(press.key, true);
+        EXPECT_EQ(PumpForEvents(press.event ? 1 : 0), press.event ? Log{press.event} : Log{});
+    }
+    // The pressed key, not the typed character, as some containers match it.
+    MSG pressed = AltMessage(form_, WM_SYSKEYDOWN, 'A');
+    ASSERT_EQ(oleControl->OnMnemonic(&pressed), S_OK);
+    SendKey(VK_SPACE, false);
+    SendKey(VK_SPACE, true);
+    EXPECT_EQ(PumpForEvents(1), Log{"RowPressed 2 1 ASC"});
+
+    const std::vector<COLORREF> cued = WindowPixels(controlWindow_);
+    ::SetFocus(form_);
+    PumpFor(20);
+    EXPECT_NE(WindowPixels(controlWindow_), cued) << "the cue goes with the focus";
+    EXPECT_EQ(TakeEvents(), Log{});
+}
+
+// ------------------------------------------------ assistive technology
+
+VARIANT Child(long id) {
+    VARIANT child;
+    V_VT(&child) = VT_I4;
+    V_I4(&child) = id;
+    return child;
+}
+
+// One text of the client's view, "" for none.
+std::wstring Text(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*), IAccessible* object, long id) {
+    BSTR text = nullptr;
+    if (FAILED((object->*get)(Child(id), &text))) return L"<failed>";
+    std::wstring result = text ? text : L"";
+    ::SysFreeString(text);
+    return result;
+}
+
+long Number(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, VARIANT*), IAccessible* object, long id) {
+    VARIANT value;
+    ::VariantInit(&value);
+    if (FAILED((object->*get)(Child(id), &value)) || V_VT(&value) != VT_I4) return -1;
+    return V_I4(&value);
+}
+
+// The window's client object, as a client of the system asks for it.
+IAccessible* ClientObject(::HWND window) {
+    IAccessible* object = nullptr;
+    ::AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                 reinterpret_cast<void**>(&object));
+    return object;
+}
+
+TEST_F(ContainerTest, AssistiveTechnologyReadsOneColumnHeaderPerColumn) {
+    const wchar_t* captions[] = {L"&Alpha", L"B&&W", L"Gam&ma"};
+    for (long column = 1; column <= 3; ++column)
+        ASSERT_EQ(Put(control_, L"RowCaption", Var(captions[column - 1]), {Var(column)}).hr, S_OK);
+    ASSERT_EQ(Put(control_, L"SortedRow", Var(2L)).hr, S_OK);
+    ASSERT_EQ(Put(control_, L"RowSorted", Var(-1L), {Var(2L)}).hr, S_OK);
+    ScopedComPtr<IAccessible> strip;
+    *strip.Receive() = ClientObject(controlWindow_);
+    ASSERT_TRUE(strip) << "WM_GETOBJECT answers for the client area";
+    LONG count = 0;
+    ASSERT_EQ(strip->get_accChildCount(&count), S_OK);
+    EXPECT_EQ(count, 3);
+    EXPECT_EQ(Number(&IAccessible::get_accRole, strip.get(), CHILDID_SELF), ROLE_SYSTEM_LIST);
+
+    // Three columns of 60 pixels from x = 2, as wide as the strip is high.
+    struct Expected {
+        const wchar_t* name;
+        const wchar_t* description;
+        const wchar_t* shortcut;
+        int left;
+    };
+    const Expected columns[] = {
+        {L"Alpha", L"", L"Alt+A", 2}, {L"B&W", L"sorted ascending", L"", 64}, {L"Gamma", L"", L"Alt+M", 126}};
+    for (long id = 1; id <= 3; ++id) {
+        SCOPED_TRACE(id);
+        const Expected& expected = columns[id - 1];
+        EXPECT_EQ(Text(&IAccessible::get_accName, strip.get(), id), expected.name);
+        EXPECT_EQ(Number(&IAccessible::get_accRole, strip.get(), id), ROLE_SYSTEM_COLUMNHEADER);
+        EXPECT_EQ(Number(&IAccessible::get_accState, strip.get(), id), STATE_SYSTEM_FOCUSABLE);
+        EXPECT_EQ(Text(&IAccessible::get_accDescription, strip.get(), id), expected.description);
+        EXPECT_EQ(Text(&IAccessible::get_accKeyboardShortcut, strip.get(), id), expected.shortcut);
+        EXPECT_EQ(Text(&IAccessible::get_accDefaultAction, strip.get(), id), L"Click");
+        LONG left = 0, top = 0, width = 0, height = 0;
+        ASSERT_EQ(strip->accLocation(&left, &top, &width, &height, Child(id)), S_OK);
+        const POINT corner = OnScreen(expected.left, 0);
+        EXPECT_EQ(left, corner.x);
+        EXPECT_EQ(width, 60);
+        EXPECT_GE(top, corner.y);
+        EXPECT_LE(top + height, OnScreen(0, kHeaderHeight).y);
+        VARIANT hit;
+        ASSERT_EQ(strip->accHitTest(left + width / 2, top + height / 2, &hit), S_OK);
+        EXPECT_EQ(V_I4(&hit), id);
+    }
+    BSTR none = nullptr;
+    EXPECT_EQ(strip->get_accName(Child(4), &none), E_INVALIDARG);
+
+    ASSERT_EQ(Put(control_, L"RowSorted", Var(0L), {Var(2L)}).hr, S_OK);
+    EXPECT_EQ(Text(&IAccessible::get_accDescription, strip.get(), 2), L"sorted descending");
+    // The focus comes to the sorted column; only the focused strip says so.
+    ::SetFocus(controlWindow_);
+    EXPECT_EQ(Number(&IAccessible::get_accState, strip.get(), 2), STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_FOCUSED);
+    VARIANT focus;
+    ASSERT_EQ(strip->get_accFocus(&focus), S_OK);
+    EXPECT_EQ(V_I4(&focus), 2);
+    ::SetFocus(form_);
+    EXPECT_EQ(Number(&IAccessible::get_accState, strip.get(), 2), STATE_SYSTEM_FOCUSABLE);
+}
+
+TEST_F(ContainerTest, AClientsObjectAnswersNoMoreOnceTheWindowIsGoneAndGoesWithItsLastReference) {
+    IAccessible* strip = ClientObject(controlWindow_);
+    ASSERT_NE(strip, nullptr);
+    ::DestroyWindow(std::exchange(form_, nullptr));
+    PumpFor(10);
+    LONG count = 0;
+    EXPECT_EQ(strip->get_accChildCount(&count), RPC_E_DISCONNECTED);
+    EXPECT_EQ(strip->Release(), 0u);
 }
 
 TEST_F(ContainerTest, DrawingIntoAMemoryDcGivesTheWindowsPixels) {

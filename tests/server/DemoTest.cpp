@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <oleacc.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -19,6 +21,7 @@
 #include "DorvaneLumoraStyleList.h"
 #include "PointerReplay.h"
 #include "SampleRows.h"
+#include "server/RecordingSink.h"
 
 namespace lumora::windemo {
 namespace {
@@ -450,6 +453,157 @@ TEST_F(DemoTest, AltAndAnAccessKeyOfAnyScriptFocusesTheStripAndChangesNothingEls
         EXPECT_EQ(sortedAfter, sorted);
         EXPECT_FALSE(MenuGuard::Opened()) << "letting Alt go opened the menu bar";
     }
+}
+
+// The strip's window, as the container activated it in place.
+::HWND StripWindow(IUnknown* control) {
+    ScopedComPtr<IOleWindow> inPlace;
+    ::HWND strip = nullptr;
+    if (SUCCEEDED(control->QueryInterface(IID_IOleWindow, ReceiveVoid(inPlace)))) inPlace->GetWindow(&strip);
+    return strip;
+}
+
+// Presses and lets go of one key, then runs the demo's loop until the
+// strip's events (RowPressed and any other) reach the sink.
+std::vector<std::string> TypeAndTakeEvents(DemoWindow& window, server::testing::RecordingSink& sink, WORD key,
+                                           std::size_t expected) {
+    SendKey(key, false);
+    SendKey(key, true);
+    std::vector<std::string> events;
+    std::string keys;
+    PumpThroughDemo(
+        window,
+        [&] {
+            for (std::string& line : sink.TakeLog())
+                if (line.rfind("OnChanged", 0) != 0) events.push_back(std::move(line));
+            return events.size() >= expected;
+        },
+        &keys);
+    return events;
+}
+
+TEST_F(DemoTest, TabRightAndSpaceSortTheListByTheSecondColumnWithoutMouseEvents) {
+    const ::HWND strip = StripWindow(window_->Control());
+    ASSERT_NE(strip, nullptr);
+    ::SetForegroundWindow(window_->Window());
+    ::SetFocus(List());
+    PumpMessagesFor(30);
+    ScopedComPtr<IDispatch> control;
+    ASSERT_EQ(window_->Control()->QueryInterface(IID_IDispatch, ReceiveVoid(control)), S_OK);
+    server::testing::RecordingSink sink(control.get());
+    sink.Connect();
+
+    // Shift+Tab from the list goes back to the strip, the form's last stop.
+    std::string keys;
+    SendKey(VK_SHIFT, false);
+    SendKey(VK_TAB, false);
+    SendKey(VK_TAB, true);
+    SendKey(VK_SHIFT, true);
+    EXPECT_TRUE(PumpThroughDemo(
+        *window_, [&] { return ::GetFocus() == strip; }, &keys))
+        << "keys:" << keys;
+    EXPECT_EQ(TypeAndTakeEvents(*window_, sink, VK_RIGHT, 0), std::vector<std::string>{});
+    EXPECT_EQ(TypeAndTakeEvents(*window_, sink, VK_SPACE, 1), std::vector<std::string>{"RowPressed 0 2 ASC"});
+    EXPECT_EQ(ListColumn(List(), SampleColumn::Place).front(), L"Aachen");
+    EXPECT_EQ(TypeAndTakeEvents(*window_, sink, VK_SPACE, 1), std::vector<std::string>{"RowPressed 2 2 DESC"});
+    EXPECT_EQ(ListColumn(List(), SampleColumn::Place).front(), L"Wiesbaden");
+    EXPECT_EQ(::GetFocus(), strip);
+    sink.Disconnect();
+}
+
+// The system's events about the strip's columns, as a client out of the
+// process hears them: "State 2", "Description 2".
+class WinEventRecorder {
+public:
+    explicit WinEventRecorder(::HWND strip)
+        : hook_(::SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_DESCRIPTIONCHANGE, nullptr, &Record, 0, 0,
+                                  WINEVENT_OUTOFCONTEXT)) {
+        strip_ = strip;
+        log_.clear();
+    }
+    ~WinEventRecorder() { ::UnhookWinEvent(hook_); }
+    WinEventRecorder(const WinEventRecorder&) = delete;
+    WinEventRecorder& operator=(const WinEventRecorder&) = delete;
+    bool Hooked() const { return hook_ != nullptr; }
+    std::vector<std::string> Take() { return std::exchange(log_, {}); }
+
+private:
+    static void CALLBACK Record(HWINEVENTHOOK, DWORD event, ::HWND window, LONG object, LONG child, DWORD, DWORD) {
+        if (window != strip_ || object != OBJID_CLIENT) return;
+        const char* name = event == EVENT_OBJECT_FOCUS               ? "Focus"
+                           : event == EVENT_OBJECT_STATECHANGE       ? "State"
+                           : event == EVENT_OBJECT_NAMECHANGE        ? "Name"
+                           : event == EVENT_OBJECT_DESCRIPTIONCHANGE ? "Description"
+                                                                     : nullptr;
+        if (name) log_.push_back(std::string(name) + " " + std::to_string(child));
+    }
+    static inline ::HWND strip_ = nullptr;
+    static inline std::vector<std::string> log_;
+    HWINEVENTHOOK hook_;
+};
+
+std::wstring AccessibleName(IAccessible& strip, long id) {
+    VARIANT child;
+    V_VT(&child) = VT_I4;
+    V_I4(&child) = id;
+    BSTR name = nullptr;
+    if (FAILED(strip.get_accName(child, &name))) return L"<failed>";
+    std::wstring result = name ? name : L"";
+    ::SysFreeString(name);
+    return result;
+}
+
+TEST_F(DemoTest, AssistiveTechnologyPressesAColumnAndHearsItsPressAndItsSort) {
+    const ::HWND strip = StripWindow(window_->Control());
+    ASSERT_NE(strip, nullptr);
+    ScopedComPtr<IAccessible> client;
+    ASSERT_EQ(::AccessibleObjectFromWindow(strip, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                           ReceiveVoid(client)),
+              S_OK);
+    LONG count = 0;
+    ASSERT_EQ(client->get_accChildCount(&count), S_OK);
+    EXPECT_EQ(count, 3);
+    EXPECT_EQ(AccessibleName(*client.get(), 1), L"Name");
+    EXPECT_EQ(AccessibleName(*client.get(), 2), L"Ort");
+    EXPECT_EQ(AccessibleName(*client.get(), 3), L"Datum");
+
+    WinEventRecorder events(strip);
+    ASSERT_TRUE(events.Hooked());
+    VARIANT place;
+    V_VT(&place) = VT_I4;
+    V_I4(&place) = 2;
+    // The press shows and goes within the call; the sort is told once,
+    // in its new direction.
+    const std::vector<std::string> pressed = {"State 2", "State 2", "Description 2"};
+    ASSERT_EQ(client->accDoDefaultAction(place), S_OK);
+    PumpMessagesFor(50);
+    EXPECT_EQ(ListColumn(List(), SampleColumn::Place).front(), L"Aachen");
+    EXPECT_EQ(events.Take(), pressed);
+    ASSERT_EQ(client->accDoDefaultAction(place), S_OK);
+    PumpMessagesFor(50);
+    EXPECT_EQ(ListColumn(List(), SampleColumn::Place).front(), L"Wiesbaden");
+    EXPECT_EQ(events.Take(), pressed);
+
+    // A new caption is a new name; sorting another column changes two
+    // descriptions.
+    const BSTR caption = ::SysAllocString(L"&Stadt");
+    ASSERT_EQ(Strip()->put_RowCaption(2, caption), S_OK);
+    ::SysFreeString(caption);
+    V_I4(&place) = 3;
+    ASSERT_EQ(client->accDoDefaultAction(place), S_OK);
+    PumpMessagesFor(50);
+    EXPECT_EQ(events.Take(),
+              (std::vector<std::string>{"Name 2", "State 3", "State 3", "Description 2", "Description 3"}));
+    EXPECT_EQ(AccessibleName(*client.get(), 2), L"Stadt");
+
+    // The focus comes to the sorted column and follows the keys; the
+    // system tells first that the window itself has the focus.
+    ::SetFocus(strip);
+    ::SendMessageW(strip, WM_KEYDOWN, VK_LEFT, 0);
+    ::SetFocus(List());
+    ::SendMessageW(strip, WM_KEYDOWN, VK_LEFT, 0);
+    PumpMessagesFor(50);
+    EXPECT_EQ(events.Take(), (std::vector<std::string>{"Focus 0", "Focus 3", "Focus 2"}));
 }
 
 // The command line, which a wrong call must reject with a reason.
