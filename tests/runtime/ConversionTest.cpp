@@ -138,7 +138,9 @@ TEST(Utf8Test, ConvertsBothWaysAndReplacesBrokenSequences) {
     // A pair is one character; either half alone is none.
     const String pair = u"\U0001D11E";
     EXPECT_FALSE(HasUnpairedSurrogate(u"a" + pair + u"b"));
-    for (const String& lone : {String(u"a\xD800"), String(u"\xDC00a"), String(u"\xDC00\xD800"), pair.substr(1)})
+    const String high(1, u'\xD800');
+    const String low(1, u'\xDC00');
+    for (const String& lone : {u"a" + high, low + u"a", low + high, pair.substr(1)})
         EXPECT_TRUE(HasUnpairedSurrogate(lone)) << ToUtf8(lone);
     EXPECT_EQ(ReplacingUnpairedSurrogates(String(u"\xDC00") + pair + u'\xD800'), u"\uFFFD" + pair + u"\uFFFD");
 }
