@@ -99,6 +99,24 @@ std::vector<ControlCase> ControlCases() {
         {"HeaderHeight26", With([](LumoraListControl& control) { control.put_HeaderHeight(26); })},
         {"HeaderHeight31", With([](LumoraListControl& control) { control.put_HeaderHeight(31); })},
         {"BackColorForm", With([](LumoraListControl& control) { control.put_BackColorForm(RGB(30, 120, 200)); })},
+        // The keyboard's focus cue inverts pixels it reads back from the
+        // surface: over the plain look, over the pressed and the hot ones,
+        // and in a tall strip.
+        {"FocusCueColumn2", With([](LumoraListControl& control) {
+             control.GotFocus(true);
+             control.KeyDown(kKeyRight, 0);
+         })},
+        {"FocusCueOnThePressedColumn", With([](LumoraListControl& control) {
+             HotPressedAndSorted(control);
+             control.GotFocus(true);
+         })},
+        {"FocusCueOnTheHotColumnTall", With([](LumoraListControl& control) {
+             control.put_HeaderHeight(40);
+             control.MouseMove(0, 0, 90, 10);
+             control.GotFocus(true);
+             control.KeyDown(kKeyEnd, 0);
+             control.KeyDown(kKeyLeft, 0);
+         })},
     };
 }
 
