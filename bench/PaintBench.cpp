@@ -235,7 +235,7 @@ void BM_MoveInsideColumn(benchmark::State& state) {
     for (auto _ : state) strip.host.MoveMouse(xs[++turn & 1], kPointerY);
     CountAllocations(state, before);
 }
-BENCHMARK(BM_MoveInsideColumn)->Arg(100)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_MoveInsideColumn)->Arg(100)->Arg(1000)->Unit(benchmark::kNanosecond);
 
 // The pointer crosses into the next column and back: every move makes
 // another column hot and repaints the strip.

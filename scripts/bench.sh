@@ -77,6 +77,7 @@ scaled = medians["BM_OurPassAtScale2/100"]
 print(f"summary: pass100_scale2 ours_us={figure(scaled)} scale1_us={figure(rows[2][1])} "
       f"ratio_scale1={scaled / rows[2][1]:.2f}")
 print(f"summary: move_in_column ns={inside * 1000:.0f}")
+print(f"summary: move_in_column1000 ns={medians['BM_MoveInsideColumn/1000'] * 1000:.0f}")
 print(f"summary: move_next_column us={figure(across)}")
 print(f"summary: load ms_1000={figure(loads[0])} ms_10000={figure(loads[1])} ms_100000={figure(loads[2])}")
 EOF
