@@ -11,7 +11,6 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "HeaderStripAccessible.h"
 #include "lumora/qt/HeaderStrip.h"
 
 namespace Lumora {
@@ -152,7 +151,7 @@ void DemoWindow::FitListToStrip() {
         list_->setColumnWidth(column, strip_->rowWidth(column + 1) + kColumnFrame);
         // The list's own header stays hidden under the strip, but a screen
         // reader reads the list's columns by it.
-        model_->setHeaderData(column, Qt::Horizontal, SpokenCaption(strip_->rowCaption(column + 1)));
+        model_->setHeaderData(column, Qt::Horizontal, strip_->spokenRowCaption(column + 1));
     }
 }
 

@@ -170,6 +170,12 @@ int HeaderStrip::focusedRow() const { return site_->control().FocusedRow(); }
 
 bool HeaderStrip::pressRow(int index) { return site_->PressRow(index); }
 
+QString HeaderStrip::spokenRowCaption(int index) const { return ToQString(site_->control().SpokenRowCaption(index)); }
+
+QString HeaderStrip::rowSortDescription(int index) const {
+    return ToQString(site_->control().RowSortDescription(index));
+}
+
 int HeaderStrip::headerHeight() const { return site_->control().get_HeaderHeight(); }
 void HeaderStrip::setHeaderHeight(int pixels) { site_->control().put_HeaderHeight(pixels); }
 

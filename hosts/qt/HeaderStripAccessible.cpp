@@ -26,26 +26,6 @@ void InstallStripAccessibility() {
     (void)installed;
 }
 
-QString SpokenCaption(const QString& caption) {
-    QString spoken;
-    spoken.reserve(caption.size());
-    for (qsizetype i = 0; i < caption.size(); ++i) {
-        if (caption[i] == QLatin1Char('&')) {
-            // "&&" is one ampersand; a lone marker is not read.
-            if (i + 1 < caption.size() && caption[i + 1] == QLatin1Char('&')) spoken += caption[++i];
-            continue;
-        }
-        spoken += caption[i];
-    }
-    return spoken;
-}
-
-QString SortDescription(const HeaderStrip& strip, int column) {
-    if (column != strip.sortedRow() || column < 1 || column > strip.numberOfRows()) return {};
-    // A column pressed last for ascending order holds True.
-    return strip.rowSorted(column) ? QStringLiteral("sorted ascending") : QStringLiteral("sorted descending");
-}
-
 // ------------------------------------------------------------- the strip
 
 HeaderStripAccessible::HeaderStripAccessible(HeaderStrip* strip) : QAccessibleWidget(strip, QAccessible::List) {
@@ -104,9 +84,9 @@ QString ColumnHeaderAccessible::text(QAccessible::Text t) const {
     if (!isValid()) return {};
     switch (t) {
         case QAccessible::Name:
-            return SpokenCaption(strip_->rowCaption(column_));
+            return strip_->spokenRowCaption(column_);
         case QAccessible::Description:
-            return SortDescription(*strip_, column_);
+            return strip_->rowSortDescription(column_);
         default:
             return {};
     }
@@ -160,7 +140,7 @@ void StripAnnouncer::Announce(HeaderStrip& strip) {
     const int count = strip.numberOfRows();
     std::vector<Shown> now(static_cast<std::size_t>(count));
     for (int column = 1; column <= count; ++column)
-        now[static_cast<std::size_t>(column - 1)] = {SortDescription(strip, column), strip.selectedRow() == column};
+        now[static_cast<std::size_t>(column - 1)] = {strip.rowSortDescription(column), strip.selectedRow() == column};
     const int focused = strip.hasFocus() ? strip.focusedRow() : 0;
     if (!known_) {
         // What a client first reads needs no announcing.

@@ -66,12 +66,6 @@ private:
     int column_;
 };
 
-// The words a screen reader says for a column's sort state: "sorted
-// ascending", "sorted descending", or nothing for a column not sorted by.
-QString SortDescription(const HeaderStrip& strip, int column);
-// A caption as it is read: without the access-key marker, "&&" as "&".
-QString SpokenCaption(const QString& caption);
-
 // Tells assistive technology what changed since the strip last painted:
 // the focused column while the strip has the focus, and each column whose
 // sort description or pressed state changed.

@@ -195,6 +195,27 @@ bool LumoraListControl::PressRow(Long column) {
     return true;
 }
 
+String LumoraListControl::SpokenRowCaption(Long Index) {
+    const String& caption = columns_.Slot(Index).RowCaption;
+    String spoken;
+    spoken.reserve(caption.size());
+    for (std::size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == u'&') {
+            // "&&" is one ampersand; a lone marker is not read.
+            if (i + 1 < caption.size() && caption[i + 1] == u'&') spoken += caption[++i];
+            continue;
+        }
+        spoken += caption[i];
+    }
+    return spoken;
+}
+
+String LumoraListControl::RowSortDescription(Long Index) {
+    if (Index != sortedRow_ || Index < 1 || Index > numberOfRows_) return {};
+    // A column pressed last for ascending order holds True.
+    return columns_.Slot(Index).RowSort != kFalse ? u"sorted ascending" : u"sorted descending";
+}
+
 Long LumoraListControl::ColumnOfAccessKey(char32_t key) {
     const char32_t wanted = SimpleLowerCase(key);
     const Long count = numberOfRows_;

@@ -12,8 +12,6 @@ namespace {
 
 // What a column does when assistive technology asks for its action.
 constexpr wchar_t kClickAction[] = L"Click";
-constexpr char16_t kSortedAscending[] = u"sorted ascending";
-constexpr char16_t kSortedDescending[] = u"sorted descending";
 
 void SetChild(VARIANT* result, LONG id) {
     V_VT(result) = VT_I4;
@@ -21,26 +19,6 @@ void SetChild(VARIANT* result, LONG id) {
 }
 
 }  // namespace
-
-String SpokenCaption(const String& caption) {
-    String spoken;
-    spoken.reserve(caption.size());
-    for (std::size_t i = 0; i < caption.size(); ++i) {
-        if (caption[i] == u'&') {
-            // "&&" is one ampersand; a lone marker is not read.
-            if (i + 1 < caption.size() && caption[i + 1] == u'&') spoken += caption[++i];
-            continue;
-        }
-        spoken += caption[i];
-    }
-    return spoken;
-}
-
-String SortDescription(LumoraListControl& strip, Long column) {
-    if (column != strip.get_SortedRow() || column < 1 || column > strip.get_NumberOfRows()) return {};
-    // A column pressed last for ascending order holds True.
-    return strip.get_RowSorted(column) != kFalse ? kSortedAscending : kSortedDescending;
-}
 
 HRESULT STDMETHODCALLTYPE StripAccessible::QueryInterface(REFIID riid, void** object) {
     if (!object) return E_POINTER;
@@ -124,7 +102,7 @@ HRESULT STDMETHODCALLTYPE StripAccessible::get_accName(VARIANT child, BSTR* name
     if (!name) return E_POINTER;
     *name = nullptr;
     return WithColumn(child, [&](LumoraListControl& strip, Long column) {
-        return column == CHILDID_SELF ? S_FALSE : ReturnText(SpokenCaption(strip.get_RowCaption(column)), name);
+        return column == CHILDID_SELF ? S_FALSE : ReturnText(strip.SpokenRowCaption(column), name);
     });
 }
 
@@ -138,7 +116,7 @@ HRESULT STDMETHODCALLTYPE StripAccessible::get_accDescription(VARIANT child, BST
     if (!description) return E_POINTER;
     *description = nullptr;
     return WithColumn(child, [&](LumoraListControl& strip, Long column) {
-        return column == CHILDID_SELF ? S_FALSE : ReturnText(SortDescription(strip, column), description);
+        return column == CHILDID_SELF ? S_FALSE : ReturnText(strip.RowSortDescription(column), description);
     });
 }
 

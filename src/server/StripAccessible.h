@@ -20,13 +20,6 @@ public:
     virtual bool PressColumn(Long column) = 0;
 };
 
-// A column's caption as it is read out: the access key's marker left out,
-// "&&" read as one ampersand.
-String SpokenCaption(const String& caption);
-// "sorted ascending" or "sorted descending" for the sorted column, by the
-// direction it was pressed for last; empty for every other column.
-String SortDescription(LumoraListControl& strip, Long column);
-
 // The strip as assistive technology sees it: a list whose children are the
 // column headers, as simple elements with child ids 1 .. NumberOfRows. A
 // client may hold the object longer than the window lives; once the window

@@ -20,8 +20,8 @@ void StripAnnouncer::Announce(::HWND window, LumoraListControl& strip, bool pres
             shown.name = was.name;
             shown.description = was.description;
         } else {
-            shown.name = SpokenCaption(strip.get_RowCaption(column));
-            shown.description = SortDescription(strip, column);
+            shown.name = strip.SpokenRowCaption(column);
+            shown.description = strip.RowSortDescription(column);
         }
     }
     const Long focused = strip.HasFocus() ? strip.FocusedRow() : 0;

@@ -173,6 +173,11 @@ public:
     const FontPtr& AssignedFont() const noexcept { return assignedFont_; }
     const std::vector<Rect>& RowRects() const noexcept { return columnRects_; }
     bool HasFocus() const noexcept { return hasFocus_; }
+    // What assistive technology reads for a column: its caption without the
+    // access-key marker ("&&" reads "&"), and its sort in words, "sorted
+    // ascending", "sorted descending" or "" for a column not sorted by.
+    String SpokenRowCaption(Long Index);
+    String RowSortDescription(Long Index);
     // The column the keyboard acts on while the strip has the focus, or 0
     // when the strip has no columns.
     Long FocusedRow() const noexcept;

@@ -141,6 +141,11 @@ public:
     // what Space, Enter and a screen reader's press action do. Returns false
     // for an index that names no column.
     bool pressRow(int index);
+    // What a screen reader reads for a column: its caption without the
+    // access-key marker, and "sorted ascending", "sorted descending" or ""
+    // for its sort.
+    QString spokenRowCaption(int index) const;
+    QString rowSortDescription(int index) const;
     // Repaints the strip now.
     void drawTab();
 
