@@ -27,6 +27,8 @@ constexpr int kButtonMargin = 6;
 constexpr int kButtonWidth = 120;
 // The strip's height before the control tells its own.
 constexpr int kDefaultStripHeight = 25;
+// The resolution the sizes above are given at.
+constexpr int kBaseDpi = 96;
 
 // The columns: caption with its access key, and width in pixels.
 struct ColumnSetUp {
@@ -107,6 +109,13 @@ bool DemoWindow::Create(HINSTANCE instance, std::wstring* error) {
         ::DestroyMenu(menu);
         *error = L"Das Hauptfenster l\u00E4sst sich nicht erzeugen.";
         return false;
+    }
+    if (Scaled(kClientWidth) != kClientWidth) {
+        // The window knows its resolution only once it is made.
+        RECT scaled{0, 0, Scaled(kClientWidth), Scaled(kClientHeight)};
+        ::AdjustWindowRectEx(&scaled, style, TRUE, 0);
+        ::SetWindowPos(window_, nullptr, 0, 0, scaled.right - scaled.left, scaled.bottom - scaled.top,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     CreateList();
     propertiesButton_ = ::CreateWindowExW(0, L"BUTTON", L"&Eigenschaften\u2026", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0,
@@ -206,25 +215,37 @@ void DemoWindow::MatchListColumns() {
     for (LONG index = 1; index <= std::min<LONG>(count, kSampleColumnCount); ++index) {
         LONG width = 0;
         if (SUCCEEDED(strip_->get_RowWidth(index, &width)))
-            ListView_SetColumnWidth(list_, index - 1, std::max<LONG>(width, 0));
+            ListView_SetColumnWidth(list_, index - 1, Scaled(std::max<LONG>(width, 0)));
     }
 }
 
 int DemoWindow::StripHeight() const {
     LONG height = kDefaultStripHeight;
     if (strip_) strip_->get_HeaderHeight(&height);
-    return height > 0 ? static_cast<int>(height) : kDefaultStripHeight;
+    return Scaled(height > 0 ? static_cast<int>(height) : kDefaultStripHeight);
+}
+
+int DemoWindow::Scaled(int pixels) const {
+    // A window that knows its monitor's resolution lays itself out at it;
+    // systems without that call have 96 dpi for every window.
+    using DpiOf = UINT(WINAPI*)(::HWND);
+    static const auto dpiOf = reinterpret_cast<DpiOf>(reinterpret_cast<void (*)()>(
+        ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    const UINT dpi = dpiOf && window_ ? dpiOf(window_) : kBaseDpi;
+    return ::MulDiv(pixels, static_cast<int>(dpi ? dpi : kBaseDpi), kBaseDpi);
 }
 
 void DemoWindow::LayOut() {
     RECT client{};
     ::GetClientRect(window_, &client);
     const int stripHeight = StripHeight();
-    const int listBottom = std::max<int>(stripHeight, client.bottom - kButtonRowHeight);
+    const int buttonRow = Scaled(kButtonRowHeight);
+    const int margin = Scaled(kButtonMargin);
+    const int listBottom = std::max<int>(stripHeight, client.bottom - buttonRow);
     if (host_) ::MoveWindow(host_, 0, 0, client.right, stripHeight, TRUE);
     ::MoveWindow(list_, 0, stripHeight, client.right, listBottom - stripHeight, TRUE);
-    ::MoveWindow(propertiesButton_, client.right - kButtonWidth - kButtonMargin, listBottom + kButtonMargin,
-                 kButtonWidth, kButtonRowHeight - 2 * kButtonMargin, TRUE);
+    ::MoveWindow(propertiesButton_, client.right - Scaled(kButtonWidth) - margin, listBottom + margin,
+                 Scaled(kButtonWidth), buttonRow - 2 * margin, TRUE);
 }
 
 void DemoWindow::SortList(long stripColumn, SortDirection direction) {
@@ -361,6 +382,16 @@ LRESULT DemoWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SIZE:
             if (list_) LayOut();
             return 0;
+        case WM_DPICHANGED: {
+            // Moved to a monitor of another resolution: the system suggests
+            // the window's new place, and everything is laid out again.
+            const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+            ::SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                           suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+            LayOut();
+            MatchListColumns();
+            return 0;
+        }
         case WM_COMMAND:
             HandleCommand(LOWORD(wParam));
             return 0;

@@ -78,7 +78,10 @@ private:
     // The list's column widths from the strip's.
     void MatchListColumns();
     void LayOut();
+    // The strip's height on screen.
     int StripHeight() const;
+    // A length given at 96 dpi, at the window's resolution.
+    int Scaled(int pixels) const;
     void AskAndLoad();
     void AskAndSave();
     std::wstring AskForFormFile(bool saving) const;

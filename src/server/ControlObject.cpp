@@ -1243,10 +1243,12 @@ HRESULT STDMETHODCALLTYPE ControlObject::Draw(DWORD aspect, LONG, void*, DVTARGE
     const int width = static_cast<int>(bounds->right - bounds->left);
     const int height = static_cast<int>(bounds->bottom - bounds->top);
     const int oldMode = ::SetStretchBltMode(target, COLORONCOLOR);
-    const BOOL drawn = width == site_.Width() && height == site_.Height()
+    const int imageWidth = site_.DeviceWidth();
+    const int imageHeight = site_.DeviceHeight();
+    const BOOL drawn = width == imageWidth && height == imageHeight
                            ? ::BitBlt(target, bounds->left, bounds->top, width, height, image, 0, 0, SRCCOPY)
-                           : ::StretchBlt(target, bounds->left, bounds->top, width, height, image, 0, 0, site_.Width(),
-                                          site_.Height(), SRCCOPY);
+                           : ::StretchBlt(target, bounds->left, bounds->top, width, height, image, 0, 0, imageWidth,
+                                          imageHeight, SRCCOPY);
     ::SetStretchBltMode(target, oldMode);
     return drawn ? S_OK : E_FAIL;
 }

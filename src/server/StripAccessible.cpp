@@ -218,7 +218,7 @@ HRESULT STDMETHODCALLTYPE StripAccessible::accLocation(LONG* left, LONG* top, LO
             // Where the last paint pass laid the column out.
             const auto& rects = strip.RowRects();
             if (static_cast<std::size_t>(column) >= rects.size()) return S_FALSE;
-            const Rect& laid = rects[static_cast<std::size_t>(column)];
+            const Rect laid = strip_->ScreenScale().Area(rects[static_cast<std::size_t>(column)]);
             place = ::RECT{laid.left, laid.top, laid.right, laid.bottom};
         }
         ::MapWindowPoints(window, nullptr, reinterpret_cast<::POINT*>(&place), 2);
@@ -262,11 +262,13 @@ HRESULT STDMETHODCALLTYPE StripAccessible::accHitTest(LONG x, LONG y, VARIANT* c
         ::RECT client{};
         ::GetClientRect(window, &client);
         if (!::PtInRect(&client, point)) return S_FALSE;
+        // The columns lie where the screen shows them.
+        const DeviceScale& scale = strip_->ScreenScale();
         const auto& rects = strip.RowRects();
         Long hit = CHILDID_SELF;
         for (Long column = 1; column <= strip.get_NumberOfRows(); ++column) {
             if (static_cast<std::size_t>(column) >= rects.size()) break;
-            const Rect& laid = rects[static_cast<std::size_t>(column)];
+            const Rect laid = scale.Area(rects[static_cast<std::size_t>(column)]);
             if (point.x >= laid.left && point.x < laid.right && point.y >= laid.top && point.y < laid.bottom)
                 hit = column;
         }

@@ -5,6 +5,8 @@
 
 #include <oleacc.h>
 
+#include "lumora/platform/DeviceScale.h"
+
 #include "ServerModule.h"
 
 namespace lumora::server {
@@ -18,6 +20,8 @@ public:
     virtual LumoraListControl* Strip() const noexcept = 0;
     // Presses a column as a click does; false for an index that names none.
     virtual bool PressColumn(Long column) = 0;
+    // How many of the window's pixels show one of the control's.
+    virtual const DeviceScale& ScreenScale() const noexcept = 0;
 };
 
 // The strip as assistive technology sees it: a list whose children are the

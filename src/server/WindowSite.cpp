@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "WindowSite.h"
 
+#include <cmath>
 #include <new>
 #include <utility>
 
@@ -82,6 +83,36 @@ Integer ChangedButton(UINT message) {
     }
 }
 
+// The resolution of the control's own pixels.
+constexpr UINT kControlDpi = 96;
+
+// How many of the window's pixels show one of the control's: the window's
+// resolution over 96 when its container is aware of each monitor's
+// resolution, 1 otherwise (the system then enlarges the whole window, or
+// nothing, as it did before). Asked of the system by name, since systems
+// before these calls existed have no monitor resolutions at all.
+double WindowScale(::HWND container, ::HWND window, UINT dpi) {
+    using ContextOf = DPI_AWARENESS_CONTEXT(WINAPI*)(::HWND);
+    using AwarenessOf = DPI_AWARENESS(WINAPI*)(DPI_AWARENESS_CONTEXT);
+    using DpiOf = UINT(WINAPI*)(::HWND);
+    const HMODULE user = ::GetModuleHandleW(L"user32.dll");
+    if (!user || !container) return 1.0;
+    const auto contextOf = reinterpret_cast<ContextOf>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(user, "GetWindowDpiAwarenessContext")));
+    const auto awarenessOf = reinterpret_cast<AwarenessOf>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(user, "GetAwarenessFromDpiAwarenessContext")));
+    const auto dpiOf = reinterpret_cast<DpiOf>(reinterpret_cast<void (*)()>(::GetProcAddress(user, "GetDpiForWindow")));
+    if (!contextOf || !awarenessOf || !dpiOf) return 1.0;
+    if (awarenessOf(contextOf(container)) != DPI_AWARENESS_PER_MONITOR_AWARE) return 1.0;
+    if (dpi == 0) dpi = dpiOf(window);
+    return dpi > kControlDpi ? static_cast<double>(dpi) / kControlDpi : 1.0;
+}
+
+// A length of the window in the control's pixels.
+int ControlPixels(int windowPixels, const DeviceScale& scale) {
+    return static_cast<int>(std::lround(windowPixels / scale.factor));
+}
+
 ::HWND SystemWindow(HWND hwnd) { return reinterpret_cast<::HWND>(hwnd.value); }
 HWND PortableWindow(::HWND hwnd) { return HWND{reinterpret_cast<std::uintptr_t>(hwnd)}; }
 
@@ -102,6 +133,7 @@ bool WindowSite::CreateChildWindow(::HWND parent, const ::RECT& position) {
     if (!window_) return false;
     ++liveWindows;
     ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    Notify([&] { SetDeviceScale(WindowScale(parent, window_, 0)); });
     Place(position);
     return true;
 }
@@ -172,6 +204,7 @@ void WindowSite::RequestHeight(int pixels) {
     }
     ::RECT client{};
     ::GetClientRect(window_, &client);
+    pixels = Scale().Extent(pixels);
     if (client.bottom == pixels || askingContainer_) return;
     ::RECT position{};
     ::GetWindowRect(window_, &position);
@@ -212,7 +245,13 @@ LRESULT WindowSite::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             // The image covers the whole window.
             return 1;
         case WM_SIZE:
-            Notify([&] { SetImageSize(LOWORD(lParam), HIWORD(lParam)); });
+            Notify([&] { SetImageSize(ControlPixels(LOWORD(lParam), Scale()), ControlPixels(HIWORD(lParam), Scale())); });
+            return 0;
+        case WM_DPICHANGED:
+            FollowWindowDpi(HIWORD(wParam));
+            return 0;
+        case WM_DPICHANGED_AFTERPARENT:
+            FollowWindowDpi(0);
             return 0;
         case WM_MOUSEMOVE:
         case WM_LBUTTONDOWN:
@@ -265,17 +304,48 @@ void WindowSite::Paint() {
     ::PAINTSTRUCT paint{};
     const ::HDC screen = ::BeginPaint(window_, &paint);
     const ::HDC image = reinterpret_cast<::HDC>(ImageDc().value);
-    ::BitBlt(screen, paint.rcPaint.left, paint.rcPaint.top, paint.rcPaint.right - paint.rcPaint.left,
-             paint.rcPaint.bottom - paint.rcPaint.top, image, paint.rcPaint.left, paint.rcPaint.top, SRCCOPY);
+    const ::RECT& area = paint.rcPaint;
+    ::BitBlt(screen, area.left, area.top, area.right - area.left, area.bottom - area.top, image, area.left, area.top,
+             SRCCOPY);
+    // At a fractional scale the window can be a pixel wider or taller than
+    // the image of the control's whole pixels; that edge takes the strip's
+    // background.
+    const ::RECT edges[] = {{DeviceWidth(), 0, area.right, area.bottom}, {0, DeviceHeight(), area.right, area.bottom}};
+    for (const ::RECT& edge : edges) {
+        if (edge.left >= edge.right || edge.top >= edge.bottom) continue;
+        ::COLORREF color = 0;
+        ::OleTranslateColor(BackColor(), nullptr, &color);
+        const ::HBRUSH brush = ::CreateSolidBrush(color);
+        ::FillRect(screen, &edge, brush);
+        ::DeleteObject(brush);
+    }
     ::EndPaint(window_, &paint);
+}
+
+void WindowSite::FollowWindowDpi(UINT dpi) {
+    if (!window_) return;
+    const double factor = WindowScale(::GetParent(window_), window_, dpi);
+    if (factor == Scale().factor) return;
+    ::RECT client{};
+    ::GetClientRect(window_, &client);
+    Notify([&] {
+        const int height = Height();
+        SetDeviceScale(factor);
+        // The window keeps its pixels until its container lays it out
+        // again; the strip keeps its own height in the control's pixels.
+        SetImageSize(ControlPixels(client.right, Scale()), height);
+        RequestHeight(height);
+    });
+    ::InvalidateRect(window_, nullptr, FALSE);
 }
 
 void WindowSite::DeliverMouse(UINT message, WPARAM wParam, LPARAM lParam) {
     if (!Control()) return;
     // Coordinates are signed: with the capture held, the pointer can be left
     // of or above the window.
-    const Single x = static_cast<Single>(static_cast<short>(LOWORD(lParam)));
-    const Single y = static_cast<Single>(static_cast<short>(HIWORD(lParam)));
+    // The window's pixels, in the control's.
+    const Single x = static_cast<Single>(static_cast<short>(LOWORD(lParam)) / Scale().factor);
+    const Single y = static_cast<Single>(static_cast<short>(HIWORD(lParam)) / Scale().factor);
     const Integer shift = ShiftState(wParam);
     switch (message) {
         case WM_MOUSEMOVE:

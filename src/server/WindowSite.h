@@ -69,6 +69,7 @@ public:
 private:
     // IAccessibleStrip
     LumoraListControl* Strip() const noexcept override { return Control(); }
+    const DeviceScale& ScreenScale() const noexcept override { return Scale(); }
     bool PressColumn(Long column) override;
     // Tells assistive technology what changed; see ChangeBatch.
     void Announce(bool pressedOnly) noexcept;
@@ -87,6 +88,10 @@ private:
     static LRESULT CALLBACK WindowProcedure(::HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void Paint();
+    // Draws at the resolution the window's container asks for: its
+    // monitor's, when the container is aware of monitors' resolutions, and
+    // the control's own pixels one to one otherwise.
+    void FollowWindowDpi(UINT dpi);
     // Hands one mouse message to the control as MouseDown, MouseMove or
     // MouseUp with its button and shift states.
     void DeliverMouse(UINT message, WPARAM wParam, LPARAM lParam);

@@ -34,8 +34,18 @@ constexpr double kHimetricPerInch = 2540.0;
 constexpr int kMaxWindowSide = 32767;
 // The width a control has until its container sizes it.
 constexpr int kDefaultWidth = 400;
+// The resolution of the control's own pixels.
+constexpr int kControlDpi = 96;
 
 std::atomic<long> liveGdiObjects{0};
+
+// The resolution the system makes fonts at.
+int ScreenDpiY() {
+    const ::HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    return std::max(dpi, 1);
+}
 
 std::wstring Wide(const String& text) { return std::wstring(text.begin(), text.end()); }
 String FromWide(const std::wstring& text) { return String(text.begin(), text.end()); }
@@ -47,7 +57,7 @@ String FromWide(const std::wstring& text) { return String(text.begin(), text.end
 // from the image's size.
 class WindowlessSite::CountingGdi final : public ForwardingGdi<win32::Win32Gdi> {
 public:
-    explicit CountingGdi(const WindowlessSite& site) : site_(site) {}
+    explicit CountingGdi(WindowlessSite& site) : site_(site) {}
 
     HDC GetDC(HWND hwnd) override { return Count(inner_.GetDC(hwnd)); }
     int ReleaseDC(HWND hwnd, HDC hdc) override { return Uncount(inner_.ReleaseDC(hwnd, hdc)); }
@@ -65,12 +75,29 @@ public:
     }
     HRGN CreateRectRgnIndirect(const Rect& rect) override { return Count(inner_.CreateRectRgnIndirect(rect)); }
     HPALETTE CreateHalftonePalette(HDC hdc) override { return Count(inner_.CreateHalftonePalette(hdc)); }
-    HFONT CreateFontIndirect(const FontDescription& font) override { return Count(inner_.CreateFontIndirect(font)); }
     bool DeleteObject(HGDIOBJ object) override { return Uncount(inner_.DeleteObject(object)); }
+    // The control's own window measures in the control's pixels, whatever
+    // the screen shows them at.
     bool GetClientRect(HWND hwnd, Rect* rect) override {
-        if (hwnd != HWND{} || !rect) return inner_.GetClientRect(hwnd, rect);
+        const bool own = hwnd == HWND{} || (hwnd == site_.hWnd() && !site_.scale_.IsIdentity());
+        if (!own || !rect) return inner_.GetClientRect(hwnd, rect);
         *rect = Rect{0, 0, site_.width_, site_.height_};
         return true;
+    }
+    // A scaled strip's pixels are those of a screen at 96 dpi: twips, font
+    // sizes and picture sizes convert at that resolution.
+    int GetDeviceCaps(HDC hdc, int index) override {
+        if (site_.scale_.IsIdentity() || (index != LOGPIXELSX && index != LOGPIXELSY))
+            return inner_.GetDeviceCaps(hdc, index);
+        return kControlDpi;
+    }
+    // The scaling layer asks for fonts in points at the control's 96 dpi;
+    // the system makes them at the screen's resolution.
+    HFONT CreateFontIndirect(const FontDescription& font) override {
+        if (site_.scale_.IsIdentity()) return Count(inner_.CreateFontIndirect(font));
+        FontDescription onScreen = font;
+        onScreen.size = font.size * kControlDpi / ScreenDpiY();
+        return Count(inner_.CreateFontIndirect(onScreen));
     }
 
 private:
@@ -85,7 +112,7 @@ private:
         return done;
     }
 
-    const WindowlessSite& site_;
+    WindowlessSite& site_;
 };
 
 long WindowlessSite::LiveGdiObjects() noexcept { return liveGdiObjects.load(); }
@@ -95,10 +122,19 @@ WindowlessSite::WindowlessSite(ISiteOwner& owner)
       gdi_(std::make_unique<CountingGdi>(*this)),
       width_(kDefaultWidth),
       font_(win32::Win32Font::Create()) {
-    Gdi& g = *gdi_;
+    CreateImage();
+}
+
+WindowlessSite::~WindowlessSite() { DestroyImage(); }
+
+// The image's DC, bitmap and font are made through the scaling layer when
+// there is one, so that it knows them as its own and draws on them at the
+// screen's scale.
+void WindowlessSite::CreateImage() {
+    Gdi& g = gdi();
     const ScopedWindowDC screen(g, HWND{});
     imageDc_ = g.CreateCompatibleDC(screen.get());
-    imageBitmap_ = g.CreateCompatibleBitmap(screen.get(), width_, 1);
+    imageBitmap_ = g.CreateCompatibleBitmap(screen.get(), width_, std::max(height_, 1));
     stockBitmap_ = g.SelectObject(imageDc_, imageBitmap_);
     g.SetBkMode(imageDc_, TRANSPARENT);
     imageFontDescription_ = Describe(*font_);
@@ -106,8 +142,8 @@ WindowlessSite::WindowlessSite(ISiteOwner& owner)
     stockFont_ = g.SelectObject(imageDc_, imageFont_);
 }
 
-WindowlessSite::~WindowlessSite() {
-    Gdi& g = *gdi_;
+void WindowlessSite::DestroyImage() noexcept {
+    Gdi& g = gdi();
     g.SelectObject(imageDc_, stockFont_);
     g.DeleteObject(imageFont_);
     g.SelectObject(imageDc_, stockBitmap_);
@@ -115,7 +151,20 @@ WindowlessSite::~WindowlessSite() {
     g.DeleteDC(imageDc_);
 }
 
-Gdi& WindowlessSite::gdi() { return *gdi_; }
+Gdi& WindowlessSite::gdi() { return scaled_ ? static_cast<Gdi&>(*scaled_) : *gdi_; }
+
+void WindowlessSite::SetDeviceScale(double factor) {
+    factor = std::clamp(factor, 1.0, DeviceScaleGdi::kMaxScale);
+    if (factor == scale_.factor) return;
+    // No layer may outlive the objects it made: the image goes with the
+    // old one and comes back through the new one, at the new size.
+    DestroyImage();
+    scaled_.reset();
+    scale_ = DeviceScale{factor};
+    if (!scale_.IsIdentity()) scaled_ = std::make_unique<DeviceScaleGdi>(*gdi_, factor);
+    CreateImage();
+    if (control_) control_->Resize();
+}
 
 void WindowlessSite::PropertyChanged(const String& name) { owner_.OnPropertyChanged(name); }
 
@@ -135,7 +184,7 @@ HDC WindowlessSite::hDC() {
     // The image draws with the control's font as it is now.
     const FontDescription wanted = Describe(*font_);
     if (wanted != imageFontDescription_) {
-        Gdi& g = *gdi_;
+        Gdi& g = gdi();
         if (const HFONT created = g.CreateFontIndirect(wanted)) {
             g.SelectObject(imageDc_, created);
             g.DeleteObject(std::exchange(imageFont_, created));
@@ -146,7 +195,7 @@ HDC WindowlessSite::hDC() {
 }
 
 void WindowlessSite::Cls() {
-    Gdi& g = *gdi_;
+    Gdi& g = gdi();
     COLORREF color = backColor_;
     g.OleTranslateColor(backColor_, HPALETTE{}, &color);
     const ScopedGdiObject<HBRUSH> brush(g, g.CreateSolidBrush(color));
@@ -177,7 +226,7 @@ void WindowlessSite::SetImageSize(int width, int height) {
 void WindowlessSite::ResizeImage() {
     // The new image's first content does not matter: the Resize pass clears
     // it before anything is drawn.
-    Gdi& g = *gdi_;
+    Gdi& g = gdi();
     const ScopedWindowDC screen(g, HWND{});
     const HBITMAP resized = g.CreateCompatibleBitmap(screen.get(), std::max(width_, 1), std::max(height_, 1));
     if (!resized) return;

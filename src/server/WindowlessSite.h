@@ -5,6 +5,7 @@
 
 #include "lumora/control/LumoraListControl.h"
 #include "lumora/platform/ControlSite.h"
+#include "lumora/platform/DeviceScaleGdi.h"
 #include "lumora/platform/Dialogs.h"
 #include "lumora/platform/PictureFiles.h"
 #include "lumora/platform/Pointer.h"
@@ -42,9 +43,14 @@ public:
 
     // The control resizes itself through put_Height; it is created later.
     void Attach(LumoraListControl* control) noexcept { control_ = control; }
-    // The image's size in pixels.
+    // The image's size in the control's pixels.
     int Width() const noexcept { return width_; }
     int Height() const noexcept { return height_; }
+    // How many screen pixels show one of the control's pixels, and the
+    // image's size in screen pixels.
+    const DeviceScale& Scale() const noexcept { return scale_; }
+    int DeviceWidth() const noexcept { return scale_.Extent(width_); }
+    int DeviceHeight() const noexcept { return scale_.Extent(height_); }
     // Sets the width the container gives the control (clamped to the
     // system's largest window) and delivers Resize when it changed.
     void SetWidth(int pixels);
@@ -84,7 +90,12 @@ protected:
     virtual void RequestHeight(int pixels);
     // Gives the image this size and delivers Resize when it changed.
     void SetImageSize(int width, int height);
+    // Draws the strip `factor` times larger on the screen from now on (1 to
+    // 4), a new image at that size drawn at once; the control's own pixels,
+    // and so its size, events and saved values, stay as they are.
+    void SetDeviceScale(double factor);
     HDC ImageDc() const noexcept { return imageDc_; }
+    OLE_COLOR BackColor() const noexcept { return backColor_; }
     ISiteOwner& Owner() const noexcept { return owner_; }
     LumoraListControl* Control() const noexcept { return control_; }
 
@@ -112,6 +123,8 @@ private:
     void FileCopy(const String& source, const String& destination) override;
     void Kill(const String& path) override;
 
+    void CreateImage();
+    void DestroyImage() noexcept;
     // Gives the image a bitmap of the current size.
     void ResizeImage();
     int Dpi();
@@ -120,6 +133,9 @@ private:
 
     ISiteOwner& owner_;
     std::unique_ptr<CountingGdi> gdi_;
+    // Only while the scale is not 1: the control then draws through it.
+    std::unique_ptr<DeviceScaleGdi> scaled_;
+    DeviceScale scale_;
     LumoraListControl* control_ = nullptr;
     int width_;
     int height_ = 0;

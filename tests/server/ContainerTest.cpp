@@ -8,6 +8,7 @@
 // The software host comes before the system's headers, whose macros would
 // rename its declarations.
 #include "lumora/headless/HeadlessHost.h"
+#include "lumora/platform/DeviceScale.h"
 // (a separate block, which include sorting leaves in this order)
 #include "WindowsHeaders.h"
 
@@ -19,6 +20,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <utility>
@@ -42,6 +44,9 @@ using Log = std::vector<std::string>;
 using win32::ScopedComPtr;
 
 constexpr wchar_t kProgId[] = L"DorvaneLumoraStyleList.LumoraListControl";
+// The form's size.
+constexpr int kFormWidth = 400;
+constexpr int kFormHeight = 200;
 // Where the container window sits in the form, and its first size.
 constexpr int kHostLeft = 10;
 constexpr int kHostTop = 10;
@@ -119,7 +124,8 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(atl_.Load(nullptr)) << "no ATL library with a container window in the prefix";
 
-        form_ = ::CreateWindowExW(0, L"STATIC", L"form", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 400, 200,
+        form_ = ::CreateWindowExW(0, L"STATIC", L"form", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, kFormWidth,
+                                  kFormHeight,
                                   nullptr, nullptr, nullptr, nullptr);
         if (!form_) GTEST_SKIP() << "no display to create windows on (error " << ::GetLastError() << ")";
         host_ = ::CreateWindowExW(0, atl_.WindowClass(), kProgId, WS_CHILD | WS_VISIBLE, kHostLeft, kHostTop,
@@ -148,9 +154,10 @@ protected:
         PumpFor(10);
     }
 
-    // A point of the control's client area on the screen.
+    // A point of the control's client area on the screen, in the control's
+    // pixels.
     POINT OnScreen(int x, int y) const {
-        POINT point{x, y};
+        POINT point{scale_.Edge(x), scale_.Edge(y)};
         ::ClientToScreen(controlWindow_, &point);
         return point;
     }
@@ -190,6 +197,8 @@ protected:
     IDispatch* control_ = nullptr;
     ScopedComPtr<IOleWindow> window_;
     std::unique_ptr<RecordingSink> sink_;
+    // How the screen shows the control's pixels.
+    DeviceScale scale_;
 };
 
 TEST_F(ContainerTest, ActivationGivesTheStripItsHeaderHeightInTheContainersWidth) {
@@ -582,10 +591,10 @@ struct Box {
 
 // The box around every pixel of a column that differs between the
 // captioned and the bare image; empty when none does.
-Box ChangedBox(const Image& captioned, const Image& bare, int left) {
-    Box box{left + kColumnWidth, captioned.height, left, 0};
+Box ChangedBox(const Image& captioned, const Image& bare, int left, int width) {
+    Box box{left + width, captioned.height, left, 0};
     for (int y = 0; y < captioned.height; ++y)
-        for (int x = left; x < left + kColumnWidth && x < captioned.width; ++x)
+        for (int x = left; x < left + width && x < captioned.width; ++x)
             if (captioned.At(x, y) != bare.At(x, y))
                 box = Box{std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1),
                           std::max(box.bottom, y + 1)};
@@ -654,8 +663,9 @@ const char* NameOf(StripState state) {
 // face and captions, then the pointer's way up to the state, as the system
 // delivered it to the window: over column 2, pressed there, released,
 // a click on column 1 and away below the strip.
-Image SoftStrip(int width, int height, StripState state, bool captioned) {
+Image SoftStrip(int width, int height, StripState state, bool captioned, double scale = 1.0) {
     headless::HeadlessHost host(width, height);
+    if (scale != 1.0) host.SetDeviceScale(scale);
     host->InitProperties();
     host->AddRow();
     host->AddRow();
@@ -713,6 +723,82 @@ protected:
         SetCaptions(true);
         return {std::move(captioned), std::move(bare)};
     }
+    // Leads the strip through the states and compares the window with our
+    // surface at the screen's scale in each; see the test below.
+    void ExpectOurSurfaceOnScreen(const std::vector<StripState>& states, const std::string& tag = "") {
+        ASSERT_EQ(Put(control_, L"FontName", Var(kFace)).hr, S_OK);
+        SetCaptions(true);
+        // The pointer may still lie where an earlier test left it.
+        MovePointerTo(OnScreen(kOffTheStrip.x, kOffTheStrip.y));
+        PumpFor(100);
+        TakeEvents();
+
+        Image previous;
+        for (const StripState state : states) {
+            Reach(state);
+            const auto [window, windowBare] = CaptionedAndBare();
+            const Image soft = SoftStrip(ControlWidth(), kHeaderHeight, state, true, scale_.factor);
+            const Image softBare = SoftStrip(ControlWidth(), kHeaderHeight, state, false, scale_.factor);
+            ASSERT_EQ(soft.width, window.width) << NameOf(state);
+            ASSERT_EQ(soft.height, window.height) << NameOf(state);
+            std::vector<Box> captions;
+            for (const int left : kColumnLefts) {
+                const int column = scale_.Edge(left);
+                const int width = scale_.Edge(left + kColumnWidth) - column;
+                const Box shown = ChangedBox(window, windowBare, column, width);
+                const Box ours = ChangedBox(soft, softBare, column, width);
+                EXPECT_LT(shown.left, shown.right) << NameOf(state) << ": the window shows no caption at x " << left;
+                EXPECT_LT(ours.left, ours.right) << NameOf(state) << ": our surface drew no caption at x " << left;
+                captions.push_back(Union(shown, ours));
+            }
+            // Each step changes the look, so the window really took each state.
+            EXPECT_NE(soft.pixels, previous.pixels) << NameOf(state) << " looks like the state before";
+            previous = soft;
+
+            Image difference = soft;
+            std::size_t differing = 0;
+            std::string first;
+            for (int y = 0; y < soft.height; ++y) {
+                for (int x = 0; x < soft.width; ++x) {
+                    COLORREF& marked = difference.pixels[static_cast<std::size_t>(y) * soft.width + x];
+                    if (Inside(captions, x, y)) {
+                        marked = RGB(128, 128, 128);
+                    } else if (window.At(x, y) == soft.At(x, y)) {
+                        marked = RGB(0, 0, 0);
+                    } else {
+                        marked = RGB(255, 0, 0);
+                        if (differing++ < 5) {
+                            char line[80];
+                            std::snprintf(line, sizeof(line), " (%d,%d) window %06lX soft %06lX", x, y,
+                                          static_cast<unsigned long>(window.At(x, y)),
+                                          static_cast<unsigned long>(soft.At(x, y)));
+                            first += line;
+                        }
+                    }
+                }
+            }
+            EXPECT_EQ(differing, 0u) << NameOf(state) << ":" << first;
+            if (differing) {
+                const char* configured = std::getenv("LUMORA_CONFORMANCE_IMAGES");
+                // The build folder is three levels above the library (src/server/).
+                const std::filesystem::path folder =
+                    configured
+                        ? std::filesystem::path(configured)
+                        : std::filesystem::path(test::ServerPath()).parent_path().parent_path().parent_path() / "images";
+                std::filesystem::create_directories(folder);
+                const std::string name = tag + NameOf(state);
+                WriteBmp(window, folder / ("window." + name + ".bmp"));
+                WriteBmp(soft, folder / ("soft." + name + ".bmp"));
+                WriteBmp(difference, folder / ("difference." + name + ".bmp"));
+            }
+        }
+    }
+    // The control's width in its own pixels.
+    int ControlWidth() const {
+        RECT client{};
+        ::GetClientRect(controlWindow_, &client);
+        return static_cast<int>(std::lround(client.right / scale_.factor));
+    }
     // Leads the real pointer and button from the state before to this one.
     void Reach(StripState state) {
         switch (state) {
@@ -747,69 +833,203 @@ protected:
 // window.<state>.bmp, soft.<state>.bmp and difference.<state>.bmp, black
 // where they agree, grey over the captions and red where they differ.
 TEST_F(ContainerPixelsTest, TheWindowShowsOurSurfacesPixelsOutsideTheCaptions) {
-    ASSERT_EQ(Put(control_, L"FontName", Var(kFace)).hr, S_OK);
-    SetCaptions(true);
-    // The pointer may still lie where an earlier test left it.
+    ExpectOurSurfaceOnScreen({std::begin(kStripStates), std::end(kStripStates)});
+}
+
+// ------------------------------------------------- the screen's resolution
+
+// The system reads the screen's resolution once, when a program starts. The
+// checks at 144 and 192 dpi therefore run in programs of their own, which
+// ContainerDpiTest starts with the resolution set; in any other run they skip.
+UINT ChildRunDpi() {
+    const char* dpi = std::getenv("LUMORA_TEST_SCREEN_DPI");
+    return dpi ? static_cast<UINT>(std::strtoul(dpi, nullptr, 10)) : 0;
+}
+
+// Notes for the starting test that one more check ran here, so that a run
+// that skipped everything cannot pass for one that checked.
+void ReportChildCheck() {
+    const char* report = std::getenv("LUMORA_TEST_DPI_REPORT");
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    if (report && test) std::ofstream(report, std::ios::app) << test->name() << "\n";
+}
+
+// The system's calls for monitors' resolutions, looked up by name as the
+// control looks them up.
+template <typename Function>
+Function User32(const char* name) {
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), name)));
+}
+UINT WindowDpi(::HWND window) { return User32<UINT(WINAPI*)(::HWND)>("GetDpiForWindow")(window); }
+DPI_AWARENESS_CONTEXT SetThreadAwareness(DPI_AWARENESS_CONTEXT context) {
+    return User32<DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT)>("SetThreadDpiAwarenessContext")(context);
+}
+
+// A container aware of each monitor's resolution (programs under Wine are,
+// unless they say otherwise) lays its form out at the screen's scale.
+class ContainerAtScreenDpiTest : public ContainerPixelsTest {
+protected:
+    void SetUp() override {
+        if (ChildRunDpi() == 0) GTEST_SKIP() << "runs in the programs ContainerDpiTest starts at 144 and 192 dpi";
+        ContainerPixelsTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        ASSERT_EQ(WindowDpi(form_), ChildRunDpi()) << "the screen's resolution did not reach this program";
+        FollowScale(ChildRunDpi());
+    }
+    void FollowScale(UINT dpi) {
+        scale_ = DeviceScale{dpi / 96.0};
+        ::MoveWindow(form_, 0, 0, scale_.Edge(kFormWidth), scale_.Edge(kFormHeight), TRUE);
+        ::MoveWindow(host_, scale_.Edge(kHostLeft), scale_.Edge(kHostTop), scale_.Edge(kHostWidth),
+                     scale_.Edge(kHostHeight), TRUE);
+        PumpFor(50);
+    }
+    void ExpectScaledSize() {
+        RECT client{};
+        ::GetClientRect(controlWindow_, &client);
+        EXPECT_EQ(client.right, scale_.Edge(kHostWidth));
+        EXPECT_EQ(client.bottom, scale_.Edge(kHeaderHeight));
+    }
+};
+
+TEST_F(ContainerAtScreenDpiTest, TheStripIsScaledOnScreenAndKeepsItsOwnPixelsInEvents) {
+    ExpectScaledSize();
+    EXPECT_EQ(Get(control_, L"HeaderHeight").value.Describe(), "I4 25");
+    // A click at the control's pixel (140, 12) presses column 3, as at 96 dpi.
+    MovePointerTo(OnScreen(140, 12));
+    EXPECT_EQ(PumpForEvents(1), (Log{"MouseIn 0 0 140 12 0"}));
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    EXPECT_EQ(PumpForEvents(2), (Log{"RowPressed 0 3 ASC", "MouseDown 1 0 140 12 3 ASC"}));
+    SendMouse(MOUSEEVENTF_LEFTUP);
+    EXPECT_EQ(PumpForEvents(1), (Log{"MouseUp 1 0 140 12 3"}));
     MovePointerTo(OnScreen(kOffTheStrip.x, kOffTheStrip.y));
-    PumpFor(100);
-    TakeEvents();
+    PumpForEvents(1);
+    ReportChildCheck();
+}
 
-    Image previous;
-    for (const StripState state : kStripStates) {
-        Reach(state);
-        const auto [window, windowBare] = CaptionedAndBare();
-        const Image soft = SoftStrip(window.width, window.height, state, true);
-        const Image softBare = SoftStrip(window.width, window.height, state, false);
-        ASSERT_EQ(soft.width, window.width) << NameOf(state);
-        ASSERT_EQ(soft.height, window.height) << NameOf(state);
-        std::vector<Box> captions;
-        for (const int left : kColumnLefts) {
-            const Box shown = ChangedBox(window, windowBare, left);
-            const Box ours = ChangedBox(soft, softBare, left);
-            EXPECT_LT(shown.left, shown.right) << NameOf(state) << ": the window shows no caption at x " << left;
-            EXPECT_LT(ours.left, ours.right) << NameOf(state) << ": our surface drew no caption at x " << left;
-            captions.push_back(Union(shown, ours));
-        }
-        // Each step changes the look, so the window really took each state.
-        EXPECT_NE(soft.pixels, previous.pixels) << NameOf(state) << " looks like the state before";
-        previous = soft;
+TEST_F(ContainerAtScreenDpiTest, TheWindowShowsOurSurfaceAtTheScreensScaleOutsideTheCaptions) {
+    ExpectOurSurfaceOnScreen({std::begin(kStripStates), std::end(kStripStates)},
+                             "dpi" + std::to_string(ChildRunDpi()) + ".");
+    ReportChildCheck();
+}
 
-        Image difference = soft;
-        std::size_t differing = 0;
-        std::string first;
-        for (int y = 0; y < soft.height; ++y) {
-            for (int x = 0; x < soft.width; ++x) {
-                COLORREF& marked = difference.pixels[static_cast<std::size_t>(y) * soft.width + x];
-                if (Inside(captions, x, y)) {
-                    marked = RGB(128, 128, 128);
-                } else if (window.At(x, y) == soft.At(x, y)) {
-                    marked = RGB(0, 0, 0);
-                } else {
-                    marked = RGB(255, 0, 0);
-                    if (differing++ < 5) {
-                        char line[80];
-                        std::snprintf(line, sizeof(line), " (%d,%d) window %06lX soft %06lX", x, y,
-                                      static_cast<unsigned long>(window.At(x, y)),
-                                      static_cast<unsigned long>(soft.At(x, y)));
-                        first += line;
-                    }
-                }
-            }
-        }
-        EXPECT_EQ(differing, 0u) << NameOf(state) << ":" << first;
-        if (differing) {
-            const char* configured = std::getenv("LUMORA_CONFORMANCE_IMAGES");
-            // The build folder is three levels above the library (src/server/).
-            const std::filesystem::path folder =
-                configured
-                    ? std::filesystem::path(configured)
-                    : std::filesystem::path(test::ServerPath()).parent_path().parent_path().parent_path() / "images";
-            std::filesystem::create_directories(folder);
-            const std::string name = NameOf(state);
-            WriteBmp(window, folder / ("window." + name + ".bmp"));
-            WriteBmp(soft, folder / ("soft." + name + ".bmp"));
-            WriteBmp(difference, folder / ("difference." + name + ".bmp"));
-        }
+// The window moves to a monitor of another resolution: the system tells the
+// control, and the container lays the form out again at the new scale.
+TEST_F(ContainerAtScreenDpiTest, FollowsTheWindowToAMonitorOfAnotherResolution) {
+    const UINT other = ChildRunDpi() == 144 ? 192 : 144;
+    RECT suggested{};
+    ::SendMessageW(controlWindow_, WM_DPICHANGED, MAKEWPARAM(other, other), reinterpret_cast<LPARAM>(&suggested));
+    FollowScale(other);
+    ExpectScaledSize();
+    ExpectOurSurfaceOnScreen({StripState::Idle, StripState::Hot}, "moved" + std::to_string(other) + ".");
+    ReportChildCheck();
+}
+
+// A container that knows nothing of resolutions gets the strip as before.
+class ContainerUnawareOfDpiTest : public ContainerPixelsTest {
+protected:
+    void SetUp() override {
+        if (ChildRunDpi() == 0) GTEST_SKIP() << "runs in the programs ContainerDpiTest starts at 144 and 192 dpi";
+        before_ = SetThreadAwareness(DPI_AWARENESS_CONTEXT_UNAWARE);
+        ContainerPixelsTest::SetUp();
+    }
+    void TearDown() override {
+        ContainerPixelsTest::TearDown();
+        if (before_) SetThreadAwareness(before_);
+    }
+
+    DPI_AWARENESS_CONTEXT before_ = nullptr;
+};
+
+TEST_F(ContainerUnawareOfDpiTest, KeepsTheStripAtTheControlsOwnPixels) {
+    RECT client{};
+    ::GetClientRect(controlWindow_, &client);
+    EXPECT_EQ(client.right, kHostWidth);
+    EXPECT_EQ(client.bottom, kHeaderHeight);
+    // Only the idle look: the system maps such a program's pointer
+    // positions to its screen, so the pointer cannot be placed exactly here.
+    ExpectOurSurfaceOnScreen({StripState::Idle}, "unaware.");
+    ReportChildCheck();
+}
+
+// Sets the screen's resolution for programs started from now on, and puts
+// back what was there.
+class ScreenDpiSetting {
+public:
+    explicit ScreenDpiSetting(DWORD dpi) {
+        ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
+                          &key_, nullptr);
+        DWORD size = sizeof(before_);
+        had_ = ::RegQueryValueExW(key_, kValue, nullptr, nullptr, reinterpret_cast<BYTE*>(&before_), &size) ==
+               ERROR_SUCCESS;
+        ::RegSetValueExW(key_, kValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof(dpi));
+    }
+    ~ScreenDpiSetting() {
+        if (had_)
+            ::RegSetValueExW(key_, kValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&before_), sizeof(before_));
+        else
+            ::RegDeleteValueW(key_, kValue);
+        ::RegCloseKey(key_);
+    }
+    ScreenDpiSetting(const ScreenDpiSetting&) = delete;
+    ScreenDpiSetting& operator=(const ScreenDpiSetting&) = delete;
+
+private:
+    static constexpr wchar_t kValue[] = L"LogPixels";
+    HKEY key_ = nullptr;
+    DWORD before_ = 0;
+    bool had_ = false;
+};
+
+// Runs this program's resolution checks in a child started at dpi; returns
+// the names of the checks that ran there.
+std::string RunChecksAtDpi(DWORD dpi) {
+    const ScreenDpiSetting setting(dpi);
+    const std::filesystem::path report = std::filesystem::temp_directory_path() / "lumora-dpi-report.txt";
+    std::filesystem::remove(report);
+    ::SetEnvironmentVariableW(L"LUMORA_TEST_SCREEN_DPI", std::to_wstring(dpi).c_str());
+    ::SetEnvironmentVariableW(L"LUMORA_TEST_DPI_REPORT", report.wstring().c_str());
+    wchar_t self[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring command =
+        L"\"" + std::wstring(self) + L"\" --gtest_filter=ContainerAtScreenDpiTest.*:ContainerUnawareOfDpiTest.*";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    const bool started =
+        ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+    ::SetEnvironmentVariableW(L"LUMORA_TEST_SCREEN_DPI", nullptr);
+    ::SetEnvironmentVariableW(L"LUMORA_TEST_DPI_REPORT", nullptr);
+    if (!started) return "cannot start " + std::to_string(::GetLastError());
+    DWORD exitCode = 1;
+    if (::WaitForSingleObject(process.hProcess, 180000) == WAIT_TIMEOUT) {
+        ::TerminateProcess(process.hProcess, 1);
+        ::WaitForSingleObject(process.hProcess, 10000);
+        ADD_FAILURE() << "the checks at " << dpi << " dpi ran longer than three minutes";
+    }
+    ::GetExitCodeProcess(process.hProcess, &exitCode);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    EXPECT_EQ(exitCode, 0u) << "a check at " << dpi << " dpi failed (its output is above)";
+    std::ifstream lines(report);
+    std::string ran((std::istreambuf_iterator<char>(lines)), std::istreambuf_iterator<char>());
+    lines.close();
+    std::filesystem::remove(report);
+    return ran;
+}
+
+TEST(ContainerDpiTest, TheStripFollowsTheScreensResolutionWhereTheContainerDoes) {
+    if (ChildRunDpi() != 0) GTEST_SKIP() << "a child run";
+    const ::HWND probe = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    if (!probe) GTEST_SKIP() << "no display to create windows on";
+    ::DestroyWindow(probe);
+    for (const DWORD dpi : {144u, 192u}) {
+        EXPECT_EQ(RunChecksAtDpi(dpi),
+                  "TheStripIsScaledOnScreenAndKeepsItsOwnPixelsInEvents\n"
+                  "TheWindowShowsOurSurfaceAtTheScreensScaleOutsideTheCaptions\n"
+                  "FollowsTheWindowToAMonitorOfAnotherResolution\n"
+                  "KeepsTheStripAtTheControlsOwnPixels\n")
+            << "at " << dpi << " dpi";
     }
 }
 
