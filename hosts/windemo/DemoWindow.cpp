@@ -106,8 +106,14 @@ bool DemoWindow::Create(HINSTANCE instance, std::wstring* error) {
     window_ = ::CreateWindowExW(0, kWindowClass, kWindowTitle, style, CW_USEDEFAULT, CW_USEDEFAULT,
                                 frame.right - frame.left, frame.bottom - frame.top, nullptr, menu, instance, this);
     if (!window_) {
+        const DWORD reason = ::GetLastError();
         ::DestroyMenu(menu);
-        *error = L"Das Hauptfenster l\u00E4sst sich nicht erzeugen.";
+        *error = L"Das Hauptfenster l\u00E4sst sich nicht erzeugen (Fehler " + std::to_wstring(reason) + L").";
+        // Wine answers so when the prefix's desktop was started by a program
+        // without a display (winepath, regsvr32 over ssh) and still runs.
+        if (reason == ERROR_TLW_WITH_WSCHILD)
+            *error += L" Wahrscheinlich l\u00E4uft Wines Desktop in diesem Pr\u00E4fix ohne Anzeige: "
+                      L"beenden Sie ihn mit \"wineserver -k\" und starten Sie das Programm erneut.";
         return false;
     }
     if (Scaled(kClientWidth) != kClientWidth) {
