@@ -5,6 +5,7 @@
 
 #include "RenderCommand.h"
 #include "forms/JsonForm.h"
+#include "lumora/forms/FormConversion.h"
 #include "lumora/forms/JsonFormFile.h"
 #include "lumora/headless/HeadlessHost.h"
 #include "lumora/platform/soft/PngWriter.h"
@@ -21,6 +22,10 @@ constexpr const char* kUsage =
     "       lumora render FORM.json -o STRIP.png [--width PIXELS] [--dpi N] [--scale S]\n"
     "                               [--events SCRIPT] [--print-events]\n"
     "                               draw the strip the form loads with, after the events, as PNG\n"
+    "       lumora convert IN OUT   write the form IN holds to OUT in the other format\n"
+    "  FORM, IN  a JSON form file or the control's form stream, told apart by content\n"
+    "  new, OUT  a .lumora name gets a form stream, a .json name JSON; any other name\n"
+    "            gets JSON from new and, from convert, the format IN is not\n"
     "  --width  window width, 1 to 32767 (default: the columns plus 40)\n"
     "  --dpi    screen resolution, 1 to 960 (default: 96)\n"
     "  --scale  draw the strip S times larger, 0.5 to 4 (default: 1); the window,\n"
@@ -162,19 +167,31 @@ Json DescribeControl(LumoraListControl& control) {
 void NewForm(const std::filesystem::path& form, std::ostream& out, std::ostream&) {
     headless::HeadlessHost host;
     host.control().InitProperties();
-    forms::JsonPropertyBag bag;
-    host.control().WriteProperties(bag);
-    bag.Save(form);
+    if (forms::FormatOfExtension(form) == forms::FormFormat::Stream) {
+        forms::MemoryPropertyBag bag;
+        host.control().WriteProperties(bag);
+        forms::SaveStreamAs(forms::FormStreamOfBag(bag, form), form, forms::FormFormat::Stream);
+    } else {
+        forms::JsonPropertyBag bag;
+        host.control().WriteProperties(bag);
+        bag.Save(form);
+    }
     out << "lumora: wrote " << form.string() << '\n';
 }
 
 void ShowForm(const std::filesystem::path& form, std::ostream& out, std::ostream& err) {
-    forms::JsonPropertyBag bag = forms::JsonPropertyBag::Load(form);
+    forms::JsonPropertyBag bag = forms::LoadFormFile(form);
     headless::HeadlessHost host;
     bag.SetPictureFiles(&host.pictureFiles());
     host.control().ReadProperties(bag);
     ReportSkippedKeys(form, bag, err);
     out << DescribeControl(host.control()).dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
+}
+
+void ConvertForm(const std::filesystem::path& in, const std::filesystem::path& out, std::ostream& log) {
+    const forms::FormFormat written = forms::ConvertFormFile(in, out, forms::FormatOfExtension(out));
+    log << "lumora: wrote " << out.string() << (written == forms::FormFormat::Json ? " (JSON)" : " (form stream)")
+        << '\n';
 }
 
 int Run(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
@@ -184,6 +201,10 @@ int Run(std::span<const std::string> args, std::ostream& out, std::ostream& err)
     }
     if (args.size() < 2) return Usage(err, "no command given");
     if (args[1] == "render") return Render(std::span(args).subspan(2), out, err);
+    if (args[1] == "convert") {
+        if (args.size() != 4) return Usage(err, "convert takes a form file and the file to write");
+        return Perform([&] { ConvertForm(args[2], args[3], out); }, out, err);
+    }
     const Command* command = FindCommand(args[1]);
     if (!command) return Usage(err, "unknown command '" + args[1] + "'");
     if (args.size() != 3) return Usage(err, args[1] + " takes one form file");

@@ -24,11 +24,15 @@ inline constexpr int kExitUsage = 2;
 // one line each, the usage text after a wrong command line.
 int Run(std::span<const std::string> args, std::ostream& out, std::ostream& err);
 
-// Writes the form of a newly placed control to form.
+// Writes the form of a newly placed control to form: a form stream for a
+// .lumora name, JSON for any other.
 void NewForm(const std::filesystem::path& form, std::ostream& out, std::ostream& err);
-// Loads form into a control, as a container does when it opens the form,
+// Loads form, JSON or a form stream, into a control, as a container does when it opens the form,
 // and prints what the control then holds; the keys it skipped go to err.
 void ShowForm(const std::filesystem::path& form, std::ostream& out, std::ostream& err);
+// Writes the form that in holds to out: as a form stream for a .lumora
+// name, as JSON for a .json one, and otherwise in the format in is not.
+void ConvertForm(const std::filesystem::path& in, const std::filesystem::path& out, std::ostream& log);
 
 // The control's readable properties in interface order and its columns, as
 // `show` prints them. A column member that fails shows as null.

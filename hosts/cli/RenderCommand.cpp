@@ -8,6 +8,7 @@
 #include <limits>
 #include <utility>
 
+#include "lumora/forms/FormConversion.h"
 #include "lumora/forms/JsonFormFile.h"
 #include "lumora/headless/HeadlessHost.h"
 #include "lumora/platform/DeviceScaleGdi.h"
@@ -267,7 +268,7 @@ void ReportSkippedKeys(const std::filesystem::path& form, const forms::JsonPrope
 }
 
 void RenderForm(const RenderOptions& options, std::ostream& out, std::ostream& err) {
-    forms::JsonPropertyBag bag = forms::JsonPropertyBag::Load(options.form);
+    forms::JsonPropertyBag bag = forms::LoadFormFile(options.form);
     headless::HeadlessHost host(options.width.value_or(kInitialWidth), kInitialHeight);
     // Fonts take the resolution of the screen they are made on, so the
     // screen has it before the form brings its font.

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 //
 // lumora-qt-demo                         the strip above a list it sorts
-// lumora-qt-demo --form FORM.json --screenshot OUT.png [--events SCRIPT]
+// lumora-qt-demo --form FORM --screenshot OUT.png [--events SCRIPT]
 //                                        loads the form, replays the events
 //                                        on the strip, saves the window, exits
 #include <cstdlib>
@@ -42,7 +42,7 @@ int main(int argc, char* argv[]) {
     QCommandLineParser options;
     options.setApplicationDescription("The header strip above a list it sorts.");
     options.addHelpOption();
-    options.addOption({"form", "Loads the strip from FORM.", "FORM"});
+    options.addOption({"form", "Loads the strip from FORM, a JSON form or a form stream.", "FORM"});
     options.addOption({"screenshot", "Saves the window as a PNG and exits.", "OUT"});
     options.addOption(
         {"events", "Replays pointer events on the strip first: \"move X Y; down X Y; up X Y\".", "SCRIPT"});

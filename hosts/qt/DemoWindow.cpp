@@ -119,8 +119,15 @@ void DemoWindow::LoadForm(const QString& path) {
 }
 
 void DemoWindow::OpenForm() {
-    const QString path = QFileDialog::getOpenFileName(this, tr("Open form"), {}, tr("Forms (*.json)"));
-    if (path.isEmpty()) return;
+    // The strip reads forms of both kinds by their content, whatever their
+    // names.
+    const QString path = QFileDialog::getOpenFileName(
+        this, tr("Open form"), {},
+        tr("Forms (*.json *.lumora);;JSON forms (*.json);;Form streams (*.lumora);;All files (*)"));
+    if (!path.isEmpty()) OpenFormFile(path);
+}
+
+void DemoWindow::OpenFormFile(const QString& path) {
     try {
         LoadForm(path);
     } catch (const std::exception& error) {
@@ -129,7 +136,10 @@ void DemoWindow::OpenForm() {
 }
 
 void DemoWindow::SaveForm() {
-    const QString path = QFileDialog::getSaveFileName(this, tr("Save form"), {}, tr("Forms (*.json)"));
+    // A save keeps the kind a file holds, or takes it from the name's
+    // extension.
+    const QString path = QFileDialog::getSaveFileName(
+        this, tr("Save form"), {}, tr("JSON forms (*.json);;Form streams (*.lumora);;All files (*)"));
     if (path.isEmpty()) return;
     try {
         strip_->saveForm(path);

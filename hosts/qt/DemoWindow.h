@@ -26,6 +26,9 @@ public:
     // Loads a form into the strip and fits the list to its columns. Raises
     // std::runtime_error for a form that cannot be read.
     void LoadForm(const QString& path);
+    // What the File menu's Open does once a file is picked: loads it, or
+    // says in a message box why it cannot and keeps the strip as it was.
+    void OpenFormFile(const QString& path);
 
 private:
     void SetUpColumns();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "lumora/qt/HeaderStrip.h"
 
+#include <filesystem>
 #include <stdexcept>
 
 #include <QApplication>
@@ -16,6 +17,7 @@
 #include "HeaderStripSite.h"
 #include "PropertySheet.h"
 #include "forms/JsonForm.h"
+#include "lumora/forms/FormConversion.h"
 #include "lumora/platform/soft/SoftPicture.h"
 #include "render/mXPWells.h"
 
@@ -296,14 +298,21 @@ void HeaderStrip::showAboutBox() { ShowAboutBoxDialog(this); }
 // ------------------------------------------------------------- forms
 
 void HeaderStrip::loadForm(const QString& path) {
-    forms::JsonPropertyBag bag = forms::JsonPropertyBag::Load(path.toStdU16String());
+    forms::JsonPropertyBag bag = forms::LoadFormFile(path.toStdU16String());
     site_->Load(bag);
 }
 
 void HeaderStrip::saveForm(const QString& path) const {
+    const std::filesystem::path file = path.toStdU16String();
+    if (forms::FormatForSaving(file, forms::FormFormat::Json) == forms::FormFormat::Stream) {
+        forms::MemoryPropertyBag bag;
+        site_->control().WriteProperties(bag);
+        forms::SaveStreamAs(forms::FormStreamOfBag(bag, file), file, forms::FormFormat::Stream);
+        return;
+    }
     forms::JsonPropertyBag bag;
     site_->control().WriteProperties(bag);
-    bag.Save(path.toStdU16String());
+    bag.Save(file);
 }
 
 QByteArray HeaderStrip::toFormJson() const {

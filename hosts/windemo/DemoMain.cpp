@@ -122,9 +122,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
         return kExitFailure;
     }
     if (!options->form.empty()) {
-        const HRESULT hr = window.LoadFormFile(options->form);
+        std::wstring problem;
+        const HRESULT hr = window.LoadFormFile(options->form, &problem);
         if (FAILED(hr)) {
-            Report(L"cannot load " + options->form + L": " + DescribeFormResult(hr));
+            // The file's own line names it, as the lumora tool's does.
+            Report(problem.empty() ? L"cannot load " + options->form + L": " + DescribeFormResult(hr) : problem);
             return kExitFailure;
         }
     }

@@ -15,7 +15,13 @@ namespace {
 constexpr wchar_t kWindowClass[] = L"LumoraDemoWindow";
 constexpr wchar_t kWindowTitle[] = L"Lumora \u2013 Demo";
 constexpr wchar_t kProgId[] = L"DorvaneLumoraStyleList.LumoraListControl";
-constexpr wchar_t kFormFilter[] = L"Lumora-Formular (*.lumora)\0*.lumora\0Alle Dateien (*.*)\0*.*\0";
+// Forms open in either format, whatever their names; a save keeps the
+// format a file holds and names a new one after the filter picked.
+constexpr wchar_t kOpenFilter[] =
+    L"Lumora-Formulare (*.lumora; *.json)\0*.lumora;*.json\0Lumora-Formular (*.lumora)\0*.lumora\0"
+    L"JSON-Formular (*.json)\0*.json\0Alle Dateien (*.*)\0*.*\0";
+constexpr wchar_t kSaveFilter[] =
+    L"Lumora-Formular (*.lumora)\0*.lumora\0JSON-Formular (*.json)\0*.json\0Alle Dateien (*.*)\0*.*\0";
 constexpr wchar_t kFormExtension[] = L"lumora";
 
 // The window's client size when it opens.
@@ -261,11 +267,13 @@ void DemoWindow::SortList(long stripColumn, SortDirection direction) {
     FillList();
 }
 
-HRESULT DemoWindow::SaveFormFile(const std::wstring& path) const { return SaveForm(control_.get(), path); }
+HRESULT DemoWindow::SaveFormFile(const std::wstring& path, std::wstring* problem) const {
+    return SaveForm(control_.get(), path, problem);
+}
 
-HRESULT DemoWindow::LoadFormFile(const std::wstring& path) {
+HRESULT DemoWindow::LoadFormFile(const std::wstring& path, std::wstring* problem) {
     ScopedComPtr<IUnknown> loaded;
-    HRESULT hr = LoadForm(path, loaded.Receive());
+    HRESULT hr = LoadForm(path, loaded.Receive(), problem);
     if (FAILED(hr)) return hr;
     // The loaded strip gets a container window of its own; the old one goes
     // with its control only once the new one holds.
@@ -298,7 +306,7 @@ void DemoWindow::ShowProperties() {
     const HRESULT hr = ::OleCreatePropertyFrame(window_, 0, 0, L"LumoraListControl", 1, objects, pages.cElems,
                                                 pages.pElems, ::GetUserDefaultLCID(), 0, nullptr);
     ::CoTaskMemFree(pages.pElems);
-    if (FAILED(hr)) ShowError(L"Die Eigenschaftenseiten lassen sich nicht \u00F6ffnen", hr);
+    if (FAILED(hr)) ShowError(L"Die Eigenschaftenseiten lassen sich nicht \u00F6ffnen", hr, std::wstring());
     // The pages may have changed widths or the height.
     MatchListColumns();
     LayOut();
@@ -332,7 +340,7 @@ std::wstring DemoWindow::AskForFormFile(bool saving) const {
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof(dialog);
     dialog.hwndOwner = window_;
-    dialog.lpstrFilter = kFormFilter;
+    dialog.lpstrFilter = saving ? kSaveFilter : kOpenFilter;
     dialog.lpstrFile = path;
     dialog.nMaxFile = MAX_PATH;
     dialog.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
@@ -348,19 +356,21 @@ std::wstring DemoWindow::AskForFormFile(bool saving) const {
 void DemoWindow::AskAndLoad() {
     const std::wstring path = AskForFormFile(false);
     if (path.empty()) return;
-    const HRESULT hr = LoadFormFile(path);
-    if (FAILED(hr)) ShowError(L"Das Formular l\u00E4sst sich nicht laden", hr);
+    std::wstring problem;
+    const HRESULT hr = LoadFormFile(path, &problem);
+    if (FAILED(hr)) ShowError(L"Das Formular l\u00E4sst sich nicht laden", hr, problem);
 }
 
 void DemoWindow::AskAndSave() {
     const std::wstring path = AskForFormFile(true);
     if (path.empty()) return;
-    const HRESULT hr = SaveFormFile(path);
-    if (FAILED(hr)) ShowError(L"Das Formular l\u00E4sst sich nicht speichern", hr);
+    std::wstring problem;
+    const HRESULT hr = SaveFormFile(path, &problem);
+    if (FAILED(hr)) ShowError(L"Das Formular l\u00E4sst sich nicht speichern", hr, problem);
 }
 
-void DemoWindow::ShowError(const wchar_t* what, HRESULT hr) {
-    const std::wstring text = std::wstring(what) + L":\n" + DescribeFormResult(hr);
+void DemoWindow::ShowError(const wchar_t* what, HRESULT hr, const std::wstring& problem) {
+    const std::wstring text = std::wstring(what) + L":\n" + (problem.empty() ? DescribeFormResult(hr) : problem);
     ::MessageBoxW(window_, text.c_str(), kWindowTitle, MB_OK | MB_ICONWARNING);
 }
 

@@ -41,10 +41,13 @@ public:
     RowPressedSink& Sink() noexcept { return sink_; }
     const std::vector<SampleRow>& Rows() const noexcept { return rows_; }
 
-    // Replaces the strip with one loaded from a saved form; on failure the
-    // current strip stays.
-    HRESULT LoadFormFile(const std::wstring& path);
-    HRESULT SaveFormFile(const std::wstring& path) const;
+    // Replaces the strip with one loaded from a saved form, JSON or the
+    // control's stream; on failure the current strip stays. A failure the
+    // file explains puts its one line in problem.
+    HRESULT LoadFormFile(const std::wstring& path, std::wstring* problem = nullptr);
+    // Saves in the format the file holds, else JSON for a .json name and
+    // the control's stream for any other.
+    HRESULT SaveFormFile(const std::wstring& path, std::wstring* problem = nullptr) const;
     // Sorts the list by a column of the strip; other columns are ignored.
     void SortList(long stripColumn, SortDirection direction);
     // Opens the control's property pages over it.
@@ -85,7 +88,9 @@ private:
     void AskAndLoad();
     void AskAndSave();
     std::wstring AskForFormFile(bool saving) const;
-    void ShowError(const wchar_t* what, HRESULT hr);
+    // What failed, then the file's own line when there is one, else the
+    // result's sentence.
+    void ShowError(const wchar_t* what, HRESULT hr, const std::wstring& problem);
 
     const AtlContainer& atl_;
     ::HWND window_ = nullptr;

@@ -1,64 +1,116 @@
 // SPDX-License-Identifier: MIT
+// The portable forms header comes before the system's, whose macros (RGB,
+// SRCCOPY, CreateFont...) would otherwise rewrite its declarations. It stays
+// out of FormFile.h: the demo's other files name the system's HWND and
+// HBRUSH, which the portable headers also declare in the lumora namespace.
+#include "lumora/forms/FormConversion.h"
+
 #include "FormFile.h"
 
 #include <shlwapi.h>
 
+#include <exception>
+#include <filesystem>
+#include <memory>
+#include <new>
 #include <utility>
 
 #include "DorvaneLumoraStyleList.h"
+#include "platform/win32/Utf8Text.h"
 
 namespace lumora::windemo {
 namespace {
 
-// A fresh temporary file for a save, in the target's folder so that the
-// final rename never crosses volumes; empty when none can be made.
-std::wstring TemporaryPathFor(const std::wstring& path) {
-    std::wstring folder(path);
-    const size_t slash = folder.find_last_of(L"\\/");
-    folder = slash == std::wstring::npos ? std::wstring(L".") : folder.substr(0, slash + 1);
-    wchar_t temporary[MAX_PATH];
-    if (!::GetTempFileNameW(folder.c_str(), L"lum", 0, temporary)) return std::wstring();
-    return temporary;
+// A failure that the line in `problem` explains.
+constexpr HRESULT kFormFileFailed = E_FAIL;
+
+HRESULT Explain(std::wstring* problem, std::wstring text) {
+    if (problem) *problem = std::move(text);
+    return kFormFileFailed;
 }
 
-HRESULT WriteStateTo(IUnknown* control, const std::wstring& path) {
+// Runs a step of the portable forms code; its one-line failures become the
+// problem's text.
+template <typename Step>
+HRESULT FormStep(std::wstring* problem, Step&& step) noexcept {
+    try {
+        step();
+        return S_OK;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (const std::exception& error) {
+        return Explain(problem, win32::WideText(error.what()));
+    }
+}
+
+// What the control said about its failure in the thread's error object;
+// empty when it left none.
+std::wstring ErrorObjectText() {
+    ScopedComPtr<IErrorInfo> info;
+    if (::GetErrorInfo(0, info.Receive()) != S_OK || !info) return std::wstring();
+    BSTR description = nullptr;
+    if (FAILED(info->GetDescription(&description)) || !description) return std::wstring();
+    const std::unique_ptr<OLECHAR, decltype(&::SysFreeString)> owned(description, &::SysFreeString);
+    return std::wstring(description, ::SysStringLen(description));
+}
+
+// The bytes of the control's saved state, as its IPersistStreamInit writes
+// them.
+HRESULT SavedState(IUnknown* control, std::string* bytes) {
     ScopedComPtr<IPersistStreamInit> persist;
     HRESULT hr = control->QueryInterface(IID_IPersistStreamInit, ReceiveVoid(persist));
     if (FAILED(hr)) return hr;
     ScopedComPtr<IStream> stream;
-    hr = ::SHCreateStreamOnFileEx(path.c_str(), STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, FILE_ATTRIBUTE_NORMAL,
-                                  TRUE, nullptr, stream.Receive());
+    hr = ::CreateStreamOnHGlobal(nullptr, TRUE, stream.Receive());
     if (SUCCEEDED(hr)) hr = persist->Save(stream.get(), TRUE);
-    if (SUCCEEDED(hr)) hr = stream->Commit(STGC_DEFAULT);
-    return hr;
+    STATSTG status{};
+    if (SUCCEEDED(hr)) hr = stream->Stat(&status, STATFLAG_NONAME);
+    HGLOBAL memory = nullptr;
+    if (SUCCEEDED(hr)) hr = ::GetHGlobalFromStream(stream.get(), &memory);
+    if (FAILED(hr)) return hr;
+    // The memory can be larger than what was written; the stream's size is
+    // the state's.
+    const auto* data = static_cast<const char*>(::GlobalLock(memory));
+    if (!data) return E_OUTOFMEMORY;
+    bytes->assign(data, static_cast<size_t>(status.cbSize.QuadPart));
+    ::GlobalUnlock(memory);
+    return S_OK;
 }
 
 }  // namespace
 
-HRESULT SaveForm(IUnknown* control, const std::wstring& path) {
+HRESULT SaveForm(IUnknown* control, const std::wstring& path, std::wstring* problem) {
     if (!control) return E_POINTER;
-    const std::wstring temporary = TemporaryPathFor(path);
-    if (temporary.empty()) return HRESULT_FROM_WIN32(::GetLastError());
-    HRESULT hr = WriteStateTo(control, temporary);
-    if (SUCCEEDED(hr) &&
-        !::MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        hr = HRESULT_FROM_WIN32(::GetLastError());
-    if (FAILED(hr)) ::DeleteFileW(temporary.c_str());
-    return hr;
+    std::string state;
+    const HRESULT hr = SavedState(control, &state);
+    if (FAILED(hr)) return hr;
+    return FormStep(problem, [&] {
+        const std::filesystem::path file(path);
+        forms::SaveStreamAs(state, file, forms::FormatForSaving(file, forms::FormFormat::Stream));
+    });
 }
 
-HRESULT LoadForm(const std::wstring& path, IUnknown** control) {
+HRESULT LoadForm(const std::wstring& path, IUnknown** control, std::wstring* problem) {
     if (!control) return E_POINTER;
     *control = nullptr;
-    ScopedComPtr<IStream> stream;
-    HRESULT hr = ::SHCreateStreamOnFileEx(path.c_str(), STGM_READ | STGM_SHARE_DENY_WRITE, FILE_ATTRIBUTE_NORMAL, FALSE,
-                                          nullptr, stream.Receive());
+    std::string state;
+    HRESULT hr = FormStep(problem, [&] { state = forms::LoadFormFileAsStream(std::filesystem::path(path)); });
     if (FAILED(hr)) return hr;
+    ScopedComPtr<IStream> stream;
+    *stream.Receive() =
+        ::SHCreateMemStream(reinterpret_cast<const BYTE*>(state.data()), static_cast<UINT>(state.size()));
+    if (!stream) return E_OUTOFMEMORY;
     ScopedComPtr<IPersistStreamInit> persist;
     hr = ::CoCreateInstance(CLSID_LumoraListControl, nullptr, CLSCTX_INPROC_SERVER, IID_IPersistStreamInit,
                             ReceiveVoid(persist));
-    if (SUCCEEDED(hr)) hr = persist->Load(stream.get());
     if (FAILED(hr)) return hr;
+    hr = persist->Load(stream.get());
+    if (FAILED(hr)) {
+        // The file was checked as a form; what the control still refuses,
+        // it explains in its error object.
+        const std::wstring words = ErrorObjectText();
+        return words.empty() ? hr : Explain(problem, path + L": " + words);
+    }
     return persist->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(control));
 }
 

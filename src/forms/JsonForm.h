@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <unordered_map>
 #include <utility>
 
@@ -52,5 +54,15 @@ nlohmann::ordered_json VariantToJson(const Variant& value);
 // Pictures are made on the surface of `pictures`; without it a picture
 // raises error 481.
 Variant VariantFromJson(const nlohmann::ordered_json& value, soft::SoftPictures* pictures = nullptr);
+
+// A form file's bytes, read whole with the limits every form reader keeps.
+// A file that cannot be opened (none there, a directory) sets openError and
+// gives nothing, so the caller says what it expected there; a failure while
+// reading, or a file too large for a form, raises FormFileError.
+std::string ReadFormFileBytes(const std::filesystem::path& file, std::error_code& openError);
+
+// A file's name as messages quote it: UTF-8, with what a terminal would
+// act on escaped and a very long name cut short.
+std::string FileNamed(const std::filesystem::path& file);
 
 }  // namespace lumora::forms

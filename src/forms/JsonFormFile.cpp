@@ -249,10 +249,12 @@ FormFileError TooLarge(const std::filesystem::path& file) {
     return FormFileError(Named(file, "is larger than 64 MiB, far more than any form"));
 }
 
-std::string ReadAll(const std::filesystem::path& file) {
+}  // namespace
+
+std::string ReadFormFileBytes(const std::filesystem::path& file, std::error_code& openError) {
     std::error_code error;
-    soft::NativeFile input = soft::NativeFile::OpenForReading(file, soft::AtLink::kFollow, error);
-    if (error) throw SystemError(file, "cannot be read", error);
+    soft::NativeFile input = soft::NativeFile::OpenForReading(file, soft::AtLink::kFollow, openError);
+    if (openError) return {};
     // A form is judged by its size before any of it is read.
     if (const auto size = input.RegularFileSize(); size && *size > kMaxFormBytes) throw TooLarge(file);
     std::string text;
@@ -265,6 +267,8 @@ std::string ReadAll(const std::filesystem::path& file) {
         text.append(buffer, count);
     }
 }
+
+namespace {
 
 // Builds a form's JSON as the library's own parser does, a later duplicate
 // key replacing the earlier one's value in its place, but finds the keys of
@@ -609,7 +613,12 @@ void JsonPropertyBag::WriteProperty(const String& name, const Variant& value,
 
 // ------------------------------------------------------------------- files
 
-JsonPropertyBag JsonPropertyBag::Load(const std::filesystem::path& file) { return FromText(ReadAll(file), file); }
+JsonPropertyBag JsonPropertyBag::Load(const std::filesystem::path& file) {
+    std::error_code error;
+    std::string text = ReadFormFileBytes(file, error);
+    if (error) throw SystemError(file, "cannot be read", error);
+    return FromText(text, file);
+}
 
 JsonPropertyBag JsonPropertyBag::FromText(const std::string& text, const std::filesystem::path& origin) {
     if (text.size() > kMaxFormBytes) throw TooLarge(origin);

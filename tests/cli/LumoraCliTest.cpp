@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "forms/Base64.h"
+#include "platform/soft/PictureCodec.h"
 #include "platform/soft/PngReader.h"
 #include "testing/FileText.h"
 
@@ -203,10 +205,8 @@ TEST_F(LumoraCliTest, FormThatIsNoUtf8SaysWhatIsWrongWithoutEchoingItsBytes) {
         std::string bytes;
         std::string message;
     } cases[] = {
-        {"utf16.json", std::string("\xFF\xFE{\0}\0", 6),
-         "is UTF-16 or UTF-32 text; form files are UTF-8 JSON (save it as UTF-8)"},
-        {"utf16be.json", std::string("\0{\0}", 4),
-         "is UTF-16 or UTF-32 text; form files are UTF-8 JSON (save it as UTF-8)"},
+        {"utf16.json", std::string("\xFF\xFE{\0}\0", 6), "found UTF-16 text"},
+        {"utf16be.json", std::string("\0{\0}", 4), "found UTF-16 text"},
         {"latin1.json",
          "{\"Caption\": \"Gr\xF6\xDF"
          "e\"}",
@@ -432,6 +432,165 @@ TEST_F(LumoraCliTest, RenderFailuresExit1WithOneLine) {
         EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
         EXPECT_FALSE(fs::exists(png));
     }
+}
+
+// What every line about a file that is no form ends with.
+constexpr const char* kFormatsRead = "; the strip reads JSON form files and its own form streams (version 1)\n";
+
+// A 16 x 16 icon, red with a transparent corner, as its .ico file in base64.
+std::string IconBase64() {
+    soft::SoftBitmap color(16, 16, 32, 0x000000FF);
+    soft::SoftBitmap mask(16, 16, 1);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) mask.At(x, y) = 1;
+    return forms::EncodeBase64(soft::EncodeIco(color, mask));
+}
+
+// A 2 x 2 bitmap of 32 bits a pixel, as its .bmp file in base64: a strip
+// would save it with 24, so a conversion that went through one shows.
+constexpr const char* kTinyBmp =
+    "Qk1GAAAAAAAAADYAAAAoAAAAAgAAAAIAAAABACAAAAAAABAAAAATCwAAEwsAAAAAAAAAAAAAAAD/AAD/AAD/AAAAAP//AA==";
+
+// Every key a strip saves, each away from its default, in the order it
+// saves them; a caption that UTF-8 cannot carry, a Boolean stored as
+// neither True nor False, pictures of both kinds, and a key the strip does
+// not know.
+Json EveryPropertyChanged() {
+    Json form = Json::parse(R"({
+        "Alignment": 2, "HeaderHeight": 31, "BackColor": 12632256, "BackColorForm": 15794160,
+        "ForeColor": 8388608, "ForeColorActive": 128, "ForeColorHot": 32768, "FrameColor": 4210752,
+        "MaskColor": 65280, "SelectedRow": 2, "SortedRow": 1,
+        "Font": {"Name": "DejaVu Serif", "Size": 10.5, "Bold": true, "Italic": true, "Underline": true,
+                 "Strikethrough": true, "Weight": 700, "Charset": 161},
+        "NumberOfTabs": 3, "RegisterFocusColor1": 255, "RegisterFocusColor2": 65535,
+        "MouseMoveColor0": 16711680, "MouseMoveColor1": 16776960, "MouseMoveColor2": 8421504,
+        "RegisterFocusColor0": 33023, "FontBold": true, "FontItalic": true, "FontSize": 10.5,
+        "FontName": "DejaVu Serif", "FontStrikethru": true, "FontUnderline": true, "ShowFrame": false,
+        "ColumnWidths": "120;70;95", "ShowSortPic": false,
+        "RowWidth1": 120, "RowText1": "&Name", "RowSorted1": true,
+        "RowWidth2": 70, "RowText2": {"Utf16": [71, 55296, 98]}, "RowSorted2": false,
+        "RowWidth3": 95, "RowText3": "Größe", "RowSorted3": 5,
+        "Comment": "kept, though no strip reads it"
+    })");
+    form["RowPicture1"] = Json::object({{"Type", 3}, {"Data", IconBase64()}});
+    form["RowPicture2"] = Json::object({{"Type", 1}, {"Data", kTinyBmp}});
+    return form;
+}
+
+class ConvertTest : public LumoraCliTest {
+protected:
+    // Converts a JSON form to a stream and back, and checks that all three
+    // show and draw the same strip and that the JSON comes back as it was.
+    void ExpectRoundTrip(const fs::path& json, const std::string& events) const {
+        const std::string name = json.filename().string();
+        const std::string stream = (json.parent_path() / (json.stem().string() + ".lumora")).string();
+        const std::string back = (json.parent_path() / (json.stem().string() + "-back.json")).string();
+        ASSERT_EQ(Run({"convert", json.string(), stream}).exitCode, 0) << name;
+        ASSERT_EQ(Run({"convert", stream, back}).exitCode, 0) << name;
+        EXPECT_EQ(ReadText(stream).substr(0, 4), "LFST") << name;
+        EXPECT_EQ(Json::parse(ReadText(back)), Json::parse(ReadText(json))) << name;
+        const std::string forms[] = {json.string(), stream, back};
+        const std::string shown = Run({"show", forms[0]}).out;
+        std::string pictures[std::size(forms)];
+        for (std::size_t i = 0; i < std::size(forms); ++i) {
+            EXPECT_EQ(Run({"show", forms[i]}).out, shown) << forms[i];
+            const std::string png = json.string() + std::to_string(i) + ".png";
+            EXPECT_EQ(Run({"render", forms[i], "-o", png, "--events", events}).exitCode, 0) << forms[i];
+            pictures[i] = ReadText(png);
+        }
+        EXPECT_FALSE(pictures[0].empty()) << name;
+        EXPECT_EQ(pictures[1], pictures[0]) << name << ": the stream draws other pixels";
+        EXPECT_EQ(pictures[2], pictures[0]) << name << ": the converted JSON draws other pixels";
+    }
+};
+
+TEST_F(ConvertTest, RoundTripKeepsEveryGalleryFormAsTheToolShowsAndDrawsIt) {
+    const fs::path gallery = dir_ / "gallery";
+    ASSERT_EQ(std::system(("bash " + Quoted(LUMORA_GALLERY_FORMS) + " " + Quoted(gallery.string())).c_str()), 0);
+    int forms = 0;
+    for (const auto& entry : fs::directory_iterator(gallery)) {
+        if (entry.path().extension() != ".json") continue;
+        ++forms;
+        // Column 2 hot, so the accent colours are drawn too.
+        ExpectRoundTrip(entry.path(), "move 140 12");
+    }
+    EXPECT_EQ(forms, 16);
+}
+
+TEST_F(ConvertTest, RoundTripKeepsEveryPropertyPicturesAndUnknownKeys) {
+    const std::string form = Write("every.json", EveryPropertyChanged().dump(2));
+    const Result shown = Run({"show", form});
+    ASSERT_EQ(shown.exitCode, 0);
+    // Only the key no strip reads is skipped: everything else took.
+    EXPECT_EQ(shown.err, "lumora: warning: " + form + ": skipped \"Comment\": not a key of the strip\n");
+    EXPECT_EQ(Json::parse(shown.out)["properties"]["HeaderHeight"], 31);
+    ExpectRoundTrip(form, "move 150 12; down 150 12");
+}
+
+TEST_F(ConvertTest, FormatFollowsTheNameOrElseIsTheOtherOne) {
+    const std::string json = Write("a.json", kThreeColumns);
+    EXPECT_EQ(Run({"convert", json, Path("plain")}).out, "lumora: wrote " + Path("plain") + " (form stream)\n");
+    EXPECT_EQ(Run({"convert", Path("plain"), Path("again")}).out, "lumora: wrote " + Path("again") + " (JSON)\n");
+    EXPECT_EQ(Json::parse(ReadText(Path("again"))), Json::parse(kThreeColumns));
+    // Already in the asked format: checked and copied byte for byte.
+    EXPECT_EQ(Run({"convert", json, Path("copy.json")}).exitCode, 0);
+    EXPECT_EQ(ReadText(Path("copy.json")), kThreeColumns);
+    EXPECT_EQ(Run({"convert", Path("plain"), Path("copy.lumora")}).exitCode, 0);
+    EXPECT_EQ(ReadText(Path("copy.lumora")), ReadText(Path("plain")));
+    // A new form named .lumora is a stream that shows as the JSON one.
+    EXPECT_EQ(Run({"new", Path("new.lumora")}).exitCode, 0);
+    EXPECT_EQ(Run({"new", Path("new.json")}).exitCode, 0);
+    EXPECT_EQ(ReadText(Path("new.lumora")).substr(0, 4), "LFST");
+    EXPECT_EQ(Show(Path("new.lumora")), Show(Path("new.json")));
+}
+
+TEST_F(LumoraCliTest, FileThatIsNoFormGetsOneLineSayingWhatItIsFromEveryCommand) {
+    fs::create_directory(dir_ / "folder.json");
+    const std::pair<std::string, std::string> cases[] = {
+        {Write("picture.json", "\x89PNG\r\n\x1A\n\0\0\0\rIHDR"), "a PNG image"},
+        {Write("wide.json", std::string("\xFF\xFE{\0\"\0", 6)), "UTF-16 text"},
+        {Write("empty.lumora", ""), "an empty file"},
+        {Write("newer.lumora", std::string("LFST\x07\0\0\0\4\0\0\0\0\0\0\0\0\0\0\0", 20)),
+         "a form stream of version 7"},
+        {Write("list.json", R"([{"HeaderHeight": 25}])"), "JSON that is not a form (an array)"},
+        {Path("folder.json"), "a directory"},
+        {Path("missing.json"), "no file"},
+        {Write("notes.txt", "HeaderHeight = 25\n"), "text that is not JSON"},
+    };
+    for (const auto& [file, found] : cases) {
+        const std::string line = "lumora: " + file + ": found " + found + kFormatsRead;
+        const std::vector<std::string> commands[] = {
+            {"show", file}, {"render", file, "-o", Path("strip.png")}, {"convert", file, Path("out.json")}};
+        for (const auto& args : commands) {
+            const Result result = Run(args);
+            EXPECT_EQ(result.exitCode, 1) << args[0] << " " << found;
+            EXPECT_EQ(result.err, line) << args[0];
+            EXPECT_EQ(result.out, "") << args[0];
+        }
+        EXPECT_FALSE(fs::exists(Path("strip.png")) || fs::exists(Path("out.json"))) << found;
+    }
+}
+
+TEST_F(ConvertTest, ConversionThatWouldLoseAValueOrReadsADamagedStreamFailsNamingIt) {
+    // A form loads with a value of no kind a stream holds, skipped with a
+    // warning; converting it would drop the value silently, so it fails.
+    const std::string form = Write("list.json", R"({"HeaderHeight": 30, "Widths": [1, 2]})");
+    EXPECT_EQ(Run({"show", form}).exitCode, 0);
+    const Result refused = Run({"convert", form, Path("list.lumora")});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.err,
+              "lumora: " + form + ": cannot convert \"Widths\": the stream holds no value like it (array)\n");
+    EXPECT_FALSE(fs::exists(Path("list.lumora")));
+
+    ASSERT_EQ(Run({"convert", Write("a.json", kThreeColumns), Path("a.lumora")}).exitCode, 0);
+    std::string stream = ReadText(Path("a.lumora"));
+    stream[stream.size() - 1] ^= 0x40;
+    const std::string damaged = Write("damaged.lumora", stream);
+    const Result result = Run({"show", damaged});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.err.starts_with("lumora: " + damaged + ": form stream: the payload's CRC-32 is 0x"))
+        << result.err;
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
 }
 
 }  // namespace

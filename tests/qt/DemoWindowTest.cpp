@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "DemoWindow.h"
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QMessageBox>
 #include <QProcess>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
@@ -10,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ModalWatchdog.h"
 #include "PointerReplay.h"
 #include "Screenshots.h"
 #include "lumora/qt/HeaderStrip.h"
@@ -119,6 +122,60 @@ TEST(DemoWindow, ShowsAMixedScriptFormAsTheToolDrawsIt) {
     ASSERT_FALSE(shot.isNull()) << "lumora-qt-demo --screenshot failed";
     ASSERT_EQ(shot.size(), window.size());
     EXPECT_EQ(DifferingPixels(shot, strip, tool), 0) << "lumora-qt-demo --screenshot";
+}
+
+// What the lumora tool writes on standard error when it shows the file.
+QString ToolComplaint(const QString& form) {
+    QProcess process;
+    process.start(QString::fromUtf8(LUMORA_CLI_PATH), {"show", form});
+    if (!process.waitForFinished(60000)) return {};
+    return QString::fromUtf8(process.readAllStandardError());
+}
+
+TEST(DemoWindow, FileThatIsNoFormSaysInAMessageBoxWhatTheToolSays) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const auto write = [&](const char* name, const QByteArray& bytes) {
+        QFile file(folder.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return file.fileName();
+    };
+    ASSERT_TRUE(QDir(folder.path()).mkdir("folder.json"));
+    const std::pair<QString, const char*> files[] = {
+        {write("picture.json", QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16)), "a PNG image"},
+        {write("wide.json", QByteArray("\xFF\xFE{\0\"\0", 6)), "UTF-16 text"},
+        {write("empty.lumora", QByteArray()), "an empty file"},
+        {write("newer.lumora", QByteArray("LFST\x07\0\0\0\4\0\0\0\0\0\0\0\0\0\0\0", 20)), "a form stream of version 7"},
+        {write("list.json", "[1, 2]"), "JSON that is not a form (an array)"},
+        {folder.filePath("folder.json"), "a directory"},
+        {folder.filePath("missing.json"), "no file"},
+    };
+    Lumora::DemoWindow window;
+    const QByteArray before = window.strip().toFormJson();
+    for (const auto& [file, found] : files) {
+        QString shown;
+        {
+            const ModalAnswer answer = WhenModalOf<QMessageBox>([&](QMessageBox& box) {
+                shown = box.text();
+                CloseModal(box);
+            });
+            window.OpenFormFile(file);
+        }
+        EXPECT_TRUE(shown.startsWith(file + ": found " + QString::fromUtf8(found) + "; ")) << shown.toStdString();
+        EXPECT_EQ(("lumora: " + shown + "\n").toStdString(), ToolComplaint(file).toStdString());
+        EXPECT_EQ(window.strip().toFormJson(), before) << found;
+    }
+
+    // The demo program says it on standard error, after anything Qt says.
+    QProcess demo;
+    demo.start(QString::fromUtf8(LUMORA_QT_DEMO_PATH),
+               {"--form", files[0].first, "--screenshot", folder.filePath("x.png")});
+    ASSERT_TRUE(demo.waitForFinished(60000));
+    EXPECT_EQ(demo.exitCode(), 1);
+    const QString said = QString::fromUtf8(demo.readAllStandardError());
+    const QString line = "lumora-qt-demo: " + ToolComplaint(files[0].first).mid(QStringLiteral("lumora: ").size());
+    EXPECT_TRUE(said.endsWith(line)) << said.toStdString();
 }
 
 }  // namespace

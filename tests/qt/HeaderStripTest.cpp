@@ -402,6 +402,40 @@ TEST(HeaderStripForms, RoundTripsKeepEveryProperty) {
     ExpectSameState(saved, fromSettings);
 }
 
+// The first bytes of a file.
+QByteArray Start(const QString& path, int count) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.read(count) : QByteArray();
+}
+
+TEST(HeaderStripForms, StreamsKeepEveryPropertyAndASaveKeepsTheFormatTheFileHolds) {
+    HeaderStrip saved;
+    Configure(saved);
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString stream = folder.filePath("strip.lumora");
+    saved.saveForm(stream);
+    EXPECT_EQ(Start(stream, 4), "LFST");
+    HeaderStrip fromStream;
+    fromStream.loadForm(stream);
+    ExpectSameState(saved, fromStream);
+
+    // A file's content decides, not its name.
+    const QString streamNamedJson = folder.filePath("stream.json");
+    ASSERT_TRUE(QFile::copy(stream, streamNamedJson));
+    const QString jsonNamedStream = folder.filePath("json.lumora");
+    saved.saveForm(folder.filePath("strip.json"));
+    ASSERT_TRUE(QFile::copy(folder.filePath("strip.json"), jsonNamedStream));
+    HeaderStrip other;
+    other.saveForm(streamNamedJson);
+    other.saveForm(jsonNamedStream);
+    EXPECT_EQ(Start(streamNamedJson, 4), "LFST");
+    EXPECT_EQ(Start(jsonNamedStream, 1), "{");
+    HeaderStrip reloaded;
+    reloaded.loadForm(streamNamedJson);
+    EXPECT_EQ(reloaded.toFormJson(), other.toFormJson());
+}
+
 TEST(HeaderStripForms, DamagedFormLeavesTheStripAsItWas) {
     HeaderStrip strip;
     Configure(strip);

@@ -18,4 +18,14 @@ inline std::string Utf8Text(std::wstring_view text) {
     return result;
 }
 
+// UTF-8 as a wide text, for messages the portable code words.
+inline std::wstring WideText(std::string_view utf8) {
+    if (utf8.empty()) return {};
+    const int length = static_cast<int>(utf8.size());
+    const int units = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0);
+    std::wstring result(units > 0 ? static_cast<size_t>(units) : 0, L'\0');
+    if (units > 0) ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, result.data(), units);
+    return result;
+}
+
 }  // namespace lumora::win32

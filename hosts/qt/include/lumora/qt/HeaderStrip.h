@@ -149,9 +149,12 @@ public:
     // Repaints the strip now.
     void drawTab();
 
-    // The strip's state as a form file of the lumora tool. Loading reads
-    // the whole file first: a file that cannot be read or is no form
-    // raises std::runtime_error and leaves the strip as it was.
+    // The strip's state as a form file of the lumora tool: JSON or the
+    // control's form stream, told apart by content. Loading reads the whole
+    // file first: a file that cannot be read or is no form raises
+    // std::runtime_error, whose one line says what the file is, and leaves
+    // the strip as it was. Saving keeps the format the file holds; a new
+    // file is a form stream when named .lumora, else JSON.
     void loadForm(const QString& path);
     void saveForm(const QString& path) const;
     QByteArray toFormJson() const;
