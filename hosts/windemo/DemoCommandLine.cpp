@@ -56,7 +56,8 @@ std::optional<PointerStep> ParseStep(const std::wstring& text, std::wstring* err
 }  // namespace
 
 const wchar_t kDemoUsage[] =
-    L"usage: lumora-demo.exe [--form FILE] [--screenshot OUT.bmp [--events \"move X Y; down X Y; up X Y\"]]";
+    L"usage: lumora-demo.exe [--form FILE] [--screenshot OUT.bmp [--events \"move X Y; down X Y; up X Y\"] "
+    L"[--save FORM.json|FORM.lumora]]";
 
 std::optional<std::vector<PointerStep>> ParsePointerSteps(const std::wstring& text, std::wstring* error) {
     std::vector<PointerStep> steps;
@@ -80,7 +81,7 @@ std::optional<DemoOptions> ParseDemoArguments(const std::vector<std::wstring>& a
     bool hasEvents = false;
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::wstring& name = arguments[i];
-        if (name != L"--form" && name != L"--screenshot" && name != L"--events") {
+        if (name != L"--form" && name != L"--screenshot" && name != L"--events" && name != L"--save") {
             *error = L"unknown argument \"" + name + L"\"";
             return std::nullopt;
         }
@@ -93,6 +94,8 @@ std::optional<DemoOptions> ParseDemoArguments(const std::vector<std::wstring>& a
             options.form = value;
         } else if (name == L"--screenshot") {
             options.screenshot = value;
+        } else if (name == L"--save") {
+            options.save = value;
         } else {
             auto steps = ParsePointerSteps(value, error);
             if (!steps) return std::nullopt;
@@ -102,6 +105,10 @@ std::optional<DemoOptions> ParseDemoArguments(const std::vector<std::wstring>& a
     }
     if (hasEvents && options.screenshot.empty()) {
         *error = L"--events needs --screenshot";
+        return std::nullopt;
+    }
+    if (!options.save.empty() && options.screenshot.empty()) {
+        *error = L"--save needs --screenshot";
         return std::nullopt;
     }
     return options;

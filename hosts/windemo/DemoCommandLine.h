@@ -22,11 +22,14 @@ struct DemoOptions {
     std::wstring form;
     std::wstring screenshot;
     std::vector<PointerStep> events;
+    // Where the strip is saved after the capture, in the format the file's
+    // name or content asks for.
+    std::wstring save;
 };
 
 // The options, or none with error set to the sentence to show.
 // Accepted: --form FILE, --screenshot OUT.bmp, --events "move X Y; down X Y;
-// up X Y". --events needs --screenshot: replayed input is for unattended
+// up X Y", --save FORM. --events and --save need --screenshot: replayed input is for unattended
 // runs that end with a capture.
 std::optional<DemoOptions> ParseDemoArguments(const std::vector<std::wstring>& arguments, std::wstring* error);
 

@@ -78,6 +78,12 @@ int RunUnattended(DemoWindow& window, const DemoOptions& options) {
         Report(L"cannot write " + options.screenshot + L": " + DescribeFormResult(hr));
         return kExitFailure;
     }
+    std::wstring problem;
+    if (options.save.empty()) return 0;
+    if (const HRESULT saved = window.SaveFormFile(options.save, &problem); FAILED(saved)) {
+        Report(L"cannot save " + options.save + L": " + (problem.empty() ? DescribeFormResult(saved) : problem));
+        return kExitFailure;
+    }
     return 0;
 }
 

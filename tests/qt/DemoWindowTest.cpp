@@ -124,6 +124,27 @@ TEST(DemoWindow, ShowsAMixedScriptFormAsTheToolDrawsIt) {
     EXPECT_EQ(DifferingPixels(shot, strip, tool), 0) << "lumora-qt-demo --screenshot";
 }
 
+// A strip the Windows demo container saved as its stream (the gallery's
+// three columns, column 2 sorted by a click): the Qt demo opens it and shows
+// what the tool draws of it.
+TEST(DemoWindow, OpensAStreamTheWindowsDemoSavedAsTheToolDrawsIt) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString form = QStringLiteral(LUMORA_QT_TEST_DATA "/windows-demo-columns.lumora");
+
+    Lumora::DemoWindow window;
+    window.LoadForm(form);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_EQ(window.strip().numberOfRows(), 3);
+    const QRect strip(window.strip().mapTo(&window, QPoint(0, 0)), window.strip().size());
+    const QImage tool = PictureOf(
+        LUMORA_CLI_PATH, {"render", form, "-o", folder.filePath("tool.png"), "--width", QString::number(strip.width())},
+        folder.filePath("tool.png"));
+    ASSERT_FALSE(tool.isNull()) << "lumora render failed";
+    EXPECT_EQ(DifferingPixels(window.grab().toImage().convertToFormat(QImage::Format_RGB32), strip, tool), 0);
+}
+
 // What the lumora tool writes on standard error when it shows the file.
 QString ToolComplaint(const QString& form) {
     QProcess process;

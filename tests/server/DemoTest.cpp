@@ -617,6 +617,8 @@ TEST(DemoCommandLineTest, AcceptsTheDocumentedFormsAndRejectsTheRest) {
         {{}, true},
         {{L"--form", L"a.lumora"}, true},
         {{L"--form", L"a", L"--screenshot", L"b.bmp", L"--events", L"move 1 2; down 1 2; up 1 2;"}, true},
+        {{L"--form", L"a.json", L"--screenshot", L"b.bmp", L"--save", L"c.lumora"}, true},
+        {{L"--form", L"a.json", L"--save", L"c.lumora"}, false},
         {{L"--screenshot"}, false},
         {{L"--form", L""}, false},
         {{L"--events", L"move 1 2"}, false},
