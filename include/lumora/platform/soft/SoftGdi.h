@@ -80,6 +80,8 @@ public:
     bool DestroyIcon(HICON icon) override;
 
     bool PtInRegion(HRGN region, int x, int y) override;
+    int IntersectClipRect(HDC hdc, int left, int top, int right, int bottom) override;
+    int SelectClipRgn(HDC hdc, HRGN region) override;
     bool GetClientRect(HWND hwnd, Rect* rect) override;
     long OleTranslateColor(OLE_COLOR color, HPALETTE palette, COLORREF* result) override;
 
@@ -171,6 +173,8 @@ private:
         COLORREF textColor = 0;
         int bkMode = OPAQUE;
         Point position;
+        // The clipping region, a rectangle; none draws everywhere.
+        std::optional<Rect> clip;
     };
 
     // A window's pixels are made when a DC first draws on it, so a host
@@ -209,6 +213,11 @@ private:
     // for a device that reports none, since a font needs some size.
     int FontDpi() const noexcept;
     SoftBitmap* Surface(const DeviceContext& dc);
+    // Where drawing on the DC may change pixels: its surface, within its
+    // clipping region.
+    Rect DrawBounds(const DeviceContext& dc, const SoftBitmap& surface) const noexcept;
+    // A region's rectangle, or null for an unknown region.
+    const Rect* RegionRect(HRGN region) noexcept;
 
     // The pixel a colour of a DC's pen, brush or text puts on a surface. On a
     // monochrome one, a colour that is neither black nor white takes the
