@@ -10,6 +10,7 @@
 
 #include "platform/soft/SoftText.h"
 #include "platform/soft/SystemColors.h"
+#include "platform/soft/TextRunCache.h"
 
 namespace lumora::soft {
 namespace {
@@ -120,7 +121,7 @@ ObjectKind SoftGdi::Object::Kind() const noexcept {
     return kinds[payload.index()];
 }
 
-SoftGdi::SoftGdi() {
+SoftGdi::SoftGdi() : textRuns_(std::make_unique<TextRunCache>()) {
     for (std::size_t slot = 0; slot < kRegionSlots; ++slot)
         freeRegions_[slot] = static_cast<std::uint8_t>(kRegionSlots - 1 - slot);
     freeRegionCount_ = kRegionSlots;
@@ -865,18 +866,29 @@ int SoftGdi::DrawTextOn(const DeviceContext& dc, SoftBitmap* surface, const Text
                         unsigned format) {
     const FontData& fontData = std::get<FontData>(Find(dc.font.value, ObjectKind::Font)->payload);
     std::shared_ptr<const RasterFont> systemFont;
-    const RasterFont* font = fontData.font.get();
-    if (!font) {
-        systemFont = SystemFont(FontDpi());
-        font = systemFont.get();
-    }
+    if (!fontData.font) systemFont = SystemFont(FontDpi());
+    const std::shared_ptr<const RasterFont>& font = fontData.font ? fontData.font : systemFont;
 
     // Measuring draws nothing, and text clipped to a rectangle off the
     // surface puts down no pixel; both are still laid out, for the
     // rectangle and the height the call returns.
     const bool clipped = !(format & (DT_CALCRECT | DT_NOCLIP));
     const Rect bounds = surface ? DrawBounds(dc, *surface) : Rect{};
-    if (!surface || (format & DT_CALCRECT) || IsEmpty(bounds) || (clipped && IsEmpty(Intersect(*rect, bounds))))
+    const bool drawing =
+        surface && !(format & DT_CALCRECT) && !IsEmpty(bounds) && !(clipped && IsEmpty(Intersect(*rect, bounds)));
+    // Wide text comes from the runs laid out before, but for an opaque
+    // background, whose cells go down line by line between the letters.
+    std::u16string_view wide;
+    if (text.wide)
+        wide = text.count < 0 ? std::u16string_view(text.wide)
+                              : std::u16string_view(text.wide, static_cast<std::size_t>(text.count));
+    const TextRunCache::Run* run = nullptr;
+    if (!wide.empty() && !(drawing && dc.bkMode == OPAQUE)) {
+        run = &textRuns_->Find(font, wide, *rect, format);
+        *rect = run->rect;
+        if (!drawing) return run->height;
+    }
+    if (!drawing)
         return text.wide ? LayoutText(*font, text.wide, text.count, rect, format, nullptr, nullptr)
                          : LayoutText(*font, text.ansi, text.count, rect, format, nullptr, nullptr);
 
@@ -893,6 +905,10 @@ int SoftGdi::DrawTextOn(const DeviceContext& dc, SoftBitmap* surface, const Text
             textBlend_->Reset(color);
         target.blend = textBlend_.get();
         plot = [&target](int x, int y, const CoverageBlock& block) { target.Blend(x, y, block); };
+    }
+    if (run) {
+        run->Plot(plot);
+        return run->height;
     }
     BackgroundFill background;
     if (dc.bkMode == OPAQUE) {

@@ -17,6 +17,7 @@
 namespace lumora::soft {
 
 class RasterFont;
+class TextRunCache;
 
 // The kinds of drawing objects the surface keeps count of.
 enum class ObjectKind { DC, Bitmap, Brush, Pen, Region, Palette, Font, Icon };
@@ -280,6 +281,8 @@ private:
     // The blend of the last text colour drawn, set up again only when the
     // colour changes.
     std::unique_ptr<CoverageBlend> textBlend_;
+    // Captions laid out before, drawn again without a new layout.
+    std::unique_ptr<TextRunCache> textRuns_;
 };
 
 }  // namespace lumora::soft

@@ -1,0 +1,72 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "lumora/runtime/Types.h"
+#include "platform/soft/SoftText.h"
+
+namespace lumora::soft {
+
+// Wide text laid out once per font, text, rectangle and format, then drawn
+// again from what that left: a paint pass draws the same captions in the
+// same boxes over and over. What a layout plots is kept as a few layers of
+// coverage, each a block over the text's extent; blending them in order puts
+// down the pixels the glyphs blended one by one put down, whatever colour
+// the text is drawn in, since a glyph that overlaps an earlier one's ink
+// goes to a later layer.
+class TextRunCache {
+public:
+    // A layout's result: what DrawText returns and leaves in the rectangle,
+    // and the text's coverage.
+    struct Run {
+        int height = 0;
+        Rect rect;
+        struct Layer {
+            Rect box;
+            std::vector<std::uint8_t> coverage;  // box's rows, one value a pixel
+        };
+        std::vector<Layer> layers;
+
+        // Hands every layer to the plot, first to last.
+        void Plot(const CoveragePlot& plot) const;
+    };
+
+    // The run of the text, laid out now if it is not kept yet. The text is
+    // not empty; the reference lasts until the next call.
+    const Run& Find(const std::shared_ptr<const RasterFont>& font, std::u16string_view text, const Rect& rect,
+                    unsigned format);
+
+private:
+    struct Key {
+        const RasterFont* font;
+        std::u16string_view text;
+        Rect rect;
+        unsigned format;
+        friend bool operator==(const Key&, const Key&) = default;
+    };
+    struct KeyHash {
+        std::size_t operator()(const Key& key) const noexcept;
+    };
+    struct Entry {
+        // The key's text lives here, and the font as long as the entry.
+        std::u16string text;
+        std::shared_ptr<const RasterFont> font;
+        Run run;
+    };
+    // More runs than a strip of a few thousand columns draws in its states;
+    // beyond this the cache starts afresh.
+    static constexpr std::size_t kMaxRuns = 8192;
+
+    static Run Lay(const RasterFont& font, std::u16string_view text, Rect rect, unsigned format);
+
+    std::unordered_map<Key, std::unique_ptr<Entry>, KeyHash> runs_;
+};
+
+}  // namespace lumora::soft
