@@ -211,6 +211,7 @@ void LumoraListControl::LayOutColumns(Gdi& gdi, HDC hdc, Long count) {
     Single x = kFirstColumnLeft;
     columnsInOrder_ = true;
     Long previousRight = kFirstColumnLeft;
+    StripPainter::SeparatorPens separators(gdi);
     for (Long i = 1; i <= count; ++i) {
         cTabs& column = columns_.Slot(i);
         column.RowLeft = CLng(x);
@@ -223,15 +224,16 @@ void LumoraListControl::LayOutColumns(Gdi& gdi, HDC hdc, Long count) {
         // tell apart, make columns overlap: the hit test then asks each.
         if (rect.right < rect.left || rect.left < previousRight) columnsInOrder_ = false;
         previousRight = rect.right;
-        StripPainter::PaintSeparator(gdi, hdc, rect);
+        separators.Paint(hdc, rect);
         x = static_cast<Single>(static_cast<double>(x) + kColumnGap + column.RowWidth);
     }
 }
 
 void LumoraListControl::PaintSeparators(Gdi& gdi, HDC hdc, Long count, const Span* only) {
+    StripPainter::SeparatorPens separators(gdi);
     for (Long i = 1; i <= count; ++i)
         if (Replays(static_cast<std::size_t>(i), only))
-            StripPainter::PaintSeparator(gdi, hdc, columnRects_[static_cast<std::size_t>(i)]);
+            separators.Paint(hdc, columnRects_[static_cast<std::size_t>(i)]);
 }
 
 std::vector<LumoraListControl::ColumnState> LumoraListControl::ColumnStates(Long count) {
