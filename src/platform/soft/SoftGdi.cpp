@@ -882,7 +882,7 @@ int SoftGdi::DrawTextOn(const DeviceContext& dc, SoftBitmap* surface, const Text
     if (text.wide)
         wide = text.count < 0 ? std::u16string_view(text.wide)
                               : std::u16string_view(text.wide, static_cast<std::size_t>(text.count));
-    const TextRunCache::Run* run = nullptr;
+    TextRunCache::Run* run = nullptr;
     if (!wide.empty() && !(drawing && dc.bkMode == OPAQUE)) {
         run = &textRuns_->Find(font, wide, *rect, format);
         *rect = run->rect;
@@ -907,7 +907,10 @@ int SoftGdi::DrawTextOn(const DeviceContext& dc, SoftBitmap* surface, const Text
         plot = [&target](int x, int y, const CoverageBlock& block) { target.Blend(x, y, block); };
     }
     if (run) {
-        run->Plot(plot);
+        if (target.blend)
+            run->Blend(*surface, bounds, textBlend_->color(), plot);
+        else
+            run->Plot(plot);
         return run->height;
     }
     BackgroundFill background;

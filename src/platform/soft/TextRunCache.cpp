@@ -2,10 +2,50 @@
 #include "platform/soft/TextRunCache.h"
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 
 namespace lumora::soft {
 namespace {
+
+// The most pixels a run keeps of what it drew, and the colours it keeps
+// them for: a caption's plain, hot and pressed colour.
+constexpr std::int64_t kMaxShotPixels = 16384;
+constexpr std::size_t kMaxShots = 3;
+
+Rect Intersection(const Rect& a, const Rect& b) {
+    return Rect{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+                std::min(a.bottom, b.bottom)};
+}
+
+bool Empty(const Rect& rect) { return rect.right <= rect.left || rect.bottom <= rect.top; }
+
+// The surface's pixels inside the box, row after row.
+std::vector<std::uint32_t> Read(SoftBitmap& surface, const Rect& box) {
+    std::vector<std::uint32_t> pixels;
+    const auto width = static_cast<std::size_t>(box.right - box.left);
+    pixels.reserve(width * static_cast<std::size_t>(box.bottom - box.top));
+    for (int y = box.top; y < box.bottom; ++y) {
+        const std::uint32_t* row = &surface.At(box.left, y);
+        pixels.insert(pixels.end(), row, row + width);
+    }
+    return pixels;
+}
+
+bool Holds(SoftBitmap& surface, const Rect& box, const std::vector<std::uint32_t>& pixels) {
+    const auto width = static_cast<std::size_t>(box.right - box.left);
+    const std::uint32_t* expected = pixels.data();
+    for (int y = box.top; y < box.bottom; ++y, expected += width)
+        if (std::memcmp(&surface.At(box.left, y), expected, width * sizeof(std::uint32_t)) != 0) return false;
+    return true;
+}
+
+void Write(SoftBitmap& surface, const Rect& box, const std::vector<std::uint32_t>& pixels) {
+    const auto width = static_cast<std::size_t>(box.right - box.left);
+    const std::uint32_t* source = pixels.data();
+    for (int y = box.top; y < box.bottom; ++y, source += width)
+        std::memcpy(&surface.At(box.left, y), source, width * sizeof(std::uint32_t));
+}
 
 // One block a layout plotted, copied out of the glyph or run it points into.
 struct PlottedBlock {
@@ -93,6 +133,31 @@ void TextRunCache::Run::Plot(const CoveragePlot& plot) const {
     }
 }
 
+Rect TextRunCache::Run::Extent() const noexcept {
+    Rect extent{};
+    for (const Layer& layer : layers)
+        extent = Empty(extent)
+                     ? layer.box
+                     : Rect{std::min(extent.left, layer.box.left), std::min(extent.top, layer.box.top),
+                            std::max(extent.right, layer.box.right), std::max(extent.bottom, layer.box.bottom)};
+    return extent;
+}
+
+void TextRunCache::Run::Blend(SoftBitmap& surface, const Rect& bounds, COLORREF color, const CoveragePlot& plot) {
+    const Rect box = Intersection(Extent(), bounds);
+    if (Empty(box)) return;
+    for (const Shot& shot : shots_) {
+        if (shot.color != color || shot.box != box || !Holds(surface, box, shot.before)) continue;
+        Write(surface, box, shot.after);
+        return;
+    }
+    if (std::int64_t{box.right - box.left} * (box.bottom - box.top) > kMaxShotPixels) return Plot(plot);
+    std::vector<std::uint32_t> before = Read(surface, box);
+    Plot(plot);
+    if (shots_.size() == kMaxShots) shots_.erase(shots_.begin());
+    shots_.push_back(Shot{color, box, std::move(before), Read(surface, box)});
+}
+
 std::size_t TextRunCache::KeyHash::operator()(const Key& key) const noexcept {
     std::size_t hash = std::hash<std::u16string_view>{}(key.text);
     const auto mix = [&](std::size_t value) { hash ^= value + 0x9E3779B97F4A7C15ULL + (hash << 6) + (hash >> 2); };
@@ -115,8 +180,8 @@ TextRunCache::Run TextRunCache::Lay(const RasterFont& font, std::u16string_view 
     return run;
 }
 
-const TextRunCache::Run& TextRunCache::Find(const std::shared_ptr<const RasterFont>& font, std::u16string_view text,
-                                            const Rect& rect, unsigned format) {
+TextRunCache::Run& TextRunCache::Find(const std::shared_ptr<const RasterFont>& font, std::u16string_view text,
+                                      const Rect& rect, unsigned format) {
     const Key key{font.get(), text, rect, format};
     if (const auto found = runs_.find(key); found != runs_.end()) return found->second->run;
     if (runs_.size() >= kMaxRuns) runs_.clear();

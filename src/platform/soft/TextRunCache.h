@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "lumora/platform/soft/SoftBitmap.h"
 #include "lumora/runtime/Types.h"
 #include "platform/soft/SoftText.h"
 
@@ -36,12 +37,27 @@ public:
 
         // Hands every layer to the plot, first to last.
         void Plot(const CoveragePlot& plot) const;
+        // Blends the run in the colour on to a 32-bit surface, within bounds,
+        // through the plot. A blend is a function of the pixels under the
+        // text alone: drawn again in the same colour over the pixels the last
+        // drawing found, the run copies the pixels that drawing left.
+        void Blend(SoftBitmap& surface, const Rect& bounds, COLORREF color, const CoveragePlot& plot);
+
+    private:
+        struct Shot {
+            COLORREF color = 0;
+            Rect box;
+            std::vector<std::uint32_t> before;
+            std::vector<std::uint32_t> after;
+        };
+        Rect Extent() const noexcept;
+        std::vector<Shot> shots_;
     };
 
     // The run of the text, laid out now if it is not kept yet. The text is
     // not empty; the reference lasts until the next call.
-    const Run& Find(const std::shared_ptr<const RasterFont>& font, std::u16string_view text, const Rect& rect,
-                    unsigned format);
+    Run& Find(const std::shared_ptr<const RasterFont>& font, std::u16string_view text, const Rect& rect,
+              unsigned format);
 
 private:
     struct Key {
