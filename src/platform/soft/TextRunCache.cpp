@@ -158,15 +158,15 @@ void TextRunCache::Run::Blend(SoftBitmap& surface, const Rect& bounds, COLORREF 
     shots_.push_back(Shot{color, box, std::move(before), Read(surface, box)});
 }
 
-std::size_t TextRunCache::KeyHash::operator()(const Key& key) const noexcept {
-    std::size_t hash = std::hash<std::u16string_view>{}(key.text);
+std::size_t TextRunCache::Hash(const RasterFont* font, std::u16string_view text, const Rect& rect,
+                               unsigned format) noexcept {
+    std::size_t hash = std::hash<std::u16string_view>{}(text);
     const auto mix = [&](std::size_t value) { hash ^= value + 0x9E3779B97F4A7C15ULL + (hash << 6) + (hash >> 2); };
-    mix(std::hash<const void*>{}(key.font));
-    mix(static_cast<std::size_t>(static_cast<std::uint32_t>(key.rect.left)) << 32 |
-        static_cast<std::uint32_t>(key.rect.top));
-    mix(static_cast<std::size_t>(static_cast<std::uint32_t>(key.rect.right)) << 32 |
-        static_cast<std::uint32_t>(key.rect.bottom));
-    mix(key.format);
+    mix(std::hash<const void*>{}(font));
+    mix(static_cast<std::size_t>(static_cast<std::uint32_t>(rect.left)) << 32 | static_cast<std::uint32_t>(rect.top));
+    mix(static_cast<std::size_t>(static_cast<std::uint32_t>(rect.right)) << 32 |
+        static_cast<std::uint32_t>(rect.bottom));
+    mix(format);
     return hash;
 }
 
@@ -182,12 +182,25 @@ TextRunCache::Run TextRunCache::Lay(const RasterFont& font, std::u16string_view 
 
 TextRunCache::Run& TextRunCache::Find(const std::shared_ptr<const RasterFont>& font, std::u16string_view text,
                                       const Rect& rect, unsigned format) {
-    const Key key{font.get(), text, rect, format};
-    if (const auto found = runs_.find(key); found != runs_.end()) return found->second->run;
-    if (runs_.size() >= kMaxRuns) runs_.clear();
-    auto entry = std::make_unique<Entry>(Entry{std::u16string(text), font, Lay(*font, text, rect, format)});
-    const Key stored{font.get(), entry->text, rect, format};
-    return runs_.emplace(stored, std::move(entry)).first->second->run;
+    Entry* found = last_ ? last_->next : nullptr;
+    if (!found || !found->Is(font.get(), text, rect, format)) found = Lookup(font, text, rect, format);
+    if (last_) last_->next = found;
+    last_ = found;
+    return found->run;
+}
+
+TextRunCache::Entry* TextRunCache::Lookup(const std::shared_ptr<const RasterFont>& font, std::u16string_view text,
+                                          const Rect& rect, unsigned format) {
+    const Key key{Hash(font.get(), text, rect, format), font.get(), text, rect, format};
+    if (const auto found = runs_.find(key); found != runs_.end()) return found->second.get();
+    if (runs_.size() >= kMaxRuns) {
+        runs_.clear();
+        last_ = nullptr;
+    }
+    auto entry = std::make_unique<Entry>(
+        Entry{std::u16string(text), font, rect, format, Lay(*font, text, rect, format), nullptr});
+    const Key stored{key.hash, font.get(), entry->text, rect, format};
+    return runs_.emplace(stored, std::move(entry)).first->second.get();
 }
 
 }  // namespace lumora::soft

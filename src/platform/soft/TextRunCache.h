@@ -60,7 +60,10 @@ public:
               unsigned format);
 
 private:
+    // A key carries its hash, worked out once per lookup: the table then
+    // tells most keys apart without reading their text.
     struct Key {
+        std::size_t hash;
         const RasterFont* font;
         std::u16string_view text;
         Rect rect;
@@ -68,20 +71,38 @@ private:
         friend bool operator==(const Key&, const Key&) = default;
     };
     struct KeyHash {
-        std::size_t operator()(const Key& key) const noexcept;
+        std::size_t operator()(const Key& key) const noexcept { return key.hash; }
     };
+    static std::size_t Hash(const RasterFont* font, std::u16string_view text, const Rect& rect,
+                            unsigned format) noexcept;
     struct Entry {
         // The key's text lives here, and the font as long as the entry.
         std::u16string text;
         std::shared_ptr<const RasterFont> font;
+        Rect rect;
+        unsigned format = 0;
         Run run;
+        // The entry asked for after this one last time.
+        Entry* next = nullptr;
+
+        bool Is(const RasterFont* otherFont, std::u16string_view otherText, const Rect& otherRect,
+                unsigned otherFormat) const noexcept {
+            return font.get() == otherFont && rect == otherRect && format == otherFormat && text == otherText;
+        }
     };
     // More runs than a strip of a few thousand columns draws in its states;
     // beyond this the cache starts afresh.
     static constexpr std::size_t kMaxRuns = 8192;
 
     static Run Lay(const RasterFont& font, std::u16string_view text, Rect rect, unsigned format);
+    // The entry of the key in the table, laid out now if it is not there.
+    Entry* Lookup(const std::shared_ptr<const RasterFont>& font, std::u16string_view text, const Rect& rect,
+                  unsigned format);
 
+    // The entry found last. A pass asks for its captions in the order of
+    // the pass before, so the entry asked for after it last time is tried
+    // first, without a hash.
+    Entry* last_ = nullptr;
     std::unordered_map<Key, std::unique_ptr<Entry>, KeyHash> runs_;
 };
 
