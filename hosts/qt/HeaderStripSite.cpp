@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QKeySequence>
+#include <QRect>
 
 #include "QtPlatform.h"
 #include "lumora/platform/soft/SoftFont.h"
@@ -106,6 +107,18 @@ void HeaderStripSite::SyncSize(int width, int height) {
 
 void HeaderStripSite::Refresh() {
     widget_.update();
+    announcer_.Announce(widget_);
+}
+
+void HeaderStripSite::RefreshRect(const Rect& rect) {
+    // The control's pixels are the widget's own. At a fractional ratio Qt
+    // rounds the device edges of an update its own way: a pixel more on
+    // each side keeps every changed device pixel inside.
+    const double scale = image_->scale();
+    const int margin = scale == std::floor(scale) ? 0 : 1;
+    if (rect.left < rect.right && rect.top < rect.bottom)
+        widget_.update(QRect(rect.left - margin, rect.top - margin, rect.right - rect.left + 2 * margin,
+                             rect.bottom - rect.top + 2 * margin));
     announcer_.Announce(widget_);
 }
 

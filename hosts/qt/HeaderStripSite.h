@@ -92,6 +92,7 @@ private:
     lumora::HDC hDC() override { return image_->dc(*font_); }
     void Cls() override { image_->Clear(backColor_); }
     void Refresh() override;
+    void RefreshRect(const lumora::Rect& rect) override;
     lumora::Single get_Height() override;
     void put_Height(lumora::Single twips) override;
     void ShowAboutBox() override;

@@ -52,7 +52,7 @@ void LumoraListControl::MouseMove(Integer Button, Integer Shift, Single X, Singl
     if (!mXPWells::TrackMouseCapture(site_.pointer(), site_.hWnd())) {
         if (events_) events_->MouseOut(Button, Shift, X, Y, sortColumn);
         hotColumn_ = 0;
-        DrawTab();
+        RepaintLooks();
         return;
     }
     // The handler gets X and Y by reference; where it moves them is where
@@ -84,8 +84,8 @@ void LumoraListControl::MouseMove(Integer Button, Integer Shift, Single X, Singl
         }
     }
     // Moves within one column must stay cheap: no repaint unless the hot
-    // column changed.
-    if (changed) DrawTab();
+    // column changed, and then only of the columns whose look changed.
+    if (changed) RepaintLooks();
 }
 
 void LumoraListControl::PressColumn(Long i, String& sort) {
@@ -114,14 +114,14 @@ void LumoraListControl::MouseDown(Integer Button, Integer Shift, Single X, Singl
         Long sortColumn = sortedRow_;
         if (events_) events_->MouseDown(Button, Shift, X, Y, sortColumn, sort);
     }
-    DrawTab();
+    RepaintLooks();
 }
 
 void LumoraListControl::MouseUp(Integer Button, Integer Shift, Single X, Single Y) {
     Long sortColumn = sortedRow_;
     if (events_) events_->MouseUp(Button, Shift, X, Y, sortColumn);
     selectedRow_ = 0;
-    DrawTab();
+    RepaintLooks();
 }
 
 // ------------------------------------------------------------------ focus
@@ -141,20 +141,20 @@ void LumoraListControl::GotFocus(bool byKeyboard) {
         focusedColumn_ = selectedRow_;
     else if (focusedColumn_ < 1)
         focusedColumn_ = sortedRow_ >= 1 && sortedRow_ <= numberOfRows_ ? sortedRow_ : 1;
-    DrawTab();
+    RepaintLooks();
 }
 
 void LumoraListControl::LostFocus() {
     hasFocus_ = false;
     keyboardCue_ = false;
-    DrawTab();
+    RepaintLooks();
 }
 
 void LumoraListControl::FocusColumn(Long column) {
     const bool changed = column != FocusedRow() || !keyboardCue_;
     focusedColumn_ = column;
     keyboardCue_ = true;
-    if (changed) DrawTab();
+    if (changed) RepaintLooks();
 }
 
 bool LumoraListControl::KeyDown(Integer KeyCode, Integer Shift) {
@@ -191,7 +191,7 @@ bool LumoraListControl::PressRow(Long column) {
     // A press without a mouse is a whole click: the column is let go at
     // once, as a click's release lets it go.
     selectedRow_ = 0;
-    DrawTab();
+    RepaintLooks();
     return true;
 }
 

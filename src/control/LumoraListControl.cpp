@@ -39,6 +39,7 @@ LumoraListControl::~LumoraListControl() { Terminate(); }
 // ---------------------------------------------------------------- lifecycle
 
 void LumoraListControl::InitProperties() {
+    imageCurrent_ = false;
     AddRow();
     headerHeight_ = kNewHeaderHeight;
     backColor_ = kNewBackColor;
@@ -68,12 +69,15 @@ void LumoraListControl::InitProperties() {
 void LumoraListControl::Resize() { DrawTab(); }
 
 void LumoraListControl::Terminate() noexcept {
+    imageCurrent_ = false;
     columns_.Release();
     columnRects_.clear();
 }
 
 void LumoraListControl::AdoptDrawingFont(const FontPtr& font) {
     if (!font) Raise(err::kObjectNotSet);
+    // The captions change with the font, and no pass follows here.
+    imageCurrent_ = false;
     drawingFont_ = font->Clone();
     site_.putref_Font(drawingFont_);
 }
@@ -127,7 +131,10 @@ void LumoraListControl::put_RowWidth(Long Index, Long NewTabWidth) {
 String LumoraListControl::get_RowCaption(Long Index) { return columns_.Slot(Index).RowCaption; }
 
 void LumoraListControl::put_RowCaption(Long Index, const String& NewTabCaption) {
-    columns_.Slot(Index).RowCaption = NewTabCaption;
+    cTabs& column = columns_.Slot(Index);
+    // The access keys go to the host before the pass, which may not come.
+    imageCurrent_ = false;
+    column.RowCaption = NewTabCaption;
     SetTabAccessKeys();
     DrawTab();
     site_.PropertyChanged(u"RowCaption");
@@ -152,6 +159,7 @@ void LumoraListControl::putref_RowPicture(Long Index, PicturePtr NewTabPicture) 
 void LumoraListControl::put_ColumnWidths(const String& varNew) noexcept {
     // The write stops silently at its first failure, typically an empty
     // token of a list shorter than the strip; the widths set up to there stay.
+    imageCurrent_ = false;
     SkipOnError([&] {
         const Integer count = Narrow<Integer>(numberOfRows_);
         for (int i = 1; i <= count; ++i) {
@@ -189,6 +197,9 @@ void LumoraListControl::RaiseRowPressed(Integer& previousColumn, Long& sortColum
 // --------------------------------------------------------------- appearance
 
 void LumoraListControl::NotifyAndRepaint(const char16_t* name) {
+    // What was stored shows only after the pass below, which the host's
+    // handler of the change may keep from coming.
+    imageCurrent_ = false;
     site_.PropertyChanged(name);
     DrawTab();
 }
@@ -255,7 +266,8 @@ void LumoraListControl::put_ShowSortPic(Boolean varNew) { StoreAndRepaint(showSo
 
 void LumoraListControl::put_ForeColorHot(OLE_COLOR NewForeColorHot) {
     // The hot caption is only drawn while the mouse moves, so the new colour
-    // can wait for the next pass.
+    // can wait for the next pass, which must then be whole.
+    imageCurrent_ = false;
     foreColorHot_ = NewForeColorHot;
     site_.PropertyChanged(u"ForeColorHot");
 }

@@ -119,8 +119,12 @@ void LumoraListControl::WriteColumns(IPropertyBag& bag) {
 }
 
 void LumoraListControl::ReadProperties(IPropertyBag& PropBag) {
+    // The columns load after the last repaint a setter makes: the next pass
+    // is whole.
+    imageCurrent_ = false;
     ReadControlKeys(PropBag);
     ReadColumns(PropBag);
+    imageCurrent_ = false;
     // Loading reports nothing; a failure here only leaves the keys unset.
     SkipOnError([&] { SetTabAccessKeys(); });
 }

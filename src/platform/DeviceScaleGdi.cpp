@@ -236,6 +236,12 @@ bool DeviceScaleGdi::BitBlt(HDC dest, int x, int y, int width, int height, HDC s
     return device_.BitBlt(dest, deviceX, deviceY, deviceWidth, deviceHeight, source, sourceX, sourceY, rop);
 }
 
+int DeviceScaleGdi::IntersectClipRect(HDC hdc, int left, int top, int right, int bottom) {
+    if (!Scaled(hdc)) return device_.IntersectClipRect(hdc, left, top, right, bottom);
+    const Rect area = scale_.Area(Rect{Min(left, right), Min(top, bottom), Max(left, right), Max(top, bottom)});
+    return device_.IntersectClipRect(hdc, area.left, area.top, area.right, area.bottom);
+}
+
 bool DeviceScaleGdi::DrawIcon(HDC hdc, int x, int y, HICON icon) {
     return Scaled(hdc) ? device_.DrawIcon(hdc, scale_.Edge(x), scale_.Edge(y), icon)
                        : device_.DrawIcon(hdc, x, y, icon);

@@ -42,12 +42,24 @@ void PaintBottomLine(Gdi& gdi, HDC hdc, const Rect& client) {
     Line(gdi, hdc, 0, bottom, client.right, bottom, kLineGrey);
 }
 
-void PaintSeparator(Gdi& gdi, HDC hdc, const Rect& column) {
+SeparatorPens::SeparatorPens(Gdi& gdi)
+    : gdi_(gdi),
+      light_(gdi, gdi.CreatePen(PS_SOLID, 1, kSeparatorLight)),
+      grey_(gdi, gdi.CreatePen(PS_SOLID, 1, kLineGrey)) {}
+
+void SeparatorPens::Paint(HDC hdc, const Rect& column) {
     const Long x = column.right;
     const Long shortBottom = CheckedSub<Long>(column.bottom, 1);
-    Line(gdi, hdc, x, 1, x, shortBottom, kSeparatorLight);
-    Line(gdi, hdc, CheckedAdd<Long>(x, 1), 1, CheckedAdd<Long>(x, 1), column.bottom, kLineGrey);
-    Line(gdi, hdc, CheckedAdd<Long>(x, 2), 1, CheckedAdd<Long>(x, 2), shortBottom, kSeparatorLight);
+    Line(hdc, light_.get(), x, shortBottom);
+    Line(hdc, grey_.get(), CheckedAdd<Long>(x, 1), column.bottom);
+    Line(hdc, light_.get(), CheckedAdd<Long>(x, 2), shortBottom);
+}
+
+void SeparatorPens::Line(HDC hdc, HPEN pen, Long x, Long bottom) {
+    const ScopedSelectObject<HPEN> selected(gdi_, hdc, pen);
+    Point previous;
+    gdi_.MoveToEx(hdc, x, 1, &previous);
+    gdi_.LineTo(hdc, x, bottom);
 }
 
 }  // namespace lumora::StripPainter

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "lumora/platform/Gdi.h"
+#include "lumora/platform/GdiScoped.h"
 #include "lumora/runtime/Types.h"
 
 // The plain strip under the columns: its two-tone background, the area
@@ -17,7 +18,24 @@ void PaintFrameTop(Gdi& gdi, HDC hdc, const Rect& client, COLORREF frameColor);
 void PaintFrameSides(Gdi& gdi, HDC hdc, const Rect& client, COLORREF frameColor);
 // The grey line that closes the strip at the bottom, frame or not.
 void PaintBottomLine(Gdi& gdi, HDC hdc, const Rect& client);
-// Three lines right of a column: white, grey, white.
-void PaintSeparator(Gdi& gdi, HDC hdc, const Rect& column);
+// The separators right of the columns: three lines each, white, grey,
+// white. The two pens are made once for all the separators of a pass
+// rather than once for every line.
+class SeparatorPens {
+public:
+    explicit SeparatorPens(Gdi& gdi);
+    SeparatorPens(const SeparatorPens&) = delete;
+    SeparatorPens& operator=(const SeparatorPens&) = delete;
+
+    void Paint(HDC hdc, const Rect& column);
+
+private:
+    // A line from row 1 down to bottom, end excluded.
+    void Line(HDC hdc, HPEN pen, Long x, Long bottom);
+
+    Gdi& gdi_;
+    ScopedGdiObject<HPEN> light_;
+    ScopedGdiObject<HPEN> grey_;
+};
 
 }  // namespace lumora::StripPainter

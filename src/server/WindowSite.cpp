@@ -166,6 +166,14 @@ void WindowSite::Refresh() {
     Announce(batchDepth_ > 0);
 }
 
+void WindowSite::RefreshRect(const Rect& rect) {
+    if (!window_) return;
+    const ::RECT area{rect.left, rect.top, rect.right, rect.bottom};
+    ::InvalidateRect(window_, &area, FALSE);
+    ::UpdateWindow(window_);
+    Announce(batchDepth_ > 0);
+}
+
 WindowSite::ChangeBatch::~ChangeBatch() {
     if (--site_.batchDepth_ == 0) site_.Announce(false);
 }

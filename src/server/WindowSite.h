@@ -49,6 +49,10 @@ public:
     // IControlSite
     HWND hWnd() override;
     void Refresh() override;
+    // Invalidates only the rectangle (the window's client pixels) and paints
+    // it at once; an empty one paints nothing, yet is announced like a
+    // whole refresh.
+    void RefreshRect(const Rect& rect) override;
     void put_AccessKeys(const String& keys) override;
 
     // Holds back what assistive technology hears about names, sorts and

@@ -152,7 +152,9 @@ public:
     void put_ColumnWidths(const String& varNew) noexcept;
     Long get_SelectedRow() const noexcept { return selectedRow_; }
     void put_SelectedRow(Long NewSelectedTab);
-    // The one repaint entry: every change that affects the look ends here.
+    // The one whole repaint: every change that affects the look ends here,
+    // but for the pointer, a press and the focus, which repaint only the
+    // columns they change (RepaintLooks).
     void DrawTab();
     void DrawTabTop();
     Long AddRow(OptionalRef<Long> iTabWidth = {}, OptionalRef<String> sTabText = {},
@@ -213,19 +215,61 @@ private:
     // kMaskMagenta; any other picture as it is.
     PicturePtr ConvertIconToBitmap(const PicturePtr& picture);
 
-    // Steps of the paint pass.
-    void LayOutColumns(Gdi& gdi, HDC hdc, Long count);
     // How a column shows in this pass, decided once for its look and its
-    // caption alike.
+    // caption alike: pressed, hot, sorted (and which way), and whether it
+    // carries the keyboard's focus cue.
     struct ColumnState {
         bool pressed = false;
         bool hot = false;
         bool sorted = false;
+        Boolean sortOrder = kFalse;
+        bool cue = false;
+        friend bool operator==(const ColumnState&, const ColumnState&) = default;
     };
+    // The pixels a column's drawing reaches across the strip, [left, right):
+    // its looks and separator, its caption's box and its picture.
+    struct Span {
+        Long left = 0;
+        Long right = 0;
+    };
+    // The colours a pass draws with, as the system gives them now.
+    struct PassColors {
+        COLORREF frame = 0;
+        COLORREF fore = 0;
+        COLORREF foreActive = 0;
+        COLORREF foreHot = 0;
+        COLORREF backForm = 0;
+        COLORREF mask = 0;
+        friend bool operator==(const PassColors&, const PassColors&) = default;
+    };
+
+    // Repaints the columns whose look changed since the image last showed
+    // them, and shows only those; a whole pass when the image cannot be
+    // built on (see imageCurrent_).
+    void RepaintLooks();
+    // The pass after Cls and the height: the whole strip, then Refresh.
+    void PaintWhole(Gdi& gdi, HDC hdc, const Rect& client, Long count, Long totalWidth, cImageManipulation& pictures);
+    // The columns' widths added up; error 6 beyond a Long.
+    Long TotalWidth(Long count);
+    void KeepHeaderHeight(Gdi& gdi);
+    PassColors CurrentColors(Gdi& gdi) const;
+    // Whether the image shows the strip as it is now, apart from columns'
+    // looks, so that repainting those columns brings it up to date.
+    bool ImageShowsStrip(Gdi& gdi, HDC hdc, const Rect& client, Long count) const;
+    // Notes what a finished whole pass left on the image.
+    void RememberWholePass(Gdi& gdi, HDC hdc, const Rect& client, std::vector<ColumnState> states);
+
+    // Steps of the paint pass. Those taking `only` draw just the columns
+    // whose reach meets it; null draws all.
+    void PaintStripFrame(Gdi& gdi, HDC hdc, const Rect& client, Long count, Long totalWidth, COLORREF frameColor);
+    void LayOutColumns(Gdi& gdi, HDC hdc, Long count);
+    void PaintSeparators(Gdi& gdi, HDC hdc, Long count, const Span* only);
     // The states of columns 1 .. count, at their indexes; element 0 stands
     // for no column.
-    std::vector<ColumnState> ColumnStates(Long count) const;
-    void PaintColumnLooks(Gdi& gdi, HDC hdc, const std::vector<ColumnState>& states, COLORREF frameColor);
+    std::vector<ColumnState> ColumnStates(Long count);
+    bool Replays(std::size_t column, const Span* only) const;
+    void PaintColumnLooks(Gdi& gdi, HDC hdc, const std::vector<ColumnState>& states, COLORREF frameColor,
+                          const Span* only);
     // Where a column's caption went, and the picture that goes beside it.
     struct CaptionPlace {
         Rect text;
@@ -233,7 +277,9 @@ private:
         Single picX = 0;
         Single picY = 0;
     };
-    void PaintCaptions(Gdi& gdi, HDC hdc, const std::vector<ColumnState>& states, cImageManipulation& pictures);
+    void PaintCaptions(Gdi& gdi, HDC hdc, const std::vector<ColumnState>& states, cImageManipulation& pictures,
+                       const Span* only);
+    void PaintFocusCue(Gdi& gdi, HDC hdc, const Span* only);
     void PaintCaption(Gdi& gdi, HDC hdc, Long index, const ColumnState& state, CaptionPlace& place);
     void PaintPicture(HDC hdc, Long index, const CaptionPlace& place, cImageManipulation& pictures);
     // Whether the point, rounded to whole pixels, lies in the column's
@@ -264,6 +310,18 @@ private:
     // Whether the last pass laid every column out left to right without
     // overlap, so a point falls in at most one.
     bool columnsInOrder_ = true;
+    // Where each column's drawing reached in the last whole pass.
+    std::vector<Span> columnReach_;
+
+    // Whether the persistent image shows a whole pass of the strip as it is,
+    // apart from the columns' looks in shownStates_, on a strip whose
+    // columns' drawing stays within their reach. A change that does not
+    // repaint in whole at once clears it, so the next repaint is whole.
+    bool imageCurrent_ = false;
+    std::vector<ColumnState> shownStates_;
+    HDC shownDc_;
+    Rect shownClient_;
+    PassColors shownColors_;
     String tabAccessKeys_;
 
     Long headerHeight_ = 0;

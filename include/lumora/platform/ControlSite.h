@@ -57,6 +57,10 @@ public:
     virtual void Cls() = 0;
     // Shows the control's persistent image on screen at once.
     virtual void Refresh() = 0;
+    // Shows at once the part of the persistent image inside rect, in the
+    // control's pixels, after a repaint that changed nothing outside it. A
+    // site that cannot show part of its image shows all of it.
+    virtual void RefreshRect(const Rect& /*rect*/) { Refresh(); }
 
     // The control's height as the container measures it, in twips. Writing a
     // different height delivers the Resize notification before it returns.

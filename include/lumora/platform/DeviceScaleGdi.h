@@ -84,6 +84,11 @@ public:
     bool DestroyIcon(HICON icon) override { return device_.DestroyIcon(icon); }
 
     bool PtInRegion(HRGN region, int x, int y) override { return device_.PtInRegion(region, x, y); }
+    // The rectangle is in the control's pixels and clips the device pixels
+    // a fill of it would cover; a region is in device pixels already, as
+    // the system takes it.
+    int IntersectClipRect(HDC hdc, int left, int top, int right, int bottom) override;
+    int SelectClipRgn(HDC hdc, HRGN region) override { return device_.SelectClipRgn(hdc, region); }
     bool GetClientRect(HWND hwnd, Rect* rect) override { return device_.GetClientRect(hwnd, rect); }
     long OleTranslateColor(OLE_COLOR color, HPALETTE palette, COLORREF* result) override {
         return device_.OleTranslateColor(color, palette, result);

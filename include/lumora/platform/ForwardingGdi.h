@@ -61,6 +61,10 @@ public:
     bool DrawIcon(HDC hdc, int x, int y, HICON icon) override { return inner_.DrawIcon(hdc, x, y, icon); }
     bool DestroyIcon(HICON icon) override { return inner_.DestroyIcon(icon); }
     bool PtInRegion(HRGN region, int x, int y) override { return inner_.PtInRegion(region, x, y); }
+    int IntersectClipRect(HDC hdc, int left, int top, int right, int bottom) override {
+        return inner_.IntersectClipRect(hdc, left, top, right, bottom);
+    }
+    int SelectClipRgn(HDC hdc, HRGN region) override { return inner_.SelectClipRgn(hdc, region); }
     bool GetClientRect(HWND hwnd, Rect* rect) override { return inner_.GetClientRect(hwnd, rect); }
     long OleTranslateColor(OLE_COLOR color, HPALETTE palette, COLORREF* result) override {
         return inner_.OleTranslateColor(color, palette, result);

@@ -96,6 +96,10 @@ inline constexpr int OPAQUE = 2;
 
 inline constexpr int PS_SOLID = 0;
 
+// What a clipping region is after a change to it.
+inline constexpr int NULLREGION = 1;
+inline constexpr int SIMPLEREGION = 2;
+
 // Results of OleTranslateColor.
 inline constexpr long S_OK = 0;
 inline constexpr long E_INVALIDARG = static_cast<long>(0x80070057);
@@ -166,6 +170,14 @@ public:
 
     // Regions.
     virtual bool PtInRegion(HRGN region, int x, int y) = 0;
+
+    // Clipping: drawing on a DC changes only pixels inside its clipping
+    // region. IntersectClipRect narrows the region to a rectangle of the
+    // DC's coordinates; SelectClipRgn makes a copy of a region (in device
+    // pixels) the clipping region, or with a null one lets the DC draw
+    // everywhere again. Both answer NULLREGION, SIMPLEREGION or 0 on failure.
+    virtual int IntersectClipRect(HDC hdc, int left, int top, int right, int bottom) = 0;
+    virtual int SelectClipRgn(HDC hdc, HRGN region) = 0;
 
     // Windows.
     virtual bool GetClientRect(HWND hwnd, Rect* rect) = 0;

@@ -121,6 +121,22 @@ private:
     HPALETTE previous_;
 };
 
+// Narrows what a device context draws on to a rectangle; when it goes, the
+// DC draws everywhere again. For DCs that have no clipping of their own.
+class ScopedClipRect {
+public:
+    ScopedClipRect(Gdi& gdi, HDC hdc, const Rect& rect) noexcept : gdi_(gdi), hdc_(hdc) {
+        gdi_.IntersectClipRect(hdc_, rect.left, rect.top, rect.right, rect.bottom);
+    }
+    ~ScopedClipRect() { gdi_.SelectClipRgn(hdc_, HRGN{}); }
+    ScopedClipRect(const ScopedClipRect&) = delete;
+    ScopedClipRect& operator=(const ScopedClipRect&) = delete;
+
+private:
+    Gdi& gdi_;
+    HDC hdc_;
+};
+
 // The device context of a window, or of the screen for a null window,
 // released when it goes. It is borrowed from its window and can only go
 // back there, so it is neither handed over nor exchanged.

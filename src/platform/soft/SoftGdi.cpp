@@ -10,6 +10,7 @@
 
 #include "platform/soft/SoftText.h"
 #include "platform/soft/SystemColors.h"
+#include "platform/soft/TextRunCache.h"
 
 namespace lumora::soft {
 namespace {
@@ -90,6 +91,10 @@ void Fill(SoftBitmap& surface, const Rect& area, std::uint32_t pixel) noexcept {
     if (!IsEmpty(clipped)) FillArea(surface, clipped, pixel);
 }
 
+bool Inside(const Rect& rect, int x, int y) noexcept {
+    return x >= rect.left && x < rect.right && y >= rect.top && y < rect.bottom;
+}
+
 // Monochrome rows are padded to a 16-bit boundary, the leftmost pixel in the
 // top bit of each byte, 1 for white.
 void LoadMonoBits(SoftBitmap& bitmap, const unsigned char* bytes) noexcept {
@@ -116,7 +121,7 @@ ObjectKind SoftGdi::Object::Kind() const noexcept {
     return kinds[payload.index()];
 }
 
-SoftGdi::SoftGdi() {
+SoftGdi::SoftGdi() : textRuns_(std::make_unique<TextRunCache>()) {
     for (std::size_t slot = 0; slot < kRegionSlots; ++slot)
         freeRegions_[slot] = static_cast<std::uint8_t>(kRegionSlots - 1 - slot);
     freeRegionCount_ = kRegionSlots;
@@ -637,7 +642,7 @@ long SoftGdi::OleTranslateColor(OLE_COLOR color, HPALETTE palette, COLORREF* res
 bool SoftGdi::PatBlt(const DeviceContext& dc, COLORREF brushColor, const Rect& area, std::uint8_t rop) {
     SoftBitmap* surface = Surface(dc);
     if (!surface) return true;
-    const Rect clipped = Intersect(area, BoundsOf(*surface));
+    const Rect clipped = Intersect(area, DrawBounds(dc, *surface));
     if (!IsEmpty(clipped)) ApplyRop(*surface, clipped, rop, BrushPattern(dc, *surface, brushColor), nullptr);
     return true;
 }
@@ -684,14 +689,15 @@ bool SoftGdi::SetPixelV(HDC hdc, int x, int y, COLORREF color) {
     SoftBitmap* surface = Surface(*dc);
     if (!surface) return true;
     if (!surface->Contains(x, y)) return false;
-    surface->At(x, y) = NearestPixel(*dc, *surface, color);
+    // A pixel outside the clipping region is left alone, yet counts as set.
+    if (Inside(DrawBounds(*dc, *surface), x, y)) surface->At(x, y) = NearestPixel(*dc, *surface, color);
     return true;
 }
 
 COLORREF SoftGdi::GetPixel(HDC hdc, int x, int y) {
     const DeviceContext* dc = FindDc(hdc);
     const SoftBitmap* surface = dc ? Surface(*dc) : nullptr;
-    if (!surface || !surface->Contains(x, y)) return CLR_INVALID;
+    if (!surface || !Inside(DrawBounds(*dc, *surface), x, y)) return CLR_INVALID;
     const std::uint32_t pixel = surface->At(x, y);
     if (surface->IsMonochrome()) return pixel ? kWhite : 0;
     return pixel & kRgbMask;
@@ -717,7 +723,7 @@ void SoftGdi::DrawLine(const DeviceContext& dc, SoftBitmap& surface, Point from,
     const PenData& pen = std::get<PenData>(Find(dc.pen.value, ObjectKind::Pen)->payload);
     if (pen.style == kPsNull) return;
     const std::uint32_t pixel = ForegroundPixel(dc, surface, pen.color);
-    const Rect bounds = BoundsOf(surface);
+    const Rect bounds = DrawBounds(dc, surface);
     if (pen.width <= 1) {
         // Most lines of the strip are straight across or down: one run of
         // pixels.
@@ -730,11 +736,12 @@ void SoftGdi::DrawLine(const DeviceContext& dc, SoftBitmap& surface, Point from,
     const Long half = pen.width / 2;
     const auto stamp = [&](int x, int y) {
         Fill(surface,
-             Rect{ClampToLong(Wide{x} - half), ClampToLong(Wide{y} - half), ClampToLong(Wide{x} - half + pen.width),
-                  ClampToLong(Wide{y} - half + pen.width)},
+             Intersect(bounds, Rect{ClampToLong(Wide{x} - half), ClampToLong(Wide{y} - half),
+                                    ClampToLong(Wide{x} - half + pen.width), ClampToLong(Wide{y} - half + pen.width)}),
              pixel);
     };
-    const Rect reach{-pen.width, -pen.width, bounds.right + pen.width, bounds.bottom + pen.width};
+    const Rect reach{bounds.left - pen.width, bounds.top - pen.width, bounds.right + pen.width,
+                     bounds.bottom + pen.width};
     VisitLinePixels(from, to, reach, stamp);
     if (from != to) stamp(to.x, to.y);
 }
@@ -783,7 +790,7 @@ bool SoftGdi::BitBlt(HDC dest, int x, int y, int width, int height, HDC source, 
     const Wide dx = Wide{x} - sourceX;
     const Wide dy = Wide{y} - sourceY;
     const Rect visibleSource = Intersect(BlitArea(sourceX, sourceY, width, height), BoundsOf(*sourceSurface));
-    const Rect area = Intersect(Intersect(destArea, BoundsOf(*destSurface)), Offset(visibleSource, dx, dy));
+    const Rect area = Intersect(Intersect(destArea, DrawBounds(*destDc, *destSurface)), Offset(visibleSource, dx, dy));
     if (IsEmpty(area)) return true;
 
     // Copying the source out first makes overlapping blits in one bitmap safe.
@@ -821,12 +828,13 @@ namespace {
 // this, small enough to keep them off the heap.
 struct TextTarget {
     SoftBitmap& surface;
+    Rect bounds;                  // the part of the surface the DC may draw on
     CoverageBlend* blend;         // colour surfaces
     std::uint32_t monoPixel = 0;  // monochrome ones, which have no anti-aliasing
 
     bool Clip(int& x, int& y, CoverageBlock& block) const noexcept {
-        const int left = std::max(x, 0), top = std::max(y, 0);
-        const int right = std::min(x + block.width, surface.width), bottom = std::min(y + block.height, surface.height);
+        const int left = std::max(x, bounds.left), top = std::max(y, bounds.top);
+        const int right = std::min(x + block.width, bounds.right), bottom = std::min(y + block.height, bounds.bottom);
         if (left >= right || top >= bottom) return false;
         block.coverage += (top - y) * block.stride + (left - x);
         block.width = right - left;
@@ -858,21 +866,33 @@ int SoftGdi::DrawTextOn(const DeviceContext& dc, SoftBitmap* surface, const Text
                         unsigned format) {
     const FontData& fontData = std::get<FontData>(Find(dc.font.value, ObjectKind::Font)->payload);
     std::shared_ptr<const RasterFont> systemFont;
-    const RasterFont* font = fontData.font.get();
-    if (!font) {
-        systemFont = SystemFont(FontDpi());
-        font = systemFont.get();
-    }
+    if (!fontData.font) systemFont = SystemFont(FontDpi());
+    const std::shared_ptr<const RasterFont>& font = fontData.font ? fontData.font : systemFont;
 
     // Measuring draws nothing, and text clipped to a rectangle off the
     // surface puts down no pixel; both are still laid out, for the
     // rectangle and the height the call returns.
     const bool clipped = !(format & (DT_CALCRECT | DT_NOCLIP));
-    if (!surface || (format & DT_CALCRECT) || (clipped && IsEmpty(Intersect(*rect, BoundsOf(*surface)))))
+    const Rect bounds = surface ? DrawBounds(dc, *surface) : Rect{};
+    const bool drawing =
+        surface && !(format & DT_CALCRECT) && !IsEmpty(bounds) && !(clipped && IsEmpty(Intersect(*rect, bounds)));
+    // Wide text comes from the runs laid out before, but for an opaque
+    // background, whose cells go down line by line between the letters.
+    std::u16string_view wide;
+    if (text.wide)
+        wide = text.count < 0 ? std::u16string_view(text.wide)
+                              : std::u16string_view(text.wide, static_cast<std::size_t>(text.count));
+    TextRunCache::Run* run = nullptr;
+    if (!wide.empty() && !(drawing && dc.bkMode == OPAQUE)) {
+        run = &textRuns_->Find(font, wide, *rect, format);
+        *rect = run->rect;
+        if (!drawing) return run->height;
+    }
+    if (!drawing)
         return text.wide ? LayoutText(*font, text.wide, text.count, rect, format, nullptr, nullptr)
                          : LayoutText(*font, text.ansi, text.count, rect, format, nullptr, nullptr);
 
-    TextTarget target{*surface, nullptr};
+    TextTarget target{*surface, bounds, nullptr};
     CoveragePlot plot;
     if (surface->IsMonochrome()) {
         target.monoPixel = ForegroundPixel(dc, *surface, dc.textColor);
@@ -886,23 +906,59 @@ int SoftGdi::DrawTextOn(const DeviceContext& dc, SoftBitmap* surface, const Text
         target.blend = textBlend_.get();
         plot = [&target](int x, int y, const CoverageBlock& block) { target.Blend(x, y, block); };
     }
+    if (run) {
+        if (target.blend)
+            run->Blend(*surface, bounds, textBlend_->color(), plot);
+        else
+            run->Plot(plot);
+        return run->height;
+    }
     BackgroundFill background;
     if (dc.bkMode == OPAQUE) {
         const std::uint32_t pixel = NearestPixel(dc, *surface, dc.bkColor);
-        background = [surface, pixel](const Rect& cell) { Fill(*surface, cell, pixel); };
+        background = [surface, pixel, bounds](const Rect& cell) { Fill(*surface, Intersect(cell, bounds), pixel); };
     }
     const BackgroundFill* fill = background ? &background : nullptr;
     return text.wide ? LayoutText(*font, text.wide, text.count, rect, format, &plot, fill)
                      : LayoutText(*font, text.ansi, text.count, rect, format, &plot, fill);
 }
 
-bool SoftGdi::PtInRegion(HRGN region, int x, int y) {
-    const Rect* rect = nullptr;
-    if (IsRegionHandle(region.value)) {
-        if (const RegionSlot* slot = FindRegion(region.value)) rect = &slot->rect;
-    } else if (const Object* object = Find(region.value, ObjectKind::Region)) {
-        rect = &std::get<RegionData>(object->payload).rect;
+Rect SoftGdi::DrawBounds(const DeviceContext& dc, const SoftBitmap& surface) const noexcept {
+    return dc.clip ? Intersect(BoundsOf(surface), *dc.clip) : BoundsOf(surface);
+}
+
+int SoftGdi::IntersectClipRect(HDC hdc, int left, int top, int right, int bottom) {
+    DeviceContext* dc = FindDc(hdc);
+    if (!dc) return 0;
+    const Rect rect{std::min(left, right), std::min(top, bottom), std::max(left, right), std::max(top, bottom)};
+    dc->clip = dc->clip ? Intersect(*dc->clip, rect) : rect;
+    return IsEmpty(*dc->clip) ? NULLREGION : SIMPLEREGION;
+}
+
+int SoftGdi::SelectClipRgn(HDC hdc, HRGN region) {
+    DeviceContext* dc = FindDc(hdc);
+    if (!dc) return 0;
+    if (!region) {
+        dc->clip.reset();
+        return SIMPLEREGION;
     }
+    const Rect* rect = RegionRect(region);
+    if (!rect) return 0;
+    dc->clip = *rect;
+    return IsEmpty(*rect) ? NULLREGION : SIMPLEREGION;
+}
+
+const Rect* SoftGdi::RegionRect(HRGN region) noexcept {
+    if (IsRegionHandle(region.value)) {
+        const RegionSlot* slot = FindRegion(region.value);
+        return slot ? &slot->rect : nullptr;
+    }
+    const Object* object = Find(region.value, ObjectKind::Region);
+    return object ? &std::get<RegionData>(object->payload).rect : nullptr;
+}
+
+bool SoftGdi::PtInRegion(HRGN region, int x, int y) {
+    const Rect* rect = RegionRect(region);
     return rect && x >= rect->left && x < rect->right && y >= rect->top && y < rect->bottom;
 }
 
@@ -952,6 +1008,7 @@ bool SoftGdi::DrawIcon(HDC hdc, int x, int y, HICON icon) {
     SoftBitmap* surface = Surface(*dc);
     if (!surface) return true;
     const IconData& data = std::get<IconData>(object->payload);
+    const Rect bounds = DrawBounds(*dc, *surface);
     // The icon is stretched to the system size by picking the nearest source
     // pixel, then combined as the system does: the mask keeps the
     // destination (AND), the colour is laid over it (XOR).
@@ -960,7 +1017,7 @@ bool SoftGdi::DrawIcon(HDC hdc, int x, int y, HICON icon) {
         for (int column = 0; column < kSystemIconSize; ++column) {
             const int targetX = x + column;
             const int targetY = y + row;
-            if (!surface->Contains(targetX, targetY)) continue;
+            if (!Inside(bounds, targetX, targetY)) continue;
             const int sourceX = column * data.color.width / kSystemIconSize;
             const bool transparent = data.mask.At(sourceX, sourceY) != 0;
             const COLORREF color = data.color.At(sourceX, sourceY);

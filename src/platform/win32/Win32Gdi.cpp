@@ -191,6 +191,12 @@ bool Win32Gdi::DestroyIcon(HICON icon) { return ::DestroyIcon(ToRaw<::HICON>(ico
 
 bool Win32Gdi::PtInRegion(HRGN region, int x, int y) { return ::PtInRegion(ToRaw<::HRGN>(region), x, y) != FALSE; }
 
+int Win32Gdi::IntersectClipRect(HDC hdc, int left, int top, int right, int bottom) {
+    return ::IntersectClipRect(ToRaw<::HDC>(hdc), left, top, right, bottom);
+}
+
+int Win32Gdi::SelectClipRgn(HDC hdc, HRGN region) { return ::SelectClipRgn(ToRaw<::HDC>(hdc), ToRaw<::HRGN>(region)); }
+
 bool Win32Gdi::GetClientRect(HWND hwnd, Rect* rect) {
     ::RECT raw{};
     if (!rect || !::GetClientRect(ToRaw<::HWND>(hwnd), &raw)) return false;

@@ -58,6 +58,8 @@ public:
     bool DestroyIcon(HICON icon) override;
 
     bool PtInRegion(HRGN region, int x, int y) override;
+    int IntersectClipRect(HDC hdc, int left, int top, int right, int bottom) override;
+    int SelectClipRgn(HDC hdc, HRGN region) override;
     bool GetClientRect(HWND hwnd, Rect* rect) override;
     long OleTranslateColor(OLE_COLOR color, HPALETTE palette, COLORREF* result) override;
 };

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <set>
 #include <utility>
 #include <vector>
@@ -601,6 +602,65 @@ TEST(SoftGdiText, TextUsesTheDcColoursModeAndFont) {
     EXPECT_GT(large.bottom, small.bottom);
     EXPECT_GT(large.right, small.right);
     gdi.DeleteObject(gdi.SelectObject(transparent.dc, old));
+}
+
+// Every drawing call on a clipped DC puts down inside the clip exactly what
+// it puts down without one, and nothing outside it.
+TEST(SoftGdiClip, DrawingStaysInsideTheClipAndMatchesUnclippedDrawingThere) {
+    SoftGdi gdi;
+    Canvas source(gdi, 30, 20, false, kGrey);
+    source.Paint(Rect{5, 5, 25, 15}, kInk);
+    const std::vector<std::function<void(Canvas&)>> draws = {
+        [](Canvas& c) {
+            c.Paint(Rect{0, 0, 30, 20}, kInk);
+        },
+        [](Canvas& c) {
+            const HBRUSH brush = c.gdi.CreateSolidBrush(kInk);
+            c.gdi.FrameRect(c.dc, Rect{2, 2, 28, 18}, brush);
+            c.gdi.DeleteObject(brush);
+        },
+        [](Canvas& c) {
+            c.Line(Point{0, 3}, Point{29, 17}, kInk);
+        },
+        [](Canvas& c) {
+            const HPEN pen = c.gdi.CreatePen(PS_SOLID, 3, kInk);
+            const HPEN old = c.gdi.SelectObject(c.dc, pen);
+            c.gdi.MoveToEx(c.dc, 0, 10, nullptr);
+            c.gdi.LineTo(c.dc, 29, 12);
+            c.gdi.DeleteObject(c.gdi.SelectObject(c.dc, old));
+        },
+        [](Canvas& c) {
+            for (int x = 0; x < 30; ++x) c.gdi.SetPixelV(c.dc, x, 9, kInk);
+        },
+        [&](Canvas& c) { c.gdi.BitBlt(c.dc, 0, 0, 30, 20, source.dc, 0, 0, SRCINVERT); },
+        [](Canvas& c) {
+            c.gdi.SetTextColor(c.dc, RGB(0, 0, 255));
+            Rect box{0, 0, 30, 20};
+            c.gdi.DrawTextA(c.dc, "WWW", -1, &box, DT_SINGLELINE | DT_NOPREFIX);
+        },
+    };
+    const Rect clip{6, 4, 17, 13};
+    for (std::size_t i = 0; i < draws.size(); ++i) {
+        Canvas clipped(gdi, 30, 20, false), whole(gdi, 30, 20, false);
+        EXPECT_EQ(gdi.IntersectClipRect(clipped.dc, 40, 13, clip.left, clip.top), SIMPLEREGION);
+        EXPECT_EQ(gdi.IntersectClipRect(clipped.dc, clip.left, clip.top, clip.right, clip.bottom), SIMPLEREGION);
+        draws[i](clipped);
+        draws[i](whole);
+        EXPECT_EQ(clipped.At(clip.right, clip.top), CLR_INVALID) << "GetPixel answers only inside the clip";
+        gdi.SelectClipRgn(clipped.dc, HRGN{});
+        for (int y = 0; y < 20; ++y) {
+            for (int x = 0; x < 30; ++x) {
+                const bool inside = x >= clip.left && x < clip.right && y >= clip.top && y < clip.bottom;
+                ASSERT_EQ(clipped.At(x, y), inside ? whole.At(x, y) : kWhite)
+                    << "draw " << i << " at " << x << "," << y;
+            }
+        }
+    }
+    Canvas canvas(gdi, 10, 10, false);
+    EXPECT_EQ(gdi.IntersectClipRect(canvas.dc, 2, 2, 4, 4), SIMPLEREGION);
+    EXPECT_EQ(gdi.IntersectClipRect(canvas.dc, 5, 5, 8, 8), NULLREGION) << "clips only ever narrow";
+    canvas.Paint(Rect{0, 0, 10, 10}, kInk);
+    EXPECT_TRUE(canvas.Where(kInk).empty());
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 namespace lumora::soft {
 
 class RasterFont;
+class TextRunCache;
 
 // The kinds of drawing objects the surface keeps count of.
 enum class ObjectKind { DC, Bitmap, Brush, Pen, Region, Palette, Font, Icon };
@@ -80,6 +81,8 @@ public:
     bool DestroyIcon(HICON icon) override;
 
     bool PtInRegion(HRGN region, int x, int y) override;
+    int IntersectClipRect(HDC hdc, int left, int top, int right, int bottom) override;
+    int SelectClipRgn(HDC hdc, HRGN region) override;
     bool GetClientRect(HWND hwnd, Rect* rect) override;
     long OleTranslateColor(OLE_COLOR color, HPALETTE palette, COLORREF* result) override;
 
@@ -171,6 +174,8 @@ private:
         COLORREF textColor = 0;
         int bkMode = OPAQUE;
         Point position;
+        // The clipping region, a rectangle; none draws everywhere.
+        std::optional<Rect> clip;
     };
 
     // A window's pixels are made when a DC first draws on it, so a host
@@ -209,6 +214,11 @@ private:
     // for a device that reports none, since a font needs some size.
     int FontDpi() const noexcept;
     SoftBitmap* Surface(const DeviceContext& dc);
+    // Where drawing on the DC may change pixels: its surface, within its
+    // clipping region.
+    Rect DrawBounds(const DeviceContext& dc, const SoftBitmap& surface) const noexcept;
+    // A region's rectangle, or null for an unknown region.
+    const Rect* RegionRect(HRGN region) noexcept;
 
     // The pixel a colour of a DC's pen, brush or text puts on a surface. On a
     // monochrome one, a colour that is neither black nor white takes the
@@ -271,6 +281,8 @@ private:
     // The blend of the last text colour drawn, set up again only when the
     // colour changes.
     std::unique_ptr<CoverageBlend> textBlend_;
+    // Captions laid out before, drawn again without a new layout.
+    std::unique_ptr<TextRunCache> textRuns_;
 };
 
 }  // namespace lumora::soft
