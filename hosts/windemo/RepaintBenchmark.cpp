@@ -202,10 +202,18 @@ void HandlePendingMessages() {
     }
 }
 
+struct HostedTimes {
+    double repaint = -1;
+    double move = -1;
+    double still = -1;
+};
+
 // The strip in-place active in the system's container window: each repaint
-// draws the image and shows it on the window at once, as a click does.
-double TimeHostedStrip(ControlLibrary& library, const lumora::windemo::AtlContainer& atl, int count,
-                       const Settings& settings) {
+// draws the image and shows it on the window at once, as a click does. Then
+// the pointer, over the strip, goes back and forth between columns 1 and 2:
+// each move draws and shows only the two columns whose look changed.
+HostedTimes TimeHostedStrip(ControlLibrary& library, const lumora::windemo::AtlContainer& atl, int count,
+                            const Settings& settings) {
     StripWindow window(count, atl.WindowClass(), 0);
     ScopedComPtr<_LumoraListControl> strip;
     HRESULT hr = window.child() ? library.Create(strip.Receive()) : E_FAIL;
@@ -213,13 +221,36 @@ double TimeHostedStrip(ControlLibrary& library, const lumora::windemo::AtlContai
     if (SUCCEEDED(hr)) hr = atl.AttachControl(strip.get(), window.child());
     if (FAILED(hr)) {
         std::fprintf(stderr, "cannot host the strip with %d columns: 0x%08lX\n", count, static_cast<long>(hr));
-        return -1;
+        return {};
     }
     HandlePendingMessages();
-    const double time = MedianMicroseconds(settings, [&] { strip->DrawTab(); });
+    HostedTimes times;
+    times.repaint = MedianMicroseconds(settings, [&] { strip->DrawTab(); });
+    ScopedComPtr<IOleWindow> inPlace;
+    ::HWND stripWindow = nullptr;
+    if (SUCCEEDED(strip->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(inPlace.Receive()))) &&
+        SUCCEEDED(inPlace->GetWindow(&stripWindow))) {
+        // The control asks the system whether the pointer is still over it.
+        POINT over{kColumnWidth / 2, kStripHeight / 2};
+        ::ClientToScreen(stripWindow, &over);
+        ::SetCursorPos(over.x, over.y);
+        int column = 0;
+        times.move = MedianMicroseconds(settings, [&] {
+            column = 1 - column;
+            const int x = column * kColumnWidth + kColumnWidth / 2;
+            ::SendMessageW(stripWindow, WM_MOUSEMOVE, 0, MAKELPARAM(x, kStripHeight / 2));
+        });
+        // The same moves inside column 1 change no look and draw nothing:
+        // what is left is what every move costs, asking the system where
+        // the pointer is.
+        times.still = MedianMicroseconds(settings, [&] {
+            column = 1 - column;
+            ::SendMessageW(stripWindow, WM_MOUSEMOVE, 0, MAKELPARAM(10 + 20 * column, kStripHeight / 2));
+        });
+    }
     // The container window lets the control go when it is destroyed.
     strip.Reset();
-    return time;
+    return times;
 }
 
 // The system's header control with the same columns, in a shown top-level
@@ -344,16 +375,17 @@ int wmain(int count, wchar_t** words) {
         std::wstring reason;
         const bool hosting = atl.Load(&reason);
         if (!hosting) std::fprintf(stderr, "the hosted strip is not timed: %ls\n", reason.c_str());
-        std::printf("%8s %12s %16s %7s %12s %16s %7s\n", "columns", "strip mem", "SysHeader32 mem", "ratio",
-                    "strip win", "SysHeader32 win", "ratio");
+        std::printf("%8s %12s %16s %7s %12s %16s %7s %12s %10s %14s\n", "columns", "strip mem", "SysHeader32 mem",
+                    "ratio", "strip win", "SysHeader32 win", "ratio", "move win", "move/win", "in column win");
         for (const int columns : kColumnCounts) {
             const double strip = TimeStrip(library, columns, settings);
-            const double hosted = hosting ? TimeHostedStrip(library, atl, columns, settings) : -1;
+            const HostedTimes hosted = hosting ? TimeHostedStrip(library, atl, columns, settings) : HostedTimes{};
             const HeaderTimes system = TimeSystemHeader(columns, settings);
-            if (strip <= 0 || hosted <= 0 || system.memory <= 0 || system.window <= 0) result = 1;
-            std::printf("%8d %12.1f %16.1f %7.2f %12.1f %16.1f %7.2f\n", columns, strip, system.memory,
-                        strip > 0 ? system.memory / strip : 0.0, hosted, system.window,
-                        hosted > 0 ? system.window / hosted : 0.0);
+            if (strip <= 0 || hosted.repaint <= 0 || system.memory <= 0 || system.window <= 0) result = 1;
+            std::printf("%8d %12.1f %16.1f %7.2f %12.1f %16.1f %7.2f %12.1f %10.2f %14.1f\n", columns, strip,
+                        system.memory, strip > 0 ? system.memory / strip : 0.0, hosted.repaint, system.window,
+                        hosted.repaint > 0 ? system.window / hosted.repaint : 0.0, hosted.move,
+                        hosted.repaint > 0 ? hosted.move / hosted.repaint : 0.0, hosted.still);
             std::fflush(stdout);
         }
     }

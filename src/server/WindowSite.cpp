@@ -168,7 +168,11 @@ void WindowSite::Refresh() {
 
 void WindowSite::RefreshRect(const Rect& rect) {
     if (!window_) return;
-    const ::RECT area{rect.left, rect.top, rect.right, rect.bottom};
+    // The control's pixels on the window's; a scaled line may reach a
+    // device pixel past its column, which the window shows too.
+    const Rect device = Scale().Area(rect);
+    const int margin = Scale().IsIdentity() ? 0 : 1;
+    const ::RECT area{device.left - margin, device.top - margin, device.right + margin, device.bottom + margin};
     ::InvalidateRect(window_, &area, FALSE);
     ::UpdateWindow(window_);
     Announce(batchDepth_ > 0);
