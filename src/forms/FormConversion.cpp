@@ -161,6 +161,9 @@ std::string ReadForm(const std::filesystem::path& file) {
     std::string bytes = ReadFormFileBytes(file, error);
     if (!error) return bytes;
     if (error == std::errc::no_such_file_or_directory) throw FormFileError(NotAFormMessage(file, "no file"));
+    // Windows refuses to open a directory ("access denied") before anyone
+    // can see that it is one.
+    if (IsDirectory(file)) throw FormFileError(NotAFormMessage(file, "a directory"));
     if (error == soft::NotARegularFile())
         throw FormFileError(NotAFormMessage(file, IsDirectory(file) ? "a directory" : "a pipe or a device"));
     throw FormFileError(Named(file, "cannot be read: " + error.message()));

@@ -192,16 +192,27 @@ def main(argv):
             else:
                 print(f"FAIL {form.name}: the demo saved a stream that shows otherwise:\n{shown[0]}\n---\n{shown[1]}")
                 failures += 1
-        # A file that is no form: the demo says what it found and exits 1.
-        picture = work / "strip.png"
-        picture.write_bytes(b"\x89PNG\r\n\x1a\n" + bytes(32))
-        done = run([loader, demo, "--form", windows_path(loader, picture), "--screenshot",
-                    windows_path(loader, work / "none.bmp")])
-        message = (done.stdout + done.stderr).strip()
-        print(f"wrong file: exit {done.returncode}: {message}")
-        if done.returncode != 1 or "found a PNG image" not in message or "0x" in message:
-            print("FAIL the demo does not name a PNG image given as a form")
-            failures += 1
+        # Files that are no form: the demo says what it found, in the tool's
+        # words, and exits 1.
+        wrong = {
+            "strip.png": ("a PNG image", b"\x89PNG\r\n\x1a\n" + bytes(32)),
+            "empty.lumora": ("an empty file", b""),
+            "newer.lumora": ("a form stream of version 7", b"LFST\x07\x00\x00\x00"),
+            "folder.json": ("a directory", None),
+        }
+        for name, (found, content) in wrong.items():
+            path = work / name
+            if content is None:
+                path.mkdir(exist_ok=True)
+            else:
+                path.write_bytes(content)
+            done = run([loader, demo, "--form", windows_path(loader, path), "--screenshot",
+                        windows_path(loader, work / "none.bmp")])
+            message = (done.stdout + done.stderr).strip()
+            print(f"wrong file: exit {done.returncode}: {message}")
+            if done.returncode != 1 or f"found {found};" not in message or "0x" in message:
+                print(f"FAIL the demo does not say it found {found}")
+                failures += 1
     finally:
         run([loader, "regsvr32", "/u", "/s", control])
     print(f"demo forms: {failures} failures")
