@@ -117,7 +117,7 @@ bool DemoWindow::Create(HINSTANCE instance, std::wstring* error) {
         *error = L"Das Hauptfenster l\u00E4sst sich nicht erzeugen (Fehler " + std::to_wstring(reason) + L").";
         // Wine answers so when the prefix's desktop was started by a program
         // without a display (winepath, regsvr32 over ssh) and still runs.
-        if (reason == ERROR_TLW_WITH_WSCHILD)
+        if (reason == ERROR_INVALID_WINDOW_HANDLE || reason == ERROR_TLW_WITH_WSCHILD)
             *error += L" Wahrscheinlich l\u00E4uft Wines Desktop in diesem Pr\u00E4fix ohne Anzeige: "
                       L"beenden Sie ihn mit \"wineserver -k\" und starten Sie das Programm erneut.";
         return false;
