@@ -883,7 +883,7 @@ int SoftGdi::DrawTextOn(const DeviceContext& dc, SoftBitmap* surface, const Text
         wide = text.count < 0 ? std::u16string_view(text.wide)
                               : std::u16string_view(text.wide, static_cast<std::size_t>(text.count));
     TextRunCache::Run* run = nullptr;
-    if (!wide.empty() && !(drawing && dc.bkMode == OPAQUE)) {
+    if (!wide.empty() && wide.size() <= TextRunCache::kMaxText && !(drawing && dc.bkMode == OPAQUE)) {
         run = &textRuns_->Find(font, wide, *rect, format);
         *rect = run->rect;
         if (!drawing) return run->height;

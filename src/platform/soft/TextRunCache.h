@@ -24,6 +24,10 @@ namespace lumora::soft {
 // goes to a later layer.
 class TextRunCache {
 public:
+    // The longest text kept as a run. Glyphs are put into layers by
+    // comparing each with those before it, which only short texts such as
+    // captions can afford; longer ones are laid out each time they are drawn.
+    static constexpr std::size_t kMaxText = 256;
     // A layout's result: what DrawText returns and leaves in the rectangle,
     // and the text's coverage.
     struct Run {
