@@ -20,6 +20,13 @@ void SetChild(VARIANT* result, LONG id) {
 
 }  // namespace
 
+String SpokenAccessKey(LumoraListControl& strip, Long column) {
+    String key = mXPWells::ExtractAccessKey(strip.get_RowCaption(column));
+    if (key.empty()) return key;
+    ::CharUpperBuffW(reinterpret_cast<LPWSTR>(key.data()), static_cast<DWORD>(key.size()));
+    return u"Alt+" + key;
+}
+
 HRESULT STDMETHODCALLTYPE StripAccessible::QueryInterface(REFIID riid, void** object) {
     if (!object) return E_POINTER;
     if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, __uuidof(IAccessible))) {
@@ -165,11 +172,7 @@ HRESULT STDMETHODCALLTYPE StripAccessible::get_accKeyboardShortcut(VARIANT child
     if (!shortcut) return E_POINTER;
     *shortcut = nullptr;
     return WithColumn(child, [&](LumoraListControl& strip, Long column) {
-        if (column == CHILDID_SELF) return S_FALSE;
-        String key = mXPWells::ExtractAccessKey(strip.get_RowCaption(column));
-        if (key.empty()) return S_FALSE;
-        ::CharUpperBuffW(reinterpret_cast<LPWSTR>(key.data()), static_cast<DWORD>(key.size()));
-        return ReturnText(u"Alt+" + key, shortcut);
+        return column == CHILDID_SELF ? S_FALSE : ReturnText(SpokenAccessKey(strip, column), shortcut);
     });
 }
 

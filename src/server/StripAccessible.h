@@ -24,6 +24,10 @@ public:
     virtual const DeviceScale& ScreenScale() const noexcept = 0;
 };
 
+// A column's access key as assistive technology says it, "Alt+N", or empty
+// for a caption without one.
+String SpokenAccessKey(LumoraListControl& strip, Long column);
+
 // The strip as assistive technology sees it: a list whose children are the
 // column headers, as simple elements with child ids 1 .. NumberOfRows. A
 // client may hold the object longer than the window lives; once the window

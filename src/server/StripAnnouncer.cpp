@@ -5,10 +5,12 @@
 #include <utility>
 
 #include "StripAccessible.h"
+#include "StripAutomation.h"
 
 namespace lumora::server {
 
-void StripAnnouncer::Announce(::HWND window, LumoraListControl& strip, bool pressedOnly) {
+void StripAnnouncer::Announce(::HWND window, LumoraListControl& strip, bool pressedOnly,
+                              StripAutomation* automation) {
     const Long count = strip.get_NumberOfRows();
     const Long pressedColumn = strip.get_SelectedRow();
     std::vector<Shown> now(static_cast<std::size_t>(count));
@@ -36,16 +38,24 @@ void StripAnnouncer::Announce(::HWND window, LumoraListControl& strip, bool pres
         const std::size_t i = static_cast<std::size_t>(column - 1);
         const Shown was = i < columns_.size() ? columns_[i] : Shown{};
         const Shown& is = now[i];
-        if (was.name != is.name) ::NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, window, OBJID_CLIENT, column);
+        if (was.name != is.name) {
+            ::NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, window, OBJID_CLIENT, column);
+            if (automation) automation->NameChanged(column, was.name, is.name);
+        }
         if (was.pressed != is.pressed) ::NotifyWinEvent(EVENT_OBJECT_STATECHANGE, window, OBJID_CLIENT, column);
-        if (was.description != is.description)
+        if (was.description != is.description) {
             ::NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, window, OBJID_CLIENT, column);
+            if (automation) automation->SortChanged(column, was.description, is.description);
+        }
     }
     if (static_cast<std::size_t>(count) != columns_.size())
         ::NotifyWinEvent(EVENT_OBJECT_REORDER, window, OBJID_CLIENT, CHILDID_SELF);
     columns_ = std::move(now);
     if (pressedOnly) return;
-    if (focused != focused_ && focused >= 1) ::NotifyWinEvent(EVENT_OBJECT_FOCUS, window, OBJID_CLIENT, focused);
+    if (focused != focused_ && focused >= 1) {
+        ::NotifyWinEvent(EVENT_OBJECT_FOCUS, window, OBJID_CLIENT, focused);
+        if (automation) automation->FocusMoved(focused);
+    }
     focused_ = focused;
 }
 

@@ -146,6 +146,12 @@ void WindowSite::DestroyChildWindow() noexcept {
     // Clients may hold the accessible object longer; it answers no more.
     if (accessible_) accessible_->Disconnect();
     accessible_.Reset();
+    if (automation_) {
+        // Tells UI Automation the window's elements are gone.
+        if (const auto forget = AutomationCalls::System().returnRawElementProvider) forget(closing, 0, 0, nullptr);
+        automation_->Disconnect();
+        automation_.Reset();
+    }
     announcer_.Forget();
     ::DestroyWindow(closing);
     if (--liveWindows == 0) ::UnregisterClassW(kWindowClass, WindowInstance());
@@ -185,7 +191,7 @@ WindowSite::ChangeBatch::~ChangeBatch() {
 void WindowSite::Announce(bool pressedOnly) noexcept {
     if (!window_ || !Control()) return;
     try {
-        announcer_.Announce(window_, *Control(), pressedOnly);
+        announcer_.Announce(window_, *Control(), pressedOnly, automation_.get());
     } catch (const RuntimeError&) {
         // A strip that cannot be read now is announced at its next change.
     } catch (const std::bad_alloc&) {
@@ -202,6 +208,14 @@ LRESULT WindowSite::AnswerAccessibility(WPARAM flags) {
     if (!accessible_) *accessible_.Receive() = new (std::nothrow) StripAccessible(*this);
     if (!accessible_) return 0;
     return ::LresultFromObject(__uuidof(IAccessible), flags, accessible_.get());
+}
+
+LRESULT WindowSite::AnswerAutomation(WPARAM wParam, LPARAM lParam) {
+    const AutomationCalls& calls = AutomationCalls::System();
+    if (!calls.returnRawElementProvider) return ::DefWindowProcW(window_, WM_GETOBJECT, wParam, lParam);
+    if (!automation_) *automation_.Receive() = new (std::nothrow) StripAutomation(*this, calls);
+    if (!automation_) return 0;
+    return calls.returnRawElementProvider(window_, wParam, lParam, automation_.get());
 }
 
 void WindowSite::put_AccessKeys(const String& keys) {
@@ -281,6 +295,8 @@ LRESULT WindowSite::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             // Only the client area is the strip's; the system answers for
             // the window's frame and everything else.
             if (static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT)) return AnswerAccessibility(wParam);
+            if (static_cast<DWORD>(lParam) == static_cast<DWORD>(automation::kRootObjectId))
+                return AnswerAutomation(wParam, lParam);
             return ::DefWindowProcW(window_, message, wParam, lParam);
         case WM_GETDLGCODE:
             // Arrows and Space move and press columns. Enter and Escape stay

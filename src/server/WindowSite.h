@@ -3,6 +3,7 @@
 
 #include "StripAccessible.h"
 #include "StripAnnouncer.h"
+#include "StripAutomation.h"
 #include "WindowlessSite.h"
 #include "WindowsHeaders.h"
 #include "platform/win32/ScopedComPtr.h"
@@ -79,6 +80,9 @@ private:
     void Announce(bool pressedOnly) noexcept;
     // The strip's accessible object for WM_GETOBJECT, made at the first ask.
     LRESULT AnswerAccessibility(WPARAM flags);
+    // The strip's UI Automation root for WM_GETOBJECT, made at the first
+    // ask; the system's answer when it has no UI Automation.
+    LRESULT AnswerAutomation(WPARAM wParam, LPARAM lParam);
 
     void RequestHeight(int pixels) override;
     // IPointer, on the real window.
@@ -115,6 +119,7 @@ private:
     // stays hidden for the mouse.
     bool focusForPointer_ = false;
     win32::ScopedComPtr<StripAccessible> accessible_;
+    win32::ScopedComPtr<StripAutomation> automation_;
     StripAnnouncer announcer_;
     int batchDepth_ = 0;
 };

@@ -17,6 +17,13 @@ public:
     ScopedComPtr(const ScopedComPtr&) = delete;
     ScopedComPtr& operator=(const ScopedComPtr&) = delete;
     ScopedComPtr(ScopedComPtr&& other) noexcept : object_(std::exchange(other.object_, nullptr)) {}
+    ScopedComPtr& operator=(ScopedComPtr&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            object_ = std::exchange(other.object_, nullptr);
+        }
+        return *this;
+    }
 
     T* get() const noexcept { return object_; }
     T* operator->() const noexcept { return object_; }
