@@ -81,6 +81,60 @@ const AutomationCalls& AutomationCalls::System() {
 
 // The strip's element.
 
+template <typename Body>
+HRESULT StripAutomation::OnWindowThread(Body&& body) {
+    DWORD process = 0;
+    const DWORD thread = ::GetWindowThreadProcessId(window_, &process);
+    if (thread == ::GetCurrentThreadId()) return body();
+    // A window handle reused by another program's window is not asked.
+    if (thread == 0 || process != ::GetCurrentProcessId()) return kElementNotAvailable;
+    HRESULT result = kElementNotAvailable;
+    std::function<void()> call = [&] { result = body(); };
+    try {
+        const std::lock_guard<std::mutex> lock(waitingLock_);
+        waiting_.push_back(&call);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    // Returns once the window's thread ran the waiting calls, or at once
+    // when the window went; then a call still waiting never ran.
+    ::SendMessageW(window_, kRunClientCallsMessage, 0, 0);
+    const std::lock_guard<std::mutex> lock(waitingLock_);
+    for (auto waiting = waiting_.begin(); waiting != waiting_.end(); ++waiting) {
+        if (*waiting != &call) continue;
+        waiting_.erase(waiting);
+        return kElementNotAvailable;
+    }
+    return result;
+}
+
+void StripAutomation::RunClientCalls() {
+    for (;;) {
+        std::function<void()>* call = nullptr;
+        {
+            const std::lock_guard<std::mutex> lock(waitingLock_);
+            if (waiting_.empty()) return;
+            call = waiting_.front();
+            waiting_.erase(waiting_.begin());
+        }
+        (*call)();
+    }
+}
+
+template <typename Body>
+HRESULT StripAutomation::WithStrip(Body&& body) {
+    return OnWindowThread([&]() noexcept -> HRESULT {
+        if (!strip_ || !strip_->Strip()) return kElementNotAvailable;
+        try {
+            return body(*strip_, *strip_->Strip());
+        } catch (const RuntimeError&) {
+            return E_FAIL;
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
+    });
+}
+
 HRESULT STDMETHODCALLTYPE StripAutomation::QueryInterface(REFIID riid, void** object) {
     if (!object) return E_POINTER;
     *object = nullptr;
@@ -106,72 +160,76 @@ ColumnAutomation* StripAutomation::MakeColumn(Long column) { return new (std::no
 
 HRESULT STDMETHODCALLTYPE StripAutomation::get_ProviderOptions(ProviderOptions* options) {
     if (!options) return E_POINTER;
-    *options = static_cast<ProviderOptions>(ProviderOptions_ServerSideProvider | ProviderOptions_UseComThreading);
+    // The elements bring their calls to the window's thread themselves.
+    *options = ProviderOptions_ServerSideProvider;
     return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE StripAutomation::GetPatternProvider(PATTERNID, IUnknown** provider) {
     if (!provider) return E_POINTER;
     *provider = nullptr;
-    return strip_ ? S_OK : kElementNotAvailable;
+    return WithStrip([](IAccessibleStrip&, LumoraListControl&) { return S_OK; });
 }
 
 HRESULT STDMETHODCALLTYPE StripAutomation::GetPropertyValue(PROPERTYID property, VARIANT* value) {
     if (!value) return E_POINTER;
     ::VariantInit(value);
-    if (!strip_ || !strip_->Strip()) return kElementNotAvailable;
     // The window's provider answers the rest: name, place, class, enabled.
-    switch (property) {
-        case kControlTypeProperty:
-            SetNumber(value, kHeaderControlType);
-            break;
-        case kOrientationProperty:
-            SetNumber(value, kHorizontalOrientation);
-            break;
-        case kIsKeyboardFocusableProperty:
-            SetFlag(value, true);
-            break;
-        case kHasKeyboardFocusProperty:
-            // While the strip has the focus, a column holds it.
-            SetFlag(value, KeyboardOnStrip(*strip_) && strip_->Strip()->FocusedRow() < 1);
-            break;
-        default:
-            break;
-    }
-    return S_OK;
+    return WithStrip([&](IAccessibleStrip& strip, LumoraListControl& control) {
+        switch (property) {
+            case kControlTypeProperty:
+                SetNumber(value, kHeaderControlType);
+                break;
+            case kOrientationProperty:
+                SetNumber(value, kHorizontalOrientation);
+                break;
+            case kIsKeyboardFocusableProperty:
+                SetFlag(value, true);
+                break;
+            case kHasKeyboardFocusProperty:
+                // While the strip has the focus, a column holds it.
+                SetFlag(value, KeyboardOnStrip(strip) && control.FocusedRow() < 1);
+                break;
+            default:
+                break;
+        }
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE StripAutomation::get_HostRawElementProvider(IRawElementProviderSimple** host) {
     if (!host) return E_POINTER;
     *host = nullptr;
-    if (!strip_) return kElementNotAvailable;
-    return calls_.hostProviderFromHwnd ? calls_.hostProviderFromHwnd(strip_->Window(), host) : S_OK;
+    return WithStrip([&](IAccessibleStrip& strip, LumoraListControl&) {
+        return calls_.hostProviderFromHwnd ? calls_.hostProviderFromHwnd(strip.Window(), host) : S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE StripAutomation::Navigate(NavigateDirection direction, IRawElementProviderFragment** reached) {
     if (!reached) return E_POINTER;
     *reached = nullptr;
-    if (!strip_ || !strip_->Strip()) return kElementNotAvailable;
     // The window's provider knows the parent and the siblings.
-    const Long count = strip_->Strip()->get_NumberOfRows();
-    if (count < 1) return S_OK;
-    if (direction == NavigateDirection_FirstChild) return Answer(MakeColumn(1), reached);
-    if (direction == NavigateDirection_LastChild) return Answer(MakeColumn(count), reached);
-    return S_OK;
+    return WithStrip([&](IAccessibleStrip&, LumoraListControl& control) {
+        const Long count = control.get_NumberOfRows();
+        if (count < 1) return S_OK;
+        if (direction == NavigateDirection_FirstChild) return Answer(MakeColumn(1), reached);
+        if (direction == NavigateDirection_LastChild) return Answer(MakeColumn(count), reached);
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE StripAutomation::GetRuntimeId(SAFEARRAY** id) {
     if (!id) return E_POINTER;
     // The window's provider gives the root its identity.
     *id = nullptr;
-    return strip_ ? S_OK : kElementNotAvailable;
+    return WithStrip([](IAccessibleStrip&, LumoraListControl&) { return S_OK; });
 }
 
 HRESULT STDMETHODCALLTYPE StripAutomation::get_BoundingRectangle(UiaRect* rect) {
     if (!rect) return E_POINTER;
     // Empty: the window's own place is the strip's.
     *rect = UiaRect{};
-    return strip_ ? S_OK : kElementNotAvailable;
+    return WithStrip([](IAccessibleStrip&, LumoraListControl&) { return S_OK; });
 }
 
 HRESULT STDMETHODCALLTYPE StripAutomation::GetEmbeddedFragmentRoots(SAFEARRAY** roots) {
@@ -181,9 +239,10 @@ HRESULT STDMETHODCALLTYPE StripAutomation::GetEmbeddedFragmentRoots(SAFEARRAY** 
 }
 
 HRESULT STDMETHODCALLTYPE StripAutomation::SetFocus() {
-    if (!strip_) return kElementNotAvailable;
-    ::SetFocus(strip_->Window());
-    return S_OK;
+    return WithStrip([](IAccessibleStrip& strip, LumoraListControl&) {
+        ::SetFocus(strip.Window());
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE StripAutomation::get_FragmentRoot(IRawElementProviderFragmentRoot** root) {
@@ -197,28 +256,29 @@ HRESULT STDMETHODCALLTYPE StripAutomation::ElementProviderFromPoint(double x, do
                                                                     IRawElementProviderFragment** found) {
     if (!found) return E_POINTER;
     *found = nullptr;
-    if (!strip_ || !strip_->Strip()) return kElementNotAvailable;
-    LumoraListControl& control = *strip_->Strip();
-    const ::POINT point{static_cast<LONG>(x), static_cast<LONG>(y)};
-    // Columns that overlap are found as the mouse finds them: the last.
-    Long hit = 0;
-    for (Long column = 1; column <= control.get_NumberOfRows(); ++column) {
-        ::RECT place{};
-        if (ColumnOnScreen(*strip_, control, column, place) && ::PtInRect(&place, point)) hit = column;
-    }
-    if (hit >= 1) return Answer(MakeColumn(hit), found);
-    *found = this;
-    AddRef();
-    return S_OK;
+    return WithStrip([&](IAccessibleStrip& strip, LumoraListControl& control) {
+        const ::POINT point{static_cast<LONG>(x), static_cast<LONG>(y)};
+        // Columns that overlap are found as the mouse finds them: the last.
+        Long hit = 0;
+        for (Long column = 1; column <= control.get_NumberOfRows(); ++column) {
+            ::RECT place{};
+            if (ColumnOnScreen(strip, control, column, place) && ::PtInRect(&place, point)) hit = column;
+        }
+        if (hit >= 1) return Answer(MakeColumn(hit), found);
+        *found = this;
+        AddRef();
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE StripAutomation::GetFocus(IRawElementProviderFragment** focused) {
     if (!focused) return E_POINTER;
     *focused = nullptr;
-    if (!strip_ || !strip_->Strip()) return kElementNotAvailable;
-    const Long column = strip_->Strip()->FocusedRow();
-    if (!KeyboardOnStrip(*strip_) || column < 1) return S_OK;
-    return Answer(MakeColumn(column), focused);
+    return WithStrip([&](IAccessibleStrip& strip, LumoraListControl& control) {
+        const Long column = control.FocusedRow();
+        if (!KeyboardOnStrip(strip) || column < 1) return S_OK;
+        return Answer(MakeColumn(column), focused);
+    });
 }
 
 template <typename Raise>
@@ -290,17 +350,10 @@ ULONG STDMETHODCALLTYPE ColumnAutomation::Release() {
 }
 
 template <typename Body>
-HRESULT ColumnAutomation::WithStrip(Body&& body) const noexcept {
-    IAccessibleStrip* strip = root_->Strip();
-    if (!strip || !strip->Strip()) return kElementNotAvailable;
-    try {
-        if (column_ > strip->Strip()->get_NumberOfRows()) return kElementNotAvailable;
-        return body(*strip, *strip->Strip());
-    } catch (const RuntimeError&) {
-        return E_FAIL;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+HRESULT ColumnAutomation::WithColumn(Body&& body) {
+    return root_->WithStrip([&](IAccessibleStrip& strip, LumoraListControl& control) {
+        return column_ > control.get_NumberOfRows() ? kElementNotAvailable : body(strip, control);
+    });
 }
 
 HRESULT STDMETHODCALLTYPE ColumnAutomation::get_ProviderOptions(ProviderOptions* options) {
@@ -310,7 +363,7 @@ HRESULT STDMETHODCALLTYPE ColumnAutomation::get_ProviderOptions(ProviderOptions*
 HRESULT STDMETHODCALLTYPE ColumnAutomation::GetPatternProvider(PATTERNID pattern, IUnknown** provider) {
     if (!provider) return E_POINTER;
     *provider = nullptr;
-    return WithStrip([&](IAccessibleStrip&, LumoraListControl&) {
+    return WithColumn([&](IAccessibleStrip&, LumoraListControl&) {
         if (pattern == kInvokePattern) {
             *provider = static_cast<IInvokeProvider*>(this);
             AddRef();
@@ -322,7 +375,7 @@ HRESULT STDMETHODCALLTYPE ColumnAutomation::GetPatternProvider(PATTERNID pattern
 HRESULT STDMETHODCALLTYPE ColumnAutomation::GetPropertyValue(PROPERTYID property, VARIANT* value) {
     if (!value) return E_POINTER;
     ::VariantInit(value);
-    return WithStrip([&](IAccessibleStrip& strip, LumoraListControl& control) {
+    return WithColumn([&](IAccessibleStrip& strip, LumoraListControl& control) {
         switch (property) {
             case kControlTypeProperty:
                 SetNumber(value, kHeaderItemControlType);
@@ -358,7 +411,7 @@ HRESULT STDMETHODCALLTYPE ColumnAutomation::get_HostRawElementProvider(IRawEleme
 HRESULT STDMETHODCALLTYPE ColumnAutomation::Navigate(NavigateDirection direction, IRawElementProviderFragment** reached) {
     if (!reached) return E_POINTER;
     *reached = nullptr;
-    return WithStrip([&](IAccessibleStrip&, LumoraListControl& control) {
+    return WithColumn([&](IAccessibleStrip&, LumoraListControl& control) {
         Long other = 0;
         switch (direction) {
             case NavigateDirection_Parent:
@@ -382,7 +435,7 @@ HRESULT STDMETHODCALLTYPE ColumnAutomation::Navigate(NavigateDirection direction
 HRESULT STDMETHODCALLTYPE ColumnAutomation::GetRuntimeId(SAFEARRAY** id) {
     if (!id) return E_POINTER;
     *id = nullptr;
-    return WithStrip([&](IAccessibleStrip&, LumoraListControl&) {
+    return WithColumn([&](IAccessibleStrip&, LumoraListControl&) {
         // Unique within the window: the system puts the window's id first.
         SAFEARRAY* parts = ::SafeArrayCreateVector(VT_I4, 0, 2);
         if (!parts) return E_OUTOFMEMORY;
@@ -400,7 +453,7 @@ HRESULT STDMETHODCALLTYPE ColumnAutomation::GetRuntimeId(SAFEARRAY** id) {
 HRESULT STDMETHODCALLTYPE ColumnAutomation::get_BoundingRectangle(UiaRect* rect) {
     if (!rect) return E_POINTER;
     *rect = UiaRect{};
-    return WithStrip([&](IAccessibleStrip& strip, LumoraListControl& control) {
+    return WithColumn([&](IAccessibleStrip& strip, LumoraListControl& control) {
         ::RECT place{};
         if (ColumnOnScreen(strip, control, column_, place))
             *rect = UiaRect{static_cast<double>(place.left), static_cast<double>(place.top),
@@ -417,7 +470,7 @@ HRESULT STDMETHODCALLTYPE ColumnAutomation::GetEmbeddedFragmentRoots(SAFEARRAY**
 
 HRESULT STDMETHODCALLTYPE ColumnAutomation::SetFocus() {
     // The keyboard chooses the column; a client gives the strip the focus.
-    return WithStrip([](IAccessibleStrip& strip, LumoraListControl&) {
+    return WithColumn([](IAccessibleStrip& strip, LumoraListControl&) {
         ::SetFocus(strip.Window());
         return S_OK;
     });
@@ -431,14 +484,14 @@ HRESULT STDMETHODCALLTYPE ColumnAutomation::get_FragmentRoot(IRawElementProvider
 }
 
 HRESULT STDMETHODCALLTYPE ColumnAutomation::Invoke() {
-    const HRESULT pressed =
-        WithStrip([&](IAccessibleStrip& strip, LumoraListControl&) { return strip.PressColumn(column_) ? S_OK : E_FAIL; });
-    if (FAILED(pressed)) return pressed;
-    // The host's handlers ran inside the press and may have closed the strip.
-    const AutomationCalls& calls = root_->Calls();
-    if (root_->Strip() && calls.raiseAutomationEvent && calls.clientsAreListening && calls.clientsAreListening())
-        calls.raiseAutomationEvent(this, kInvokedEvent);
-    return S_OK;
+    return WithColumn([&](IAccessibleStrip& strip, LumoraListControl&) {
+        if (!strip.PressColumn(column_)) return E_FAIL;
+        // The host's handlers ran inside the press and may have closed the strip.
+        const AutomationCalls& calls = root_->Calls();
+        if (root_->Strip() && calls.raiseAutomationEvent && calls.clientsAreListening && calls.clientsAreListening())
+            calls.raiseAutomationEvent(this, kInvokedEvent);
+        return S_OK;
+    });
 }
 
 }  // namespace lumora::server

@@ -5,6 +5,10 @@
 
 #include <uiautomationcore.h>
 
+#include <functional>
+#include <mutex>
+#include <vector>
+
 #include "StripAccessible.h"
 
 // The Invoke pattern's interface, which the compiler's UI Automation headers
@@ -44,6 +48,8 @@ constexpr int kMostRecentNotification = 3;
 constexpr int kAppendRuntimeId = 3;
 constexpr LPARAM kRootObjectId = -25;
 constexpr HRESULT kElementNotAvailable = static_cast<HRESULT>(0x80040201);
+// Asks the strip's window to run the calls clients made from other threads.
+constexpr UINT kRunClientCallsMessage = WM_APP + 0x4C55;
 }  // namespace automation
 
 // The system's UI Automation calls the strip makes, looked up by name:
@@ -72,17 +78,32 @@ class ColumnAutomation;
 // place, name and parent. As with the accessible object, a client may hold
 // the elements longer than the window lives; once it goes, every call
 // fails as not available.
+//
+// Clients call from threads of their own. Every call runs on the window's
+// thread, handed over by a message the window's thread takes even while
+// it waits for UI Automation itself (as it does when the system asks a
+// client's question back of the strip); the system's own marshalling to
+// the window's apartment would wait for that thread instead.
 class StripAutomation final : public IRawElementProviderSimple,
                               public IRawElementProviderFragment,
                               public IRawElementProviderFragmentRoot {
 public:
-    StripAutomation(IAccessibleStrip& strip, const AutomationCalls& calls) noexcept : strip_(&strip), calls_(calls) {}
+    StripAutomation(IAccessibleStrip& strip, const AutomationCalls& calls) noexcept
+        : strip_(&strip), window_(strip.Window()), calls_(calls) {}
     StripAutomation(const StripAutomation&) = delete;
     StripAutomation& operator=(const StripAutomation&) = delete;
 
+    // On the window's thread, as every other call below.
     void Disconnect() noexcept { strip_ = nullptr; }
     IAccessibleStrip* Strip() const noexcept { return strip_; }
     const AutomationCalls& Calls() const noexcept { return calls_; }
+
+    // Runs body (returning an HRESULT) on the window's thread, at once when
+    // called there; a window that is gone answers not available.
+    template <typename Body>
+    HRESULT OnWindowThread(Body&& body);
+    // The window's thread runs what clients asked from other threads.
+    void RunClientCalls();
 
     // What changed, for clients that listen: a column's caption, its sort
     // (a notification, "sorted ascending", too, when the column became the
@@ -116,6 +137,11 @@ public:
     // A new element for column, or null when out of memory.
     ColumnAutomation* MakeColumn(Long column);
 
+    // Runs body(strip, control) on the window's thread while the strip is
+    // there; the control's runtime errors become E_FAIL.
+    template <typename Body>
+    HRESULT WithStrip(Body&& body);
+
 private:
     ~StripAutomation() = default;
     // Raises an event on column's element when anyone listens.
@@ -125,7 +151,11 @@ private:
     ModuleReference module_;
     LONG references_ = 1;
     IAccessibleStrip* strip_;
+    const ::HWND window_;
     const AutomationCalls& calls_;
+    // Calls from other threads waiting for the window's thread.
+    std::mutex waitingLock_;
+    std::vector<std::function<void()>*> waiting_;
 };
 
 // One column's element. It names its column by number, as the accessible
@@ -161,10 +191,10 @@ public:
 
 private:
     ~ColumnAutomation() { root_->Release(); }
-    // Checks that the strip is there and still has the column, then runs
-    // body(strip); the control's runtime errors become E_FAIL.
+    // Runs body(strip, control) on the window's thread while the strip is
+    // there and still has the column.
     template <typename Body>
-    HRESULT WithStrip(Body&& body) const noexcept;
+    HRESULT WithColumn(Body&& body);
 
     LONG references_ = 1;
     StripAutomation* root_;

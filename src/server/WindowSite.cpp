@@ -298,6 +298,9 @@ LRESULT WindowSite::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (static_cast<DWORD>(lParam) == static_cast<DWORD>(automation::kRootObjectId))
                 return AnswerAutomation(wParam, lParam);
             return ::DefWindowProcW(window_, message, wParam, lParam);
+        case automation::kRunClientCallsMessage:
+            if (automation_) automation_->RunClientCalls();
+            return 0;
         case WM_GETDLGCODE:
             // Arrows and Space move and press columns. Enter and Escape stay
             // with a dialog manager that runs the form: they are its default

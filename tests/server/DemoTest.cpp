@@ -7,12 +7,16 @@
 #include <gtest/gtest.h>
 
 #include <oleacc.h>
+#include <uiautomationcore.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "AtlContainer.h"
@@ -604,6 +608,157 @@ TEST_F(DemoTest, AssistiveTechnologyPressesAColumnAndHearsItsPressAndItsSort) {
     ::SendMessageW(strip, WM_KEYDOWN, VK_LEFT, 0);
     PumpMessagesFor(50);
     EXPECT_EQ(events.Take(), (std::vector<std::string>{"Focus 0", "Focus 3", "Focus 2"}));
+}
+
+// Wine's UI Automation client, looked up by name: the compiler's headers
+// declare no client calls. Wine 8 has these; it lacks the pattern calls
+// (UiaGetPatternProvider is a stub that stops the program), the
+// IUIAutomation object, event delivery and some properties (whether an
+// element can be invoked), so a client here reads the tree and its names,
+// types, keys and states but cannot invoke or listen.
+class UiaClient {
+public:
+    using Node = struct UiaNodeHandle*;
+
+    UiaClient() {
+        const ::HMODULE library = ::LoadLibraryW(L"uiautomationcore.dll");
+        nodeFromHandle_ = Lookup<decltype(nodeFromHandle_)>(library, "UiaNodeFromHandle");
+        getPropertyValue_ = Lookup<decltype(getPropertyValue_)>(library, "UiaGetPropertyValue");
+        navigate_ = Lookup<decltype(navigate_)>(library, "UiaNavigate");
+        nodeFromVariant_ = Lookup<decltype(nodeFromVariant_)>(library, "UiaHUiaNodeFromVariant");
+        nodeRelease_ = Lookup<decltype(nodeRelease_)>(library, "UiaNodeRelease");
+    }
+    bool Loaded() const { return nodeFromHandle_ && getPropertyValue_ && navigate_ && nodeFromVariant_ && nodeRelease_; }
+
+    Node FromWindow(::HWND window) {
+        Node node = nullptr;
+        return SUCCEEDED(nodeFromHandle_(window, &node)) ? node : nullptr;
+    }
+    // The node in that direction, which the caller releases, or null.
+    Node Navigate(Node from, NavigateDirection direction) {
+        Condition any{0};
+        CacheRequest request{&any, kScopeElement, nullptr, 0, nullptr, 0, kElementModeFull};
+        SAFEARRAY* found = nullptr;
+        BSTR tree = nullptr;
+        Node node = nullptr;
+        if (SUCCEEDED(navigate_(from, direction, &any, &request, &found, &tree)) && found) {
+            LONG index[2] = {0, 0};
+            VARIANT value;
+            ::VariantInit(&value);
+            if (SUCCEEDED(::SafeArrayGetElement(found, index, &value))) nodeFromVariant_(&value, &node);
+            ::VariantClear(&value);
+            ::SafeArrayDestroy(found);
+        }
+        ::SysFreeString(tree);
+        return node;
+    }
+    // A property as text: "'Ort'", "50035", "true"; "none" when unset.
+    std::string Property(Node node, PROPERTYID property) {
+        VARIANT value;
+        ::VariantInit(&value);
+        if (FAILED(getPropertyValue_(node, property, &value))) return "failed";
+        std::string shown = V_VT(&value) == VT_BSTR ? std::string("'").append(Narrow(V_BSTR(&value))).append("'")
+                            : V_VT(&value) == VT_I4 ? std::to_string(V_I4(&value))
+                            : V_VT(&value) == VT_BOOL ? (V_BOOL(&value) ? "true" : "false")
+                                                      : "none";
+        ::VariantClear(&value);
+        return shown;
+    }
+    void Release(Node node) {
+        if (node) nodeRelease_(node);
+    }
+
+private:
+    struct Condition {
+        int type;
+    };
+    struct CacheRequest {
+        Condition* view;
+        int scope;
+        PROPERTYID* properties;
+        int propertyCount;
+        PATTERNID* patterns;
+        int patternCount;
+        int mode;
+    };
+    static constexpr int kScopeElement = 1;
+    static constexpr int kElementModeFull = 1;
+
+    template <typename Function>
+    static Function Lookup(::HMODULE library, const char* name) {
+        return library ? reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(library, name)))
+                       : nullptr;
+    }
+
+    HRESULT(WINAPI* nodeFromHandle_)(::HWND, Node*) = nullptr;
+    HRESULT(WINAPI* getPropertyValue_)(Node, PROPERTYID, VARIANT*) = nullptr;
+    HRESULT(WINAPI* navigate_)(Node, NavigateDirection, Condition*, CacheRequest*, SAFEARRAY**, BSTR*) = nullptr;
+    HRESULT(WINAPI* nodeFromVariant_)(VARIANT*, Node*) = nullptr;
+    BOOL(WINAPI* nodeRelease_)(Node) = nullptr;
+};
+
+// What a UI Automation client reads of the strip, from a thread of its own
+// as a screen reader reads from its own process: the strip's thread keeps
+// its messages flowing, which the client's calls need.
+struct HeaderAsRead {
+    std::string header;
+    std::vector<std::string> items;
+    std::atomic<bool> done{false};
+};
+
+void ReadHeader(::HWND strip, HeaderAsRead& read) {
+    constexpr PROPERTYID kControlType = 30003, kName = 30005, kAccessKey = 30007, kItemStatus = 30026;
+    ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    {
+        UiaClient uia;
+        const UiaClient::Node header = uia.FromWindow(strip);
+        read.header = header ? uia.Property(header, kControlType) : "no node";
+        UiaClient::Node item = header ? uia.Navigate(header, NavigateDirection_FirstChild) : nullptr;
+        while (item && read.items.size() < 10) {
+            read.items.push_back(uia.Property(item, kControlType) + " " + uia.Property(item, kName) + " " +
+                                 uia.Property(item, kItemStatus) + " " + uia.Property(item, kAccessKey));
+            const UiaClient::Node next = uia.Navigate(item, NavigateDirection_NextSibling);
+            uia.Release(item);
+            item = next;
+        }
+        uia.Release(header);
+    }
+    ::CoUninitialize();
+    read.done = true;
+}
+
+TEST_F(DemoTest, UiAutomationClientsReadAHeaderOfHeaderItemsWithTheirSort) {
+    if (!UiaClient().Loaded()) GTEST_SKIP() << "this system's uiautomationcore.dll has no UI Automation client calls";
+    const ::HWND strip = StripWindow(window_->Control());
+    ASSERT_NE(strip, nullptr);
+
+    // Column 2 is sorted through the accessible object's action, as a
+    // client that cannot reach UI Automation's patterns presses it.
+    ScopedComPtr<IAccessible> client;
+    ASSERT_EQ(::AccessibleObjectFromWindow(strip, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                           ReceiveVoid(client)),
+              S_OK);
+    VARIANT place;
+    V_VT(&place) = VT_I4;
+    V_I4(&place) = 2;
+    ASSERT_EQ(client->accDoDefaultAction(place), S_OK);
+    PumpMessagesFor(50);
+    EXPECT_EQ(ListColumn(List(), SampleColumn::Place).front(), L"Aachen");
+
+    // A client that never answers fails the test and is left behind.
+    auto read = std::make_shared<HeaderAsRead>();
+    std::thread reader([strip, read] { ReadHeader(strip, *read); });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!read->done && std::chrono::steady_clock::now() < deadline) PumpMessagesFor(10);
+    if (!read->done) {
+        reader.detach();
+        FAIL() << "the UI Automation client got no answer in 20 s";
+    }
+    reader.join();
+    EXPECT_EQ(read->header, "50034");
+    EXPECT_EQ(read->items,
+              (std::vector<std::string>{"50035 'Name' '' 'Alt+N'", "50035 'Ort' 'sorted ascending' 'Alt+O'",
+                                        "50035 'Datum' '' 'Alt+D'"}));
 }
 
 // The command line, which a wrong call must reject with a reason.
