@@ -8,7 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <memory>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -112,14 +116,35 @@ AutomationCalls RecordingCalls() {
     return calls;
 }
 
-// The window site's part, on a plain window: presses go to the control,
-// and what changed is announced once the press is done.
+// The strip's window, which runs clients' calls when asked to.
+LRESULT CALLBACK StripWindowProcedure(::HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == uia::kRunClientCallsMessage) {
+        if (auto* root = reinterpret_cast<StripAutomation*>(::GetWindowLongPtrW(window, GWLP_USERDATA)))
+            root->RunClientCalls();
+        return 0;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+::HWND MakeStripWindow() {
+    static const wchar_t kClass[] = L"LumoraAutomationTestStrip";
+    static const ATOM registered = [] {
+        WNDCLASSW description{};
+        description.lpfnWndProc = &StripWindowProcedure;
+        description.hInstance = ::GetModuleHandleW(nullptr);
+        description.lpszClassName = kClass;
+        return ::RegisterClassW(&description);
+    }();
+    if (!registered) return nullptr;
+    return ::CreateWindowExW(0, kClass, L"", WS_POPUP, 200, 150, 300, 25, nullptr, nullptr,
+                             ::GetModuleHandleW(nullptr), nullptr);
+}
+
+// The window site's part, on a window of its own: presses go to the
+// control, and what changed is announced once the press is done.
 class TestStrip final : public IAccessibleStrip {
 public:
-    TestStrip()
-        : window_(::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 200, 150, 300, 25, nullptr, nullptr, nullptr,
-                                    nullptr)),
-          host_(300, 25) {
+    TestStrip() : window_(MakeStripWindow()), host_(300, 25) {
         host_->InitProperties();
         host_->AddRow();
         host_->AddRow();
@@ -135,8 +160,10 @@ public:
 
     void Attach(StripAutomation* automation) {
         automation_ = automation;
+        ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(automation));
         Announce();
     }
+    void CloseWindow() { ::DestroyWindow(window_); }
     void Announce() { announcer_.Announce(window_, host_.control(), false, automation_); }
     headless::HeadlessHost& host() { return host_; }
 
@@ -313,6 +340,51 @@ TEST_F(StripAutomationTest, ElementsOfAColumnOrAStripThatWentAreNotAvailable) {
     EXPECT_EQ(none.get(), nullptr);
     EXPECT_EQ(strip_.host()->get_SortedRow(), 0);
     EXPECT_EQ(heard, std::vector<std::string>{});
+}
+
+// A client's call from a thread of its own, while this thread runs its
+// messages; a call that never returns fails the test and is left behind.
+HRESULT FromClientThread(IUnknown* element, HRESULT (*call)(IUnknown*)) {
+    struct Shared {
+        std::atomic<bool> done{false};
+        HRESULT result = E_PENDING;
+    };
+    auto shared = std::make_shared<Shared>();
+    element->AddRef();
+    std::thread client([shared, element, call] {
+        ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        shared->result = call(element);
+        element->Release();
+        ::CoUninitialize();
+        shared->done = true;
+    });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!shared->done && std::chrono::steady_clock::now() < deadline) {
+        MSG message{};
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+        ::Sleep(1);
+    }
+    if (!shared->done) {
+        client.detach();
+        ADD_FAILURE() << "the client's call did not return in 10 s";
+        return E_PENDING;
+    }
+    client.join();
+    return shared->result;
+}
+
+TEST_F(StripAutomationTest, AClientsThreadIsAnsweredOnTheWindowsThreadUntilTheWindowGoes) {
+    ScopedComPtr<IRawElementProviderFragment> date = Child(NavigateDirection_LastChild);
+    DWORD pressedOn = 0;
+    strip_.host().onRowPressed = [&](Integer&, Long&, String&) { pressedOn = ::GetCurrentThreadId(); };
+    EXPECT_EQ(FromClientThread(date.get(), &StripAutomationTest::Invoke), S_OK);
+    EXPECT_EQ(pressedOn, ::GetCurrentThreadId());
+    EXPECT_EQ(strip_.host()->get_SortedRow(), 3);
+    EXPECT_EQ(heard.back(), "Invoked 3");
+
+    strip_.CloseWindow();
+    EXPECT_EQ(FromClientThread(date.get(), &StripAutomationTest::Invoke), uia::kElementNotAvailable);
+    EXPECT_EQ(strip_.host()->get_SortedRow(), 3);
 }
 
 }  // namespace
