@@ -292,8 +292,9 @@ LRESULT WindowSite::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             DeliverMouse(message, wParam, lParam);
             return 0;
         case WM_GETOBJECT:
-            // Only the client area is the strip's; the system answers for
-            // the window's frame and everything else.
+            // The client area is the strip's, for accessibility clients and
+            // for UI Automation; the system answers for the window's frame
+            // and everything else.
             if (static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT)) return AnswerAccessibility(wParam);
             if (static_cast<DWORD>(lParam) == static_cast<DWORD>(automation::kRootObjectId))
                 return AnswerAutomation(wParam, lParam);
