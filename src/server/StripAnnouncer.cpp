@@ -9,8 +9,7 @@
 
 namespace lumora::server {
 
-void StripAnnouncer::Announce(::HWND window, LumoraListControl& strip, bool pressedOnly,
-                              StripAutomation* automation) {
+void StripAnnouncer::Announce(::HWND window, LumoraListControl& strip, bool pressedOnly, StripAutomation* automation) {
     const Long count = strip.get_NumberOfRows();
     const Long pressedColumn = strip.get_SelectedRow();
     std::vector<Shown> now(static_cast<std::size_t>(count));

@@ -30,8 +30,7 @@ AutomationCalls LoadSystemCalls() {
     calls.raiseAutomationEvent = Lookup<decltype(calls.raiseAutomationEvent)>(library, "UiaRaiseAutomationEvent");
     calls.raisePropertyChangedEvent =
         Lookup<decltype(calls.raisePropertyChangedEvent)>(library, "UiaRaiseAutomationPropertyChangedEvent");
-    calls.raiseNotificationEvent =
-        Lookup<decltype(calls.raiseNotificationEvent)>(library, "UiaRaiseNotificationEvent");
+    calls.raiseNotificationEvent = Lookup<decltype(calls.raiseNotificationEvent)>(library, "UiaRaiseNotificationEvent");
     // The library stays loaded for the process: the calls are kept.
     return calls;
 }
@@ -47,7 +46,8 @@ void SetFlag(VARIANT* value, bool flag) {
 }
 
 HRESULT SetText(VARIANT* value, const String& text) {
-    const BSTR copy = ::SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()), static_cast<UINT>(text.size()));
+    const BSTR copy =
+        ::SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()), static_cast<UINT>(text.size()));
     if (!copy) return E_OUTOFMEMORY;
     V_VT(value) = VT_BSTR;
     V_BSTR(value) = copy;
@@ -156,7 +156,9 @@ ULONG STDMETHODCALLTYPE StripAutomation::Release() {
     return static_cast<ULONG>(left);
 }
 
-ColumnAutomation* StripAutomation::MakeColumn(Long column) { return new (std::nothrow) ColumnAutomation(*this, column); }
+ColumnAutomation* StripAutomation::MakeColumn(Long column) {
+    return new (std::nothrow) ColumnAutomation(*this, column);
+}
 
 HRESULT STDMETHODCALLTYPE StripAutomation::get_ProviderOptions(ProviderOptions* options) {
     if (!options) return E_POINTER;
@@ -205,7 +207,8 @@ HRESULT STDMETHODCALLTYPE StripAutomation::get_HostRawElementProvider(IRawElemen
     });
 }
 
-HRESULT STDMETHODCALLTYPE StripAutomation::Navigate(NavigateDirection direction, IRawElementProviderFragment** reached) {
+HRESULT STDMETHODCALLTYPE StripAutomation::Navigate(NavigateDirection direction,
+                                                    IRawElementProviderFragment** reached) {
     if (!reached) return E_POINTER;
     *reached = nullptr;
     // The window's provider knows the parent and the siblings.
@@ -290,40 +293,41 @@ void StripAutomation::RaiseOnColumn(Long column, Raise&& raise) {
     element->Release();
 }
 
-void StripAutomation::NameChanged(Long column, const String& was, const String& is) {
+void StripAutomation::RaiseTextChanged(IRawElementProviderSimple* element, PROPERTYID property, const String& was,
+                                       const String& is) {
     if (!calls_.raisePropertyChangedEvent) return;
-    RaiseOnColumn(column, [&](IRawElementProviderSimple* element) {
-        VARIANT before{}, after{};
-        if (SUCCEEDED(SetText(&before, was)) && SUCCEEDED(SetText(&after, is)))
-            calls_.raisePropertyChangedEvent(element, kNameProperty, before, after);
-        ::VariantClear(&before);
-        ::VariantClear(&after);
-    });
+    VARIANT before{}, after{};
+    if (SUCCEEDED(SetText(&before, was)) && SUCCEEDED(SetText(&after, is)))
+        calls_.raisePropertyChangedEvent(element, property, before, after);
+    ::VariantClear(&before);
+    ::VariantClear(&after);
+}
+
+void StripAutomation::NameChanged(Long column, const String& was, const String& is) {
+    RaiseOnColumn(column,
+                  [&](IRawElementProviderSimple* element) { RaiseTextChanged(element, kNameProperty, was, is); });
 }
 
 void StripAutomation::SortChanged(Long column, const String& was, const String& is) {
     RaiseOnColumn(column, [&](IRawElementProviderSimple* element) {
-        VARIANT before{}, after{};
-        if (calls_.raisePropertyChangedEvent && SUCCEEDED(SetText(&before, was)) && SUCCEEDED(SetText(&after, is)))
-            calls_.raisePropertyChangedEvent(element, kItemStatusProperty, before, after);
+        RaiseTextChanged(element, kItemStatusProperty, was, is);
         // Said once, for the column the list is now sorted by.
-        if (calls_.raiseNotificationEvent && !is.empty() && V_VT(&after) == VT_BSTR) {
-            const BSTR activity = ::SysAllocString(kSortActivity);
-            if (activity)
-                calls_.raiseNotificationEvent(element, kActionCompletedNotification, kMostRecentNotification,
-                                              V_BSTR(&after), activity);
-            ::SysFreeString(activity);
-        }
-        ::VariantClear(&before);
-        ::VariantClear(&after);
+        if (!calls_.raiseNotificationEvent || is.empty()) return;
+        const BSTR text =
+            ::SysAllocStringLen(reinterpret_cast<const OLECHAR*>(is.data()), static_cast<UINT>(is.size()));
+        const BSTR activity = ::SysAllocString(kSortActivity);
+        if (text && activity)
+            calls_.raiseNotificationEvent(element, kActionCompletedNotification, kMostRecentNotification, text,
+                                          activity);
+        ::SysFreeString(text);
+        ::SysFreeString(activity);
     });
 }
 
 void StripAutomation::FocusMoved(Long column) {
     if (!calls_.raiseAutomationEvent) return;
-    RaiseOnColumn(column, [&](IRawElementProviderSimple* element) {
-        calls_.raiseAutomationEvent(element, kFocusChangedEvent);
-    });
+    RaiseOnColumn(
+        column, [&](IRawElementProviderSimple* element) { calls_.raiseAutomationEvent(element, kFocusChangedEvent); });
 }
 
 // A column's element.
@@ -408,7 +412,8 @@ HRESULT STDMETHODCALLTYPE ColumnAutomation::get_HostRawElementProvider(IRawEleme
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE ColumnAutomation::Navigate(NavigateDirection direction, IRawElementProviderFragment** reached) {
+HRESULT STDMETHODCALLTYPE ColumnAutomation::Navigate(NavigateDirection direction,
+                                                     IRawElementProviderFragment** reached) {
     if (!reached) return E_POINTER;
     *reached = nullptr;
     return WithColumn([&](IAccessibleStrip&, LumoraListControl& control) {
@@ -456,8 +461,9 @@ HRESULT STDMETHODCALLTYPE ColumnAutomation::get_BoundingRectangle(UiaRect* rect)
     return WithColumn([&](IAccessibleStrip& strip, LumoraListControl& control) {
         ::RECT place{};
         if (ColumnOnScreen(strip, control, column_, place))
-            *rect = UiaRect{static_cast<double>(place.left), static_cast<double>(place.top),
-                            static_cast<double>(place.right - place.left), static_cast<double>(place.bottom - place.top)};
+            *rect =
+                UiaRect{static_cast<double>(place.left), static_cast<double>(place.top),
+                        static_cast<double>(place.right - place.left), static_cast<double>(place.bottom - place.top)};
         return S_OK;
     });
 }

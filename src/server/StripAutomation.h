@@ -62,8 +62,8 @@ struct AutomationCalls {
     BOOL(WINAPI* clientsAreListening)() = nullptr;
     HRESULT(WINAPI* raiseAutomationEvent)(IRawElementProviderSimple*, EVENTID) = nullptr;
     HRESULT(WINAPI* raisePropertyChangedEvent)(IRawElementProviderSimple*, PROPERTYID, VARIANT, VARIANT) = nullptr;
-    HRESULT(WINAPI* raiseNotificationEvent)(IRawElementProviderSimple*, int kind, int processing, BSTR text,
-                                            BSTR activity) = nullptr;
+    HRESULT(WINAPI* raiseNotificationEvent)
+    (IRawElementProviderSimple*, int kind, int processing, BSTR text, BSTR activity) = nullptr;
 
     // The system's, loaded once for the process.
     static const AutomationCalls& System();
@@ -131,7 +131,8 @@ public:
     HRESULT STDMETHODCALLTYPE get_FragmentRoot(IRawElementProviderFragmentRoot** root) override;
 
     // IRawElementProviderFragmentRoot
-    HRESULT STDMETHODCALLTYPE ElementProviderFromPoint(double x, double y, IRawElementProviderFragment** found) override;
+    HRESULT STDMETHODCALLTYPE ElementProviderFromPoint(double x, double y,
+                                                       IRawElementProviderFragment** found) override;
     HRESULT STDMETHODCALLTYPE GetFocus(IRawElementProviderFragment** focused) override;
 
     // A new element for column, or null when out of memory.
@@ -147,6 +148,8 @@ private:
     // Raises an event on column's element when anyone listens.
     template <typename Raise>
     void RaiseOnColumn(Long column, Raise&& raise);
+    // A text property's change, where the system can tell it.
+    void RaiseTextChanged(IRawElementProviderSimple* element, PROPERTYID property, const String& was, const String& is);
 
     ModuleReference module_;
     LONG references_ = 1;

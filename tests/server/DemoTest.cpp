@@ -628,7 +628,9 @@ public:
         nodeFromVariant_ = Lookup<decltype(nodeFromVariant_)>(library, "UiaHUiaNodeFromVariant");
         nodeRelease_ = Lookup<decltype(nodeRelease_)>(library, "UiaNodeRelease");
     }
-    bool Loaded() const { return nodeFromHandle_ && getPropertyValue_ && navigate_ && nodeFromVariant_ && nodeRelease_; }
+    bool Loaded() const {
+        return nodeFromHandle_ && getPropertyValue_ && navigate_ && nodeFromVariant_ && nodeRelease_;
+    }
 
     Node FromWindow(::HWND window) {
         Node node = nullptr;
@@ -657,8 +659,8 @@ public:
         VARIANT value;
         ::VariantInit(&value);
         if (FAILED(getPropertyValue_(node, property, &value))) return "failed";
-        std::string shown = V_VT(&value) == VT_BSTR ? std::string("'").append(Narrow(V_BSTR(&value))).append("'")
-                            : V_VT(&value) == VT_I4 ? std::to_string(V_I4(&value))
+        std::string shown = V_VT(&value) == VT_BSTR   ? std::string("'").append(Narrow(V_BSTR(&value))).append("'")
+                            : V_VT(&value) == VT_I4   ? std::to_string(V_I4(&value))
                             : V_VT(&value) == VT_BOOL ? (V_BOOL(&value) ? "true" : "false")
                                                       : "none";
         ::VariantClear(&value);

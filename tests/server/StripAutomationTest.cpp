@@ -90,13 +90,11 @@ HRESULT WINAPI RaiseEvent(IRawElementProviderSimple* element, EVENTID event) {
     return S_OK;
 }
 
-HRESULT WINAPI RaisePropertyChanged(IRawElementProviderSimple* element, PROPERTYID property, VARIANT was,
-                                    VARIANT is) {
+HRESULT WINAPI RaisePropertyChanged(IRawElementProviderSimple* element, PROPERTYID property, VARIANT was, VARIANT is) {
     const char* name = property == uia::kNameProperty         ? "Name"
                        : property == uia::kItemStatusProperty ? "ItemStatus"
                                                               : "Property";
-    heard.push_back(std::string(name) + " " + std::to_string(ColumnOf(element)) + " " + Show(was) + " -> " +
-                    Show(is));
+    heard.push_back(std::string(name) + " " + std::to_string(ColumnOf(element)) + " " + Show(was) + " -> " + Show(is));
     return S_OK;
 }
 
@@ -136,8 +134,8 @@ LRESULT CALLBACK StripWindowProcedure(::HWND window, UINT message, WPARAM wParam
         return ::RegisterClassW(&description);
     }();
     if (!registered) return nullptr;
-    return ::CreateWindowExW(0, kClass, L"", WS_POPUP, 200, 150, 300, 25, nullptr, nullptr,
-                             ::GetModuleHandleW(nullptr), nullptr);
+    return ::CreateWindowExW(0, kClass, L"", WS_POPUP, 200, 150, 300, 25, nullptr, nullptr, ::GetModuleHandleW(nullptr),
+                             nullptr);
 }
 
 // The window site's part, on a window of its own: presses go to the
@@ -204,9 +202,9 @@ protected:
     ScopedComPtr<IRawElementProviderFragment> Child(NavigateDirection direction,
                                                     IRawElementProviderFragment* from = nullptr) {
         ScopedComPtr<IRawElementProviderFragment> reached;
-        EXPECT_EQ((from ? from : static_cast<IRawElementProviderFragment*>(root_))
-                      ->Navigate(direction, reached.Receive()),
-                  S_OK);
+        EXPECT_EQ(
+            (from ? from : static_cast<IRawElementProviderFragment*>(root_))->Navigate(direction, reached.Receive()),
+            S_OK);
         return reached;
     }
     static ScopedComPtr<IRawElementProviderSimple> Simple(IUnknown* element) {
@@ -281,8 +279,8 @@ TEST_F(StripAutomationTest, InvokingPressesAsAClickAndIsHeardAsAStatusANotificat
     const std::string ascending = "'sorted ascending'";
 
     ASSERT_EQ(Invoke(sizeItem.get()), S_OK);
-    EXPECT_EQ(strip_.host().TakeLog(), (std::vector<std::string>{"RowPressed 0 2 ASC", "PropertyChanged SelectedRow",
-                                                                  "Refresh", "Refresh"}));
+    EXPECT_EQ(strip_.host().TakeLog(),
+              (std::vector<std::string>{"RowPressed 0 2 ASC", "PropertyChanged SelectedRow", "Refresh", "Refresh"}));
     EXPECT_EQ(Property(Simple(sizeItem.get()).get(), uia::kItemStatusProperty), ascending);
     EXPECT_EQ(heard, (std::vector<std::string>{
                          "ItemStatus 2 '' -> 'sorted ascending'",
