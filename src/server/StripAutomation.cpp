@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "StripAutomation.h"
 
+#include <algorithm>
 #include <new>
 
 #include "lumora/runtime/RuntimeError.h"
@@ -89,35 +90,43 @@ HRESULT StripAutomation::OnWindowThread(Body&& body) {
     // A window handle reused by another program's window is not asked.
     if (thread == 0 || process != ::GetCurrentProcessId()) return kElementNotAvailable;
     HRESULT result = kElementNotAvailable;
-    std::function<void()> call = [&] { result = body(); };
+    ClientCall call{[&] { result = body(); }};
     try {
         const std::lock_guard<std::mutex> lock(waitingLock_);
         waiting_.push_back(&call);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
-    // Returns once the window's thread ran the waiting calls, or at once
-    // when the window went; then a call still waiting never ran.
+    // Returns once the window's thread took the message, or at once when
+    // the window went. The call may have run already, may never run (then
+    // it is still waiting), or may still be running: the window's thread
+    // can take this message inside a call that runs a modal loop.
     ::SendMessageW(window_, kRunClientCallsMessage, 0, 0);
-    const std::lock_guard<std::mutex> lock(waitingLock_);
-    for (auto waiting = waiting_.begin(); waiting != waiting_.end(); ++waiting) {
-        if (*waiting != &call) continue;
+    std::unique_lock<std::mutex> lock(waitingLock_);
+    const auto waiting = std::find(waiting_.begin(), waiting_.end(), &call);
+    if (waiting != waiting_.end()) {
         waiting_.erase(waiting);
         return kElementNotAvailable;
     }
+    finished_.wait(lock, [&] { return call.done; });
     return result;
 }
 
 void StripAutomation::RunClientCalls() {
     for (;;) {
-        std::function<void()>* call = nullptr;
+        ClientCall* call = nullptr;
         {
             const std::lock_guard<std::mutex> lock(waitingLock_);
             if (waiting_.empty()) return;
             call = waiting_.front();
             waiting_.erase(waiting_.begin());
         }
-        (*call)();
+        call->run();
+        {
+            const std::lock_guard<std::mutex> lock(waitingLock_);
+            call->done = true;
+        }
+        finished_.notify_all();
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <uiautomationcore.h>
 
+#include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <vector>
@@ -156,9 +157,16 @@ private:
     IAccessibleStrip* strip_;
     const ::HWND window_;
     const AutomationCalls& calls_;
-    // Calls from other threads waiting for the window's thread.
+    // A call from another thread, and whether the window's thread ran it.
+    struct ClientCall {
+        std::function<void()> run;
+        bool done = false;
+    };
+    // Calls from other threads waiting for the window's thread, and the
+    // signal that one of them finished.
     std::mutex waitingLock_;
-    std::vector<std::function<void()>*> waiting_;
+    std::condition_variable finished_;
+    std::vector<ClientCall*> waiting_;
 };
 
 // One column's element. It names its column by number, as the accessible

@@ -385,5 +385,68 @@ TEST_F(StripAutomationTest, AClientsThreadIsAnsweredOnTheWindowsThreadUntilTheWi
     EXPECT_EQ(strip_.host()->get_SortedRow(), 3);
 }
 
+// The host's handler of a press that runs a modal loop, as one that shows
+// a message box does, takes the client's own request inside the press: the
+// client still hears only once the press is over.
+TEST_F(StripAutomationTest, AClientWhoseRequestTheWindowTakesInsideItsCallWaitsForTheCallsEnd) {
+    ScopedComPtr<IRawElementProviderFragment> date = Child(NavigateDirection_LastChild);
+    struct Second {
+        std::atomic<bool> handlerDone{false};
+        std::atomic<bool> returnedAfterHandler{false};
+        std::atomic<bool> returned{false};
+        std::atomic<HRESULT> result{E_PENDING};
+    };
+    auto second = std::make_shared<Second>();
+    std::thread secondClient;
+    int presses = 0;
+    // Only the press itself is asked from the second client's thread.
+    ScopedComPtr<IUnknown> pattern;
+    ASSERT_EQ(Simple(date.get())->GetPatternProvider(uia::kInvokePattern, pattern.Receive()), S_OK);
+    IInvokeProvider* invoke = nullptr;
+    ASSERT_EQ(pattern->QueryInterface(__uuidof(IInvokeProvider), reinterpret_cast<void**>(&invoke)), S_OK);
+    strip_.host().onRowPressed = [&](Integer&, Long&, String&) {
+        if (++presses == 1) {
+            // The second client asks while the first press runs; its request
+            // waits until the window's thread runs calls again.
+            invoke->AddRef();
+            secondClient = std::thread([second, invoke] {
+                ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+                second->result = invoke->Invoke();
+                second->returnedAfterHandler = second->handlerDone.load();
+                second->returned = true;
+                invoke->Release();
+                ::CoUninitialize();
+            });
+            ::Sleep(300);
+            return;
+        }
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+        while (std::chrono::steady_clock::now() < until) {
+            MSG message{};
+            while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+            ::Sleep(1);
+        }
+        second->handlerDone = true;
+    };
+    EXPECT_EQ(FromClientThread(date.get(), &StripAutomationTest::Invoke), S_OK);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!second->returned && std::chrono::steady_clock::now() < deadline) {
+        MSG message{};
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+        ::Sleep(1);
+    }
+    if (!second->returned) {
+        secondClient.detach();
+        FAIL() << "the second client's call did not return in 10 s";
+    }
+    secondClient.join();
+    invoke->Release();
+    strip_.host().onRowPressed = nullptr;
+    EXPECT_EQ(presses, 2);
+    EXPECT_EQ(second->result.load(), S_OK);
+    EXPECT_TRUE(second->returnedAfterHandler) << "the client was answered while its press still ran";
+    EXPECT_EQ(strip_.host()->get_SortedRow(), 3);
+}
+
 }  // namespace
 }  // namespace lumora::server
