@@ -340,6 +340,18 @@ TEST_F(StripAutomationTest, ElementsOfAColumnOrAStripThatWentAreNotAvailable) {
     EXPECT_EQ(heard, std::vector<std::string>{});
 }
 
+// Runs this thread's messages until done is set or ten seconds pass;
+// returns whether it was set.
+bool RunMessagesUntil(const std::atomic<bool>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!done && std::chrono::steady_clock::now() < deadline) {
+        MSG message{};
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+        ::Sleep(1);
+    }
+    return done;
+}
+
 // A client's call from a thread of its own, while this thread runs its
 // messages; a call that never returns fails the test and is left behind.
 HRESULT FromClientThread(IUnknown* element, HRESULT (*call)(IUnknown*)) {
@@ -356,13 +368,7 @@ HRESULT FromClientThread(IUnknown* element, HRESULT (*call)(IUnknown*)) {
         ::CoUninitialize();
         shared->done = true;
     });
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!shared->done && std::chrono::steady_clock::now() < deadline) {
-        MSG message{};
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
-        ::Sleep(1);
-    }
-    if (!shared->done) {
+    if (!RunMessagesUntil(shared->done)) {
         client.detach();
         ADD_FAILURE() << "the client's call did not return in 10 s";
         return E_PENDING;
@@ -429,13 +435,7 @@ TEST_F(StripAutomationTest, AClientWhoseRequestTheWindowTakesInsideItsCallWaitsF
         second->handlerDone = true;
     };
     EXPECT_EQ(FromClientThread(date.get(), &StripAutomationTest::Invoke), S_OK);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!second->returned && std::chrono::steady_clock::now() < deadline) {
-        MSG message{};
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
-        ::Sleep(1);
-    }
-    if (!second->returned) {
+    if (!RunMessagesUntil(second->returned)) {
         secondClient.detach();
         FAIL() << "the second client's call did not return in 10 s";
     }
