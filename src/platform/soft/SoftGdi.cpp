@@ -877,7 +877,8 @@ int SoftGdi::DrawTextOn(const DeviceContext& dc, SoftBitmap* surface, const Text
     const bool drawing =
         surface && !(format & DT_CALCRECT) && !IsEmpty(bounds) && !(clipped && IsEmpty(Intersect(*rect, bounds)));
     // Wide text comes from the runs laid out before, but for an opaque
-    // background, whose cells go down line by line between the letters.
+    // background, whose cells go down line by line between the letters,
+    // and for text too large to keep.
     std::u16string_view wide;
     if (text.wide)
         wide = text.count < 0 ? std::u16string_view(text.wide)
@@ -906,7 +907,7 @@ int SoftGdi::DrawTextOn(const DeviceContext& dc, SoftBitmap* surface, const Text
         target.blend = textBlend_.get();
         plot = [&target](int x, int y, const CoverageBlock& block) { target.Blend(x, y, block); };
     }
-    if (run) {
+    if (run && run->kept) {
         if (target.blend)
             run->Blend(*surface, bounds, textBlend_->color(), plot);
         else

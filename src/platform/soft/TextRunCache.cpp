@@ -172,12 +172,27 @@ std::size_t TextRunCache::Hash(const RasterFont* font, std::u16string_view text,
 
 TextRunCache::Run TextRunCache::Lay(const RasterFont& font, std::u16string_view text, Rect rect, unsigned format) {
     std::vector<PlottedBlock> blocks;
-    const CoveragePlot capture = [&](int x, int y, const CoverageBlock& block) { blocks.push_back(Copy(x, y, block)); };
+    std::int64_t pixels = 0;
     Run run;
+    const CoveragePlot capture = [&](int x, int y, const CoverageBlock& block) {
+        if (!run.kept) return;
+        pixels += std::int64_t{block.width} * block.height;
+        run.kept = pixels <= kMaxRunPixels;
+        if (run.kept)
+            blocks.push_back(Copy(x, y, block));
+        else
+            blocks.clear();
+    };
     run.height = LayoutText(font, text.data(), static_cast<int>(text.size()), &rect, format, &capture, nullptr);
     run.rect = rect;
     run.layers = Layers(blocks);
     return run;
+}
+
+std::int64_t TextRunCache::Run::Pixels() const noexcept {
+    std::int64_t pixels = 0;
+    for (const Layer& layer : layers) pixels += static_cast<std::int64_t>(layer.coverage.size());
+    return pixels;
 }
 
 TextRunCache::Run& TextRunCache::Find(const std::shared_ptr<const RasterFont>& font, std::u16string_view text,
@@ -193,12 +208,15 @@ TextRunCache::Entry* TextRunCache::Lookup(const std::shared_ptr<const RasterFont
                                           const Rect& rect, unsigned format) {
     const Key key{Hash(font.get(), text, rect, format), font.get(), text, rect, format};
     if (const auto found = runs_.find(key); found != runs_.end()) return found->second.get();
-    if (runs_.size() >= kMaxRuns) {
-        runs_.clear();
-        last_ = nullptr;
-    }
     auto entry = std::make_unique<Entry>(
         Entry{std::u16string(text), font, rect, format, Lay(*font, text, rect, format), nullptr});
+    const std::int64_t pixels = entry->run.Pixels();
+    if (runs_.size() >= kMaxRuns || keptPixels_ + pixels > kMaxKeptPixels) {
+        runs_.clear();
+        last_ = nullptr;
+        keptPixels_ = 0;
+    }
+    keptPixels_ += pixels;
     const Key stored{key.hash, font.get(), entry->text, rect, format};
     return runs_.emplace(stored, std::move(entry)).first->second.get();
 }

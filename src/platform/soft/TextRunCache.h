@@ -28,6 +28,11 @@ public:
     // comparing each with those before it, which only short texts such as
     // captions can afford; longer ones are laid out each time they are drawn.
     static constexpr std::size_t kMaxText = 256;
+    // The most glyph pixels a run keeps. A caption in a giant font covers
+    // millions of pixels, nearly all of them off the surface it is drawn
+    // on; such text is laid out each time, which puts down only what the
+    // surface shows, instead of being kept whole.
+    static constexpr std::int64_t kMaxRunPixels = std::int64_t{1} << 19;
     // A layout's result: what DrawText returns and leaves in the rectangle,
     // and the text's coverage.
     struct Run {
@@ -38,9 +43,15 @@ public:
             std::vector<std::uint8_t> coverage;  // box's rows, one value a pixel
         };
         std::vector<Layer> layers;
+        // False when the text covers more than kMaxRunPixels: the run then
+        // holds only the height and rectangle, and the text is drawn by
+        // laying it out again.
+        bool kept = true;
 
         // Hands every layer to the plot, first to last.
         void Plot(const CoveragePlot& plot) const;
+        // The coverage values the layers keep.
+        std::int64_t Pixels() const noexcept;
         // Blends the run in the colour on to a 32-bit surface, within bounds,
         // through the plot. A blend is a function of the pixels under the
         // text alone: drawn again in the same colour over the pixels the last
@@ -94,9 +105,11 @@ private:
             return font.get() == otherFont && rect == otherRect && format == otherFormat && text == otherText;
         }
     };
-    // More runs than a strip of a few thousand columns draws in its states;
-    // beyond this the cache starts afresh.
+    // More runs than a strip of a few thousand columns draws in its states,
+    // and more coverage than they keep in any font a screen shows; beyond
+    // either the cache starts afresh.
     static constexpr std::size_t kMaxRuns = 8192;
+    static constexpr std::int64_t kMaxKeptPixels = std::int64_t{1} << 26;
 
     static Run Lay(const RasterFont& font, std::u16string_view text, Rect rect, unsigned format);
     // The entry of the key in the table, laid out now if it is not there.
@@ -107,6 +120,7 @@ private:
     // the pass before, so the entry asked for after it last time is tried
     // first, without a hash.
     Entry* last_ = nullptr;
+    std::int64_t keptPixels_ = 0;
     std::unordered_map<Key, std::unique_ptr<Entry>, KeyHash> runs_;
 };
 

@@ -84,5 +84,26 @@ TEST(TextRunCacheTest, RunsDrawWhatALayoutDrawsWhereverGlyphsOverlap) {
     }
 }
 
+// A giant font's caption covers millions of pixels, most of them off the
+// surface: it is not kept as a run but laid out each time, and must still
+// put down what the 8-bit call puts down, the first time and again.
+TEST(TextRunCacheTest, TextTooLargeToKeepDrawsWhatALayoutDraws) {
+    SoftGdi gdi;
+    FontDescription giant;
+    giant.name = u"DejaVu Sans";
+    giant.size = 1500;
+    TextCanvas wide(gdi, giant), ansi(gdi, giant);
+    const std::vector<std::uint32_t> background = wide.Pixels();
+    for (const COLORREF color : {RGB(0, 0, 200), RGB(0, 0, 200), RGB(90, 10, 0)}) {
+        Rect box{-900, -1200, 3000, 1240}, same = box;
+        gdi.SetTextColor(wide.dc, color);
+        gdi.SetTextColor(ansi.dc, color);
+        EXPECT_EQ(gdi.DrawTextW(wide.dc, u"Wolf", -1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE),
+                  gdi.DrawTextA(ansi.dc, "Wolf", -1, &same, DT_CENTER | DT_VCENTER | DT_SINGLELINE));
+        ASSERT_EQ(wide.Pixels(), ansi.Pixels());
+    }
+    EXPECT_NE(wide.Pixels(), background) << "the letters' ink reaches the surface";
+}
+
 }  // namespace
 }  // namespace lumora::soft
