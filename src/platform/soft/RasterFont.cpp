@@ -206,11 +206,75 @@ const Glyph& RasterFont::GlyphAt(unsigned index) const {
 }
 
 #if LUMORA_SHAPING
+namespace {
+
+// A kept answer's entry in its map: the node, its hash bucket and the
+// allocator's bookkeeping.
+constexpr std::size_t kShapingEntryBytes = sizeof(RasterFont::GlyphBox) + 6 * sizeof(void*);
+
+}  // namespace
+
+// HarfBuzz asks FreeType for a glyph's advance, and for its extents where it
+// places marks, each time it shapes, and a hinted load runs the face's
+// hinting program again each time: a long caption would pay that for every
+// character, at every paint. The answers depend on the glyph alone at this
+// size, so the font keeps the first one. HarfBuzz calls these while Shape
+// holds the library's lock.
+struct RasterFont::ShapingCache {
+    static void Advances(hb_font_t* font, void* data, unsigned count, const hb_codepoint_t* glyph, unsigned glyphStride,
+                         hb_position_t* advance, unsigned advanceStride, void*) {
+        const auto& self = *static_cast<const RasterFont*>(data);
+        for (unsigned i = 0; i < count; ++i) {
+            auto found = self.shapedAdvances_.find(*glyph);
+            if (found == self.shapedAdvances_.end()) {
+                const hb_position_t value = hb_font_get_glyph_h_advance(hb_font_get_parent(font), *glyph);
+                found = self.shapedAdvances_.emplace(*glyph, value).first;
+                self.bytes_ += kShapingEntryBytes;
+            }
+            *advance = found->second;
+            glyph = reinterpret_cast<const hb_codepoint_t*>(reinterpret_cast<const char*>(glyph) + glyphStride);
+            advance = reinterpret_cast<hb_position_t*>(reinterpret_cast<char*>(advance) + advanceStride);
+        }
+    }
+
+    static hb_bool_t Extents(hb_font_t* font, void* data, hb_codepoint_t glyph, hb_glyph_extents_t* extents, void*) {
+        const auto& self = *static_cast<const RasterFont*>(data);
+        auto found = self.shapedExtents_.find(glyph);
+        if (found == self.shapedExtents_.end()) {
+            hb_glyph_extents_t read{};
+            const bool known = hb_font_get_glyph_extents(hb_font_get_parent(font), glyph, &read) != 0;
+            found = self.shapedExtents_
+                        .emplace(glyph, GlyphBox{read.x_bearing, read.y_bearing, read.width, read.height, known})
+                        .first;
+            self.bytes_ += kShapingEntryBytes;
+        }
+        const GlyphBox& box = found->second;
+        *extents = hb_glyph_extents_t{box.x, box.y, box.width, box.height};
+        return box.known;
+    }
+
+    static hb_font_funcs_t* Functions() {
+        static hb_font_funcs_t* const functions = [] {
+            hb_font_funcs_t* made = hb_font_funcs_create();
+            hb_font_funcs_set_glyph_h_advances_func(made, Advances, nullptr, nullptr);
+            hb_font_funcs_set_glyph_extents_func(made, Extents, nullptr, nullptr);
+            hb_font_funcs_make_immutable(made);
+            return made;
+        }();
+        return functions;
+    }
+};
+
 void RasterFont::Shape(hb_buffer_t* buffer) const {
     const std::lock_guard lock(library_->Mutex());
     if (!shaper_) {
-        shaper_ = hb_ft_font_create_referenced(face_);
-        hb_ft_font_set_load_flags(shaper_, kLoadFlags);
+        // What the cache does not answer goes to FreeType through the
+        // parent, with the hinted loads the glyph images are made with.
+        hb_font_t* freeType = hb_ft_font_create_referenced(face_);
+        hb_ft_font_set_load_flags(freeType, kLoadFlags);
+        shaper_ = hb_font_create_sub_font(freeType);
+        hb_font_destroy(freeType);
+        hb_font_set_funcs(shaper_, ShapingCache::Functions(), const_cast<RasterFont*>(this), nullptr);
     }
     hb_shape(shaper_, buffer, nullptr, 0);
 }

@@ -143,6 +143,21 @@ private:
     mutable std::unordered_map<unsigned, Glyph> indexGlyphs_;
     mutable std::unordered_map<char32_t, bool> covers_;
     mutable hb_font_t* shaper_ = nullptr;
+#if LUMORA_SHAPING
+public:
+    // A glyph's extents as HarfBuzz reads them, and whether the face knew
+    // them.
+    struct GlyphBox {
+        std::int32_t x = 0, y = 0, width = 0, height = 0;
+        bool known = false;
+    };
+
+private:
+    struct ShapingCache;
+    // What shaping asked of FreeType so far, by glyph index.
+    mutable std::unordered_map<unsigned, std::int32_t> shapedAdvances_;
+    mutable std::unordered_map<unsigned, GlyphBox> shapedExtents_;
+#endif
     mutable std::atomic<std::size_t> bytes_{0};
     // The images of the first 256 characters, which hold nearly all text,
     // found without taking the library's lock: each entry points into
