@@ -3,7 +3,8 @@
 // pixels, the mouse over the strip, and loading large forms. Both strips get
 // the same columns: 60 pixels wide, captioned "Spalte N", 25 pixels high,
 // column 2 under the pointer and column 3 sorted, in DejaVu Sans.
-// The 100 columns are also drawn at a device scale of 2.
+// The 100 columns are also drawn at a device scale of 2, and both draw one
+// caption of 4,000 characters.
 // scripts/bench.sh runs this group and turns its figures into a table.
 #include <benchmark/benchmark.h>
 
@@ -249,6 +250,55 @@ void BM_MoveToNextColumn(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_MoveToNextColumn)->Arg(100)->Unit(benchmark::kMicrosecond);
+
+// One column with a caption of 4,000 characters, word-wrapped in a column
+// 400 pixels wide, in Noto Sans of the second argument's size: Latin (first
+// argument 0) or pointed Hebrew (1), which is shaped and falls back to
+// another face for its letters. Qt's header view draws the same captions
+// beside ours, on one line as it draws section texts.
+constexpr int kLongCaptionWidth = 400;
+constexpr int kLongCaptionHeight = 60;
+
+std::u16string LongCaption(bool hebrew) {
+    const std::u16string word = hebrew ? u"\u05E9\u05B8\u05C1\u05DC\u05D5\u05B9\u05DD " : u"Spalte ";
+    std::u16string caption;
+    while (caption.size() < 4000) caption += word;
+    return caption;
+}
+
+void BM_OurLongCaption(benchmark::State& state) {
+    headless::HeadlessHost host(kLongCaptionWidth + kRightMargin, kLongCaptionHeight);
+    Long width = kLongCaptionWidth;
+    String caption = LongCaption(state.range(0) != 0);
+    host->AddRow(width, caption);
+    host->put_FontName(u"Noto Sans");
+    host->put_FontSize(static_cast<Single>(state.range(1)));
+    host->put_HeaderHeight(kLongCaptionHeight);
+    host.TakeLog();
+    for (auto _ : state) {
+        host->DrawTab();
+        if (host.log().size() > kMaxLogLines) host.TakeLog();
+    }
+}
+BENCHMARK(BM_OurLongCaption)->Args({0, 8})->Args({1, 8})->Args({0, 36})->Args({1, 36})->Unit(benchmark::kMicrosecond);
+
+void BM_QtLongCaption(benchmark::State& state) {
+    const std::u16string caption = LongCaption(state.range(0) != 0);
+    QStandardItemModel model(0, 1);
+    model.setHorizontalHeaderItem(0, new QStandardItem(QString::fromStdU16String(caption)));
+    QHeaderView header(Qt::Horizontal);
+    header.setModel(&model);
+    header.setFont(QFont(QStringLiteral("Noto Sans"), static_cast<int>(state.range(1))));
+    header.setTextElideMode(Qt::ElideNone);
+    header.resizeSection(0, kLongCaptionWidth);
+    header.resize(kLongCaptionWidth + kRightMargin, kLongCaptionHeight);
+    QImage image(kLongCaptionWidth + kRightMargin, kLongCaptionHeight, QImage::Format_RGB32);
+    for (auto _ : state) {
+        header.render(&image);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_QtLongCaption)->Args({0, 8})->Args({1, 8})->Args({0, 36})->Args({1, 36})->Unit(benchmark::kMicrosecond);
 
 // What `lumora show` does before it prints: read the file and load the
 // control from it.

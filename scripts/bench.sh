@@ -7,7 +7,8 @@
 # QHeaderView and a memset of the strip's pixels (5, 20, 100 and 1000
 # columns), the pass at a device scale of 2 (100 columns) against the one
 # at scale 1, the mouse moving inside a column and across to the next, and
-# loading forms of 1,000, 10,000 and 100,000 columns: 15 repetitions in one
+# loading forms of 1,000, 10,000 and 100,000 columns, and one long caption,
+# Latin and shaped Hebrew, against QHeaderView's: 15 repetitions in one
 # process, interleaved in random order, each figure their median. Prints a
 # table and ends with one `summary:` line per figure. It is a script rather
 # than a test because timings are never checked. Takes a few minutes.
@@ -22,7 +23,7 @@ cmake --build build -j"$(nproc)" --target lumora_bench >/dev/null
 results="build/bench/paint-results.json"
 echo "bench: machine load before the run: $(cut -d' ' -f1-3 /proc/loadavg)"
 build/bench/lumora_bench \
-    --benchmark_filter='^BM_(OurPass|OurPassAtScale2|QtHeaderPass|MemsetStrip|MoveInsideColumn|MoveToNextColumn|LoadForm)/' \
+    --benchmark_filter='^BM_(OurPass|OurPassAtScale2|QtHeaderPass|MemsetStrip|MoveInsideColumn|MoveToNextColumn|LoadForm|OurLongCaption|QtLongCaption)/' \
     --benchmark_repetitions=15 --benchmark_enable_random_interleaving=true \
     --benchmark_min_time=0.05 --benchmark_report_aggregates_only=true \
     --benchmark_out="$results" --benchmark_out_format=json "$@" >/dev/null
@@ -70,6 +71,16 @@ print(f"mouse move to the next column, 100 columns: {figure(across)} µs (one pa
 loads = [medians[f"BM_LoadForm/{n}"] / 1000 for n in (1000, 10000, 100000)]
 print(f"loading a form of 1,000 / 10,000 / 100,000 columns: {' / '.join(figure(ms) for ms in loads)} ms")
 print()
+print("| one caption of 4,000 characters, wrapped in 400 pixels | ours | QHeaderView | ours / Qt |")
+print("|---|---|---|---|")
+captions = []
+for script, kind in ((0, "Latin"), (1, "pointed Hebrew")):
+    for size in (8, 36):
+        ours = medians[f"BM_OurLongCaption/{script}/{size}"]
+        qt = medians[f"BM_QtLongCaption/{script}/{size}"]
+        captions.append((script, size, ours, qt))
+        print(f"| {kind}, Noto Sans {size} pt | {figure(ours)} µs | {figure(qt)} µs | {ours / qt:.2f}× |")
+print()
 for columns, ours, qt, memset in rows:
     print(f"summary: pass{columns} ours_us={figure(ours)} qt_us={figure(qt)} memset_us={figure(memset)} "
           f"ratio_qt={ours / qt:.2f} ratio_memset={ours / memset:.0f}")
@@ -80,4 +91,7 @@ print(f"summary: move_in_column ns={inside * 1000:.0f}")
 print(f"summary: move_in_column1000 ns={medians['BM_MoveInsideColumn/1000'] * 1000:.0f}")
 print(f"summary: move_next_column us={figure(across)}")
 print(f"summary: load ms_1000={figure(loads[0])} ms_10000={figure(loads[1])} ms_100000={figure(loads[2])}")
+for script, size, ours, qt in captions:
+    print(f"summary: long_caption script={script} size={size} ours_us={figure(ours)} qt_us={figure(qt)} "
+          f"ratio_qt={ours / qt:.2f}")
 EOF
