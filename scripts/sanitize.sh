@@ -27,6 +27,8 @@ jobs="$(nproc)"
 seconds="${LUMORA_FUZZ_SECONDS:-30}"
 start=$SECONDS
 failures=()
+# What the system's libraries leak is not reported (see the file).
+lsan_options="suppressions=$repo_root/scripts/lsan-suppressions.txt:print_suppressions=0"
 
 # Each fuzzer with its seed folder and the largest input it is given.
 fuzzers=(
@@ -63,7 +65,7 @@ for entry in "${fuzzers[@]}"; do
   # Freed memory goes back to the system soon and waits in a smaller
   # quarantine, so the process's size follows what the inputs hold rather
   # than what the sanitizer keeps.
-  if ASAN_OPTIONS=allocator_release_to_os_interval_ms=100:quarantine_size_mb=32 \
+  if ASAN_OPTIONS=allocator_release_to_os_interval_ms=100:quarantine_size_mb=32 LSAN_OPTIONS="$lsan_options" \
     "$build/fuzz/$name" -max_total_time="$seconds" -max_len="$max_len" -timeout=1 -rss_limit_mb=256 \
     -artifact_prefix="$build/fuzz-artifacts/" -print_final_stats=1 "$corpus" "$seeds" 2>"$build/$name.log"; then
     grep -E "^stat::number_of_executed_units|^stat::peak_rss_mb" "$build/$name.log" | sed "s/^/  /"
@@ -74,7 +76,7 @@ for entry in "${fuzzers[@]}"; do
 done
 
 tests_start=$SECONDS
-UBSAN_OPTIONS=print_stacktrace=1 ASAN_OPTIONS=detect_leaks=1 \
+UBSAN_OPTIONS=print_stacktrace=1 ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="$lsan_options" \
   ctest --test-dir "$build" --output-on-failure -j"$jobs" -E '^qt\.|lumora_qt_tests' ||
   failures+=("the native tests under ASan and UBSan")
 echo "sanitize: tests in $((SECONDS - tests_start)) s"
