@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 
 #include "platform/soft/FontResolver.h"
 #include "runtime/CodePage.h"
@@ -83,15 +84,19 @@ public:
                            category == HB_UNICODE_GENERAL_CATEGORY_SPACING_MARK ||
                            category == HB_UNICODE_GENERAL_CATEGORY_FORMAT;
         if (joins && previous) return previous;
+        if (const auto found = chosen_.find(ch); found != chosen_.end()) return found->second;
         auto fallback = FontResolver::Instance().Fallback(primary_, ch);
-        if (!fallback) return &primary_;
-        const RasterFont* font = fallback.get();
-        if (std::find(kept_.begin(), kept_.end(), fallback) == kept_.end()) kept_.push_back(std::move(fallback));
+        const RasterFont* font = fallback ? fallback.get() : &primary_;
+        if (fallback && std::find(kept_.begin(), kept_.end(), fallback) == kept_.end())
+            kept_.push_back(std::move(fallback));
+        chosen_.emplace(ch, font);
         return font;
     }
 
 private:
     const RasterFont& primary_;
+    // The face each character got, asked of the resolver once per text.
+    std::unordered_map<char32_t, const RasterFont*> chosen_;
     // Fallback fonts stay alive while the text is laid out with them.
     std::vector<std::shared_ptr<const RasterFont>> kept_;
 };
@@ -175,25 +180,28 @@ void Reorder(std::vector<Run>& runs) {
     }
 }
 
-// Shapes one run with the paragraph around it as context.
-BufferPtr ShapeRun(const Paragraph& paragraph, const Run& run) {
-    BufferPtr buffer(hb_buffer_create());
-    hb_buffer_add_utf32(buffer.get(), reinterpret_cast<const std::uint32_t*>(paragraph.text.data()),
+// Shapes one run with the paragraph around it as context, into the buffer
+// emptied first.
+void ShapeRun(const Paragraph& paragraph, const Run& run, hb_buffer_t* buffer) {
+    hb_buffer_clear_contents(buffer);
+    hb_buffer_add_utf32(buffer, reinterpret_cast<const std::uint32_t*>(paragraph.text.data()),
                         static_cast<int>(paragraph.text.size()), static_cast<unsigned>(run.start),
                         static_cast<int>(run.end - run.start));
-    hb_buffer_set_direction(buffer.get(), run.level % 2 ? HB_DIRECTION_RTL : HB_DIRECTION_LTR);
-    hb_buffer_guess_segment_properties(buffer.get());
-    paragraph.fonts[run.start]->Shape(buffer.get());
-    return buffer;
+    hb_buffer_set_direction(buffer, run.level % 2 ? HB_DIRECTION_RTL : HB_DIRECTION_LTR);
+    hb_buffer_guess_segment_properties(buffer);
+    paragraph.fonts[run.start]->Shape(buffer);
 }
 
-// The glyphs of characters start..end of a paragraph, left to right.
+// The glyphs of characters start..end of a paragraph, left to right. One
+// buffer serves every run: text that changes face every few letters has
+// thousands of runs.
 std::vector<ShapedGlyph> ShapeSpan(const Paragraph& paragraph, std::size_t start, std::size_t end) {
     std::vector<Run> runs = Runs(paragraph, start, end);
     Reorder(runs);
     std::vector<ShapedGlyph> glyphs;
+    const BufferPtr buffer(hb_buffer_create());
     for (const Run& run : runs) {
-        const BufferPtr buffer = ShapeRun(paragraph, run);
+        ShapeRun(paragraph, run, buffer.get());
         unsigned count = 0;
         const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(buffer.get(), &count);
         const hb_glyph_position_t* positions = hb_buffer_get_glyph_positions(buffer.get(), &count);
