@@ -164,6 +164,14 @@ def main(argv):
                     demo_run += ["--save", windows_path(loader, saved)]
                 for command in (demo_run, render_run):
                     done = run(command)
+                    if done.returncode != 0 and not done.stdout and not done.stderr:
+                        # Both programs say why they fail. A run that ends
+                        # without a word never reached them: Wine's loader
+                        # failed to start it, as it does now and then on a
+                        # busy machine. Once more, and said so.
+                        print(f"note {form.name} {state}: {' '.join(command[1:3])} exited {done.returncode} "
+                              "without a word; run again")
+                        done = run(command)
                     if done.returncode != 0:
                         print(f"FAIL {form.name} {state}: {' '.join(command[1:3])} exited {done.returncode}: "
                               f"{done.stdout}{done.stderr}")
